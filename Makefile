@@ -1,0 +1,41 @@
+# Set-up and everyday commands; see README.md. Run as root on Debian 12:
+# the first target installs whatever Debian packages are missing.
+
+BUILD     ?= build
+ASAN_BUILD ?= build-asan
+JOBS      ?= $(shell nproc)
+PACKAGES  := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev \
+             xvfb xauth fonts-dejavu-core
+
+.PHONY: deps build test test-sanitize run clean
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing: $$missing"; \
+	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j$(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTSK_SANITIZE=ON -DTSK_BUILD_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j$(JOBS)
+
+# A working directory with the delivered files, the example samples and the
+# programs; the main job runs there.
+run: build
+	mkdir -p run
+	cp -n data/*.dat data/*.sys data/*.par run/ 2>/dev/null || true
+	cp $(BUILD)/bin/gs* $(BUILD)/bin/tskrun run/
+	cd run && ./tskrun gssummar $$(ls *.dat)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

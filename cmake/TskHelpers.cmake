@@ -1,0 +1,31 @@
+# add_engine(NAME <engine> SOURCES <library sources...> BUILDS <program>:<capacity>...)
+# Declares the engine library tsk_engine_<engine> and one program per capacity
+# build, all from the same sources; the capacity reaches main.cpp as TSK_CAPACITY.
+function(add_engine)
+  cmake_parse_arguments(E "" "NAME" "SOURCES;BUILDS;LIBS" ${ARGN})
+  add_library(tsk_engine_${E_NAME} STATIC ${E_SOURCES})
+  target_include_directories(tsk_engine_${E_NAME} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(tsk_engine_${E_NAME} PUBLIC tsk::runtime ${E_LIBS})
+  add_library(tsk::engine_${E_NAME} ALIAS tsk_engine_${E_NAME})
+  foreach(build IN LISTS E_BUILDS)
+    string(REPLACE ":" ";" parts ${build})
+    list(GET parts 0 program)
+    list(GET parts 1 capacity)
+    add_executable(${program} ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
+    target_compile_definitions(${program} PRIVATE TSK_CAPACITY=${capacity})
+    target_link_libraries(${program} PRIVATE tsk_engine_${E_NAME})
+    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    set_property(GLOBAL APPEND PROPERTY TSK_ENGINE_PROGRAMS ${program})
+  endforeach()
+endfunction()
+
+# tsk_add_test(<name> SOURCES <files...> LIBS <libs...>)
+# A GoogleTest program registered with CTest; its tests run in a temporary
+# directory of their own when they ask for one (see tests/support).
+function(tsk_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE tsk_test_support ${T_LIBS} GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "LC_ALL=C;QT_QPA_PLATFORM=offscreen;TSK_BIN_DIR=${CMAKE_BINARY_DIR}/bin;TSK_DATA_DIR=${CMAKE_SOURCE_DIR}/data")
+endfunction()

@@ -1,0 +1,3 @@
+#include "gssummar.h"
+
+int main() { return tsk::engineMain(gssummar::run, TSK_CAPACITY); }
