@@ -1,0 +1,30 @@
+#include "MessageBoxes.h"
+
+#include <QMessageBox>
+
+namespace tsk::ui {
+
+namespace {
+
+class QtMessageBoxes : public MessageBoxes {
+ public:
+  void inform(QWidget* parent, const QString& title, const QString& text) override {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    box.exec();
+  }
+  bool ask(QWidget* parent, const QString& title, const QString& text) override {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    return box.exec() == QMessageBox::Yes;
+  }
+};
+
+QtMessageBoxes realBoxes;
+MessageBoxes* current = nullptr;
+
+}  // namespace
+
+MessageBoxes& messageBoxes() { return current ? *current : realBoxes; }
+
+void setMessageBoxes(MessageBoxes* boxes) { current = boxes; }
+
+}  // namespace tsk::ui
