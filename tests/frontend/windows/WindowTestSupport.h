@@ -1,0 +1,118 @@
+#pragma once
+// Helpers for the window tests: message boxes that record every message and
+// answer questions from a queue, a temporary working directory, and access to
+// a window's controls by their object names.
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <deque>
+#include <initializer_list>
+
+#include "MessageBoxes.h"
+
+namespace tsk::test {
+
+struct RecordedBox {
+  QString title;
+  QString text;
+  bool question = false;
+  bool answer = false;  // what the recorder answered (questions only)
+};
+
+// Installs itself as the program's message boxes while it lives. Questions
+// take their answers from the queue filled by answerNext(); a question asked
+// with an empty queue is answered No and counted as unexpected.
+class RecordingBoxes : public tsk::ui::MessageBoxes {
+ public:
+  RecordingBoxes() { tsk::ui::setMessageBoxes(this); }
+  ~RecordingBoxes() override { tsk::ui::setMessageBoxes(nullptr); }
+  RecordingBoxes(const RecordingBoxes&) = delete;
+  RecordingBoxes& operator=(const RecordingBoxes&) = delete;
+
+  void answerNext(bool yes) { answers_.push_back(yes); }
+
+  void inform(QWidget*, const QString& title, const QString& text) override {
+    boxes_.append({title, text, false, false});
+  }
+  bool ask(QWidget*, const QString& title, const QString& text) override {
+    bool answer = false;
+    if (answers_.empty()) {
+      ++unexpected_;
+    } else {
+      answer = answers_.front();
+      answers_.pop_front();
+    }
+    boxes_.append({title, text, true, answer});
+    return answer;
+  }
+
+  const QList<RecordedBox>& boxes() const { return boxes_; }
+  QStringList texts() const {
+    QStringList result;
+    for (const RecordedBox& box : boxes_) result.append(box.text);
+    return result;
+  }
+  int unexpectedQuestions() const { return unexpected_; }
+  int unusedAnswers() const { return static_cast<int>(answers_.size()); }
+  void clear() {
+    boxes_.clear();
+    answers_.clear();
+    unexpected_ = 0;
+  }
+
+ private:
+  QList<RecordedBox> boxes_;
+  std::deque<bool> answers_;
+  int unexpected_ = 0;
+};
+
+// A fresh temporary directory that is the process's working directory while
+// the object lives; the previous working directory is restored afterwards.
+class WorkingDir {
+ public:
+  WorkingDir() : previous_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
+  ~WorkingDir() { QDir::setCurrent(previous_); }
+  WorkingDir(const WorkingDir&) = delete;
+  WorkingDir& operator=(const WorkingDir&) = delete;
+
+  bool isValid() const { return dir_.isValid(); }
+  QString path() const { return dir_.path(); }
+  QString filePath(const QString& name) const { return dir_.filePath(name); }
+  bool exists(const QString& name) const { return QFile::exists(filePath(name)); }
+
+  void write(const QString& name, const QByteArray& content) const {
+    QFile file(filePath(name));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(content);
+  }
+  QByteArray read(const QString& name) const {
+    QFile file(filePath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+
+ private:
+  QString previous_;
+  QTemporaryDir dir_;
+};
+
+// The lines joined with CR LF after each one, as every file of the system
+// ends its lines.
+inline QByteArray crlf(std::initializer_list<const char*> lines) {
+  QByteArray text;
+  for (const char* line : lines) text.append(line).append("\r\n");
+  return text;
+}
+
+// A control of `window` by its object name, or nullptr.
+template <class T>
+T* control(const QWidget* window, const char* name) {
+  return window->findChild<T*>(QString::fromLatin1(name));
+}
+
+}  // namespace tsk::test
