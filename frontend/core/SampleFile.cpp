@@ -1,0 +1,173 @@
+#include "SampleFile.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "ExchangeWriter.h"
+
+namespace tsk {
+
+namespace {
+
+// A number as the free-format output writes it: a blank in place of the
+// sign for values that are not negative.
+QString signedText(std::int64_t value) {
+  QString digits = QString::number(static_cast<qlonglong>(value));
+  return value < 0 ? digits : u' ' + digits;
+}
+
+// Streams the file text in pieces, so that a sample of millions of groups
+// never needs its whole text in memory at once.
+template <class Sink>
+bool emitSampleFile(const GroupSizeSample& sample, Sink&& sink) {
+  constexpr qsizetype kChunk = 1 << 16;
+  QByteArray buffer = groupsTotalText(sample).toLatin1() + "\r\n" +
+                      animalsTotalText(sample).toLatin1() + "\r\n";
+  for (const SampleEntry& e : sample.entries) {
+    const QByteArray line = (signedText(e.size) + u' ').toLatin1() + "\r\n";
+    for (int g = 0; g < e.groups; ++g) {
+      buffer += line;
+      if (buffer.size() >= kChunk) {
+        if (!sink(buffer)) return false;
+        buffer.clear();
+      }
+    }
+  }
+  return sink(buffer);
+}
+
+QString displayName(const QString& path) { return QFileInfo(path).fileName(); }
+
+// An item for a message: short, printable.
+QString quoted(const QByteArray& item) {
+  QString text;
+  for (char c : item.left(24)) text += (c >= 32 && c < 127) ? QChar(c) : QChar(u'?');
+  if (item.size() > 24) text += QStringLiteral("...");
+  return u'"' + text + u'"';
+}
+
+// Every item is read as a real number; only whole numbers make sense in a
+// sample, and those in 64 bits are exact in a double up to 2^53.
+bool wholeNumber(const QByteArray& item, double limit, std::int64_t& value) {
+  bool ok = false;
+  double x = item.toDouble(&ok);
+  if (!ok || !std::isfinite(x) || x != std::floor(x) || std::fabs(x) > limit) return false;
+  value = static_cast<std::int64_t>(x);
+  return true;
+}
+
+SampleFileRead failure(QString message) {
+  SampleFileRead result;
+  result.message = std::move(message);
+  return result;
+}
+
+}  // namespace
+
+QString animalsCorrectedMessage(std::int64_t oldTotal, std::int64_t newTotal) {
+  return kAnimalsCorrectedMessage + signedText(oldTotal) + QStringLiteral(" to") +
+         signedText(newTotal);
+}
+
+QByteArray sampleFileText(const GroupSizeSample& sample) {
+  QByteArray text;
+  emitSampleFile(sample, [&text](const QByteArray& piece) {
+    text += piece;
+    return true;
+  });
+  return text;
+}
+
+SampleFileWrite WriteSampleFile(const QString& path, const GroupSizeSample& sample) {
+  SampleFileWrite result;
+  // QSaveFile writes a temporary file in the same folder and renames it over
+  // the target on commit, so a crash midway leaves the old file intact.
+  QSaveFile file(path);
+  bool written = file.open(QIODevice::WriteOnly) &&
+                 emitSampleFile(sample, [&file](const QByteArray& piece) {
+                   return file.write(piece) == piece.size();
+                 });
+  if (written && file.commit()) {
+    result.ok = true;
+    return result;
+  }
+  result.error = QStringLiteral("Cannot write file %1: %2").arg(displayName(path), file.errorString());
+  file.cancelWriting();
+  return result;
+}
+
+SampleFileRead parseSampleFile(const QByteArray& content, const QString& fileName) {
+  const QList<QByteArray> items = splitItems(content);
+  if (items.size() < 2)
+    return failure(QStringLiteral("File %1 is not a sample file: it lacks the totals of groups "
+                                  "and animals.").arg(fileName));
+
+  constexpr double kTotalLimit = 9007199254740992.0;  // 2^53
+  constexpr double kSizeLimit = 2147483647.0;
+  std::int64_t declaredGroups = 0, declaredAnimals = 0;
+  for (int i = 0; i < 2; ++i) {
+    if (!wholeNumber(items[i], kTotalLimit, i == 0 ? declaredGroups : declaredAnimals))
+      return failure(QStringLiteral("File %1 holds %2, which is not a whole number.")
+                         .arg(fileName, quoted(items[i])));
+  }
+
+  GroupSizeSample sample;
+  std::int64_t previous = 0, run = 0, countedGroups = 0, sum = 0;
+  auto closeRun = [&] {
+    if (previous > 0) sample.entries.push_back({static_cast<int>(previous), static_cast<int>(run)});
+    countedGroups += run;
+  };
+  for (qsizetype i = 2; i < items.size(); ++i) {
+    std::int64_t x = 0;
+    if (!wholeNumber(items[i], kSizeLimit, x))
+      return failure(QStringLiteral("File %1 holds %2, which is not a group size.")
+                         .arg(fileName, quoted(items[i])));
+    sum += x;
+    if (x == previous) {
+      ++run;
+    } else {
+      closeRun();
+      previous = x;
+      run = 1;
+    }
+  }
+  // Groups of size 0 or less give no row but still count, at the end of the
+  // file as anywhere else.
+  closeRun();
+
+  // The list shows rows sorted; equal sizes by their number of groups.
+  std::stable_sort(sample.entries.begin(), sample.entries.end(),
+                   [](const SampleEntry& a, const SampleEntry& b) {
+                     return a.size != b.size ? a.size < b.size : a.groups < b.groups;
+                   });
+
+  SampleFileRead result;
+  result.ok = true;
+  sample.totalsWidth = 5;
+  sample.groupsTotal = declaredGroups;
+  if (countedGroups != declaredGroups) {
+    result.message = kInvalidTotalMessage;
+    sample.animalsTotal = declaredAnimals;
+  } else {
+    sample.animalsTotal = sum;
+    if (sum != declaredAnimals) result.message = animalsCorrectedMessage(declaredAnimals, sum);
+  }
+  result.sample = std::move(sample);
+  return result;
+}
+
+SampleFileRead ReadSampleFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    return failure(QStringLiteral("Cannot open file %1: %2").arg(displayName(path), file.errorString()));
+  QByteArray content = file.readAll();
+  if (file.error() != QFileDevice::NoError)
+    return failure(QStringLiteral("Cannot read file %1: %2").arg(displayName(path), file.errorString()));
+  return parseSampleFile(content, displayName(path));
+}
+
+}  // namespace tsk
