@@ -1,0 +1,234 @@
+#include "Form4.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QSaveFile>
+
+#include "MessageBoxes.h"
+#include "Twips.h"
+
+namespace tsk::ui {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+std::unique_ptr<QPrinter> defaultPrinter() {
+  const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+  if (info.isNull()) return nullptr;
+  return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+}
+
+QString dialogSavePath(QWidget* parent, const QString& caption, const QString& suggestedPath,
+                       const QString& filter) {
+  return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
+}
+
+Form4::PrinterSource& printerSource() {
+  static Form4::PrinterSource source;
+  return source;
+}
+
+Form4::SavePathChooser& savePathChooser() {
+  static Form4::SavePathChooser chooser;
+  return chooser;
+}
+
+QString displayText(const QString& text) {
+  QString shown = text;
+  shown.replace(kCrLf, QStringLiteral("\n"));
+  return shown;
+}
+
+}  // namespace
+
+QStringList resultsPrintLines(const QString& text) {
+  QString all = kCrLf + kCrLf + kCrLf + text;
+  all.replace(kCrLf, QStringLiteral("\n"));
+  QStringList lines = all.split(QLatin1Char('\n'));
+  // The print line ends with a line end of its own, which closes the last
+  // line rather than opening an empty one.
+  if (lines.size() > 1 && lines.last().isEmpty()) lines.removeLast();
+  return lines;
+}
+
+bool printResultsText(QPrinter& printer, const QString& text) {
+  printer.setPageMargins(QMarginsF(20, 15, 15, 15), QPageLayout::Millimeter);
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  QFont font(QStringLiteral("courier new"));
+  font.setStyleHint(QFont::TypeWriter);
+  font.setFixedPitch(true);
+  font.setPointSize(10);
+  painter.setFont(font);
+  const QFontMetrics metrics(painter.font(), &printer);
+  const int lineHeight = std::max(1, metrics.lineSpacing());
+  const QRect page = painter.viewport();
+  const int linesPerPage = std::max(1, page.height() / lineHeight);
+  const QStringList lines = resultsPrintLines(text);
+  int onPage = 0;
+  for (const QString& line : lines) {
+    if (onPage == linesPerPage) {
+      if (!printer.newPage()) {
+        painter.end();
+        return false;
+      }
+      onPage = 0;
+    }
+    painter.drawText(0, onPage * lineHeight + metrics.ascent(), line);
+    ++onPage;
+  }
+  const bool ended = painter.end();
+  return ended && printer.printerState() != QPrinter::Error &&
+         printer.printerState() != QPrinter::Aborted;
+}
+
+Form4::Form4(QWidget* opener, const QString& saveDirectory)
+    : QWidget(nullptr), m_opener(opener), m_saveDir(saveDirectory) {
+  setObjectName(QStringLiteral("Form4"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(QStringLiteral("TK 1.1 - Results"));
+  setFixedSize(twips(9600), twips(6600));
+
+  m_text1 = new QPlainTextEdit(this);
+  m_text1->setObjectName(QStringLiteral("Text1"));
+  m_text1->setGeometry(twipsRect(120, 120, 9360, 5700));
+  m_text1->setFont(fixedFont(9));
+  // Read-only keeps the shown, printed and saved text equal to what the
+  // engines wrote; selecting and copying still work.
+  m_text1->setReadOnly(true);
+  m_text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  m_text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+  m_command1 = new QPushButton(QStringLiteral("Print"), this);
+  m_command1->setObjectName(QStringLiteral("Command1"));
+  m_command1->setToolTip(QStringLiteral("Print the results"));
+  m_command1->setGeometry(twipsRect(120, 5985, 1215, 420));
+
+  m_command2 = new QPushButton(QStringLiteral("Save"), this);
+  m_command2->setObjectName(QStringLiteral("Command2"));
+  m_command2->setToolTip(QStringLiteral("Save the results as a text file"));
+  m_command2->setGeometry(twipsRect(1455, 5985, 1215, 420));
+
+  m_text2 = new QLineEdit(QStringLiteral("       Printing ..."), this);
+  m_text2->setObjectName(QStringLiteral("Text2"));
+  m_text2->setReadOnly(true);
+  m_text2->setFocusPolicy(Qt::NoFocus);
+  QFont bold(QStringLiteral("MS Sans Serif"));
+  bold.setStyleHint(QFont::SansSerif);
+  bold.setBold(true);
+  m_text2->setFont(bold);
+  m_text2->setGeometry(twipsRect(3120, 6000, 2640, 390));
+  m_text2->hide();
+
+  m_command3 = new QPushButton(QStringLiteral("Close"), this);
+  m_command3->setObjectName(QStringLiteral("Command3"));
+  m_command3->setToolTip(QStringLiteral("Close this window"));
+  m_command3->setGeometry(twipsRect(8265, 5985, 1215, 420));
+
+  connect(m_command1, &QPushButton::clicked, this, &Form4::onPrint);
+  connect(m_command2, &QPushButton::clicked, this, &Form4::onSave);
+  connect(m_command3, &QPushButton::clicked, this, &Form4::close);
+
+  if (opener) move(opener->pos());
+}
+
+Form4::~Form4() = default;
+
+void Form4::setResultsText(const QString& text) {
+  m_text = text;
+  m_text1->setPlainText(displayText(m_text));
+}
+
+void Form4::appendResultsText(const QString& text) {
+  m_text += text;
+  m_text1->setPlainText(displayText(m_text));
+}
+
+void Form4::setPrinterSource(PrinterSource source) { printerSource() = std::move(source); }
+
+void Form4::setSavePathChooser(SavePathChooser chooser) {
+  savePathChooser() = std::move(chooser);
+}
+
+void Form4::closeEvent(QCloseEvent* event) {
+  if (m_opener) m_opener->show();
+  event->accept();
+}
+
+void Form4::onPrint() {
+  m_text2->show();
+  repaint();
+  std::unique_ptr<QPrinter> printer = printerSource() ? printerSource()() : defaultPrinter();
+  QString failure;
+  if (!printer) {
+    failure = QStringLiteral("   No printer is available !");
+  } else if (!printResultsText(*printer, m_text)) {
+    failure = QStringLiteral("   The print job failed !");
+  }
+  m_text2->hide();
+  repaint();
+  if (!failure.isEmpty()) offerPdf(failure);
+}
+
+void Form4::offerPdf(const QString& failure) {
+  const QString title = QStringLiteral("TK 1.0 - Print results");
+  if (!messageBoxes().ask(this, title,
+                          failure + kCrLf +
+                              QStringLiteral("   Save the results as a PDF file instead?"))) {
+    return;
+  }
+  const QString suggested = QDir(m_saveDir).filePath(QStringLiteral("results.pdf"));
+  const auto& chooser = savePathChooser() ? savePathChooser() : SavePathChooser(dialogSavePath);
+  QString path = chooser(this, QStringLiteral("Save results as PDF"), suggested,
+                         QStringLiteral("PDF files (*.pdf)"));
+  if (path.isEmpty()) return;
+  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
+  QPrinter pdf(QPrinter::HighResolution);
+  pdf.setOutputFormat(QPrinter::PdfFormat);
+  pdf.setOutputFileName(path);
+  if (!printResultsText(pdf, m_text) || !QFileInfo(path).isFile()) {
+    messageBoxes().inform(this, title,
+                          QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
+  }
+}
+
+void Form4::onSave() {
+  const QString suggested = QDir(m_saveDir).filePath(QStringLiteral("results.txt"));
+  const auto& chooser = savePathChooser() ? savePathChooser() : SavePathChooser(dialogSavePath);
+  QString path = chooser(this, QStringLiteral("Save results"), suggested,
+                         QStringLiteral("Text files (*.txt)"));
+  if (path.isEmpty()) return;
+  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".txt");
+  if (!writeTextFile(path)) {
+    messageBoxes().inform(this, QStringLiteral("TK 1.0 - Save results"),
+                          QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
+  }
+}
+
+bool Form4::writeTextFile(const QString& path) {
+  // The text is written as assembled, CR LF lines and 8-bit characters, so the
+  // file matches the engines' reports byte for byte.
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  const QByteArray bytes = m_text.toLatin1();
+  if (file.write(bytes) != bytes.size()) {
+    file.cancelWriting();
+    return false;
+  }
+  return file.commit();
+}
+
+}  // namespace tsk::ui
