@@ -1,0 +1,3 @@
+#include "gsstoceq.h"
+
+int main() { return tsk::engineMain(gsstoceq::run, TSK_CAPACITY); }
