@@ -9,7 +9,37 @@
 
 namespace tsk {
 
-NumberReader::NumberReader(std::string content) : content_(std::move(content)) {
+NumberReader::NumberReader(std::string content) : content_(std::move(content)) { splitLines(); }
+
+NumberReader::NumberReader(const NumberReader& other) : content_(other.content_), next_(other.next_) {
+  splitLines();
+}
+
+NumberReader::NumberReader(NumberReader&& other) noexcept
+    : content_(std::move(other.content_)), next_(other.next_) {
+  splitLines();
+}
+
+NumberReader& NumberReader::operator=(const NumberReader& other) {
+  if (this != &other) {
+    content_ = other.content_;
+    next_ = other.next_;
+    splitLines();
+  }
+  return *this;
+}
+
+NumberReader& NumberReader::operator=(NumberReader&& other) noexcept {
+  if (this != &other) {
+    content_ = std::move(other.content_);
+    next_ = other.next_;
+    splitLines();
+  }
+  return *this;
+}
+
+void NumberReader::splitLines() {
+  lines_.clear();
   std::string_view all(content_);
   size_t start = 0;
   while (start < all.size()) {

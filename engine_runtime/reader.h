@@ -17,6 +17,12 @@ enum class ReadStatus { Value, EndOfData, Invalid };
 class NumberReader {
  public:
   explicit NumberReader(std::string content);
+  // The line views point into content_, which a move or copy may relocate
+  // (short strings live inside the object): they are rebuilt each time.
+  NumberReader(const NumberReader& other);
+  NumberReader(NumberReader&& other) noexcept;
+  NumberReader& operator=(const NumberReader& other);
+  NumberReader& operator=(NumberReader&& other) noexcept;
   // nullopt when the file cannot be opened.
   static std::optional<NumberReader> open(const std::filesystem::path& path);
 
@@ -30,6 +36,7 @@ class NumberReader {
   // The next item (text up to a comma, blank or line end), moving past its
   // line; nullopt at end of data.
   std::optional<std::string_view> nextItem();
+  void splitLines();
 
   std::string content_;
   std::vector<std::string_view> lines_;
