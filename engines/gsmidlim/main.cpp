@@ -1,0 +1,3 @@
+#include "gsmidlim.h"
+
+int main() { return tsk::engineMain(gsmidlim::run, TSK_CAPACITY); }
