@@ -1,6 +1,7 @@
 #include "Twips.h"
 
 #include <QFontDatabase>
+#include <QStringList>
 
 namespace tsk::ui {
 
