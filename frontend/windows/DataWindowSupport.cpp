@@ -1,0 +1,135 @@
+#include "DataWindowSupport.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace tsk::ui {
+
+std::optional<double> typedNumber(const QString& text) {
+  static const QRegularExpression number(
+      QStringLiteral(R"(^\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?\s*$)"));
+  if (!number.match(text).hasMatch()) return std::nullopt;
+  bool ok = false;
+  const double value = text.trimmed().toDouble(&ok);
+  if (!ok || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::optional<int> typedCount(const QString& text) {
+  const std::optional<double> value = typedNumber(text);
+  if (!value || *value <= 0 || *value > 30000) return std::nullopt;
+  // nearbyint rounds in the default mode, to nearest with ties to even:
+  // 7.5 gives 8 and 6.5 gives 6.
+  const double whole = std::nearbyint(*value);
+  // 0 < value < 0.5 would make a row of nothing.
+  if (whole < 1) return std::nullopt;
+  return static_cast<int>(whole);
+}
+
+std::optional<std::int64_t> typedTotal(const QString& text) {
+  static const QRegularExpression digits(QStringLiteral(R"(^\s*\d{1,15}\s*$)"));
+  if (!digits.match(text).hasMatch()) return std::nullopt;
+  return text.trimmed().toLongLong();
+}
+
+QString sampleFileNameProblem(const QString& name) {
+  if (name.contains(u'/') || name.contains(u'\\')) return kNameUnusable;
+  for (const QChar c : name) {
+    if (c.unicode() < 0x20) return kNameUnusable;
+  }
+  return {};
+}
+
+SampleRowEditor::SampleRowEditor(QListWidget* list, QLineEdit* sizeBox, QLineEdit* groupsBox,
+                                 QPushButton* add, QLineEdit* groupsTotalBox,
+                                 QLineEdit* animalsBox, QObject* parent)
+    : QObject(parent),
+      m_list(list),
+      m_size(sizeBox),
+      m_groups(groupsBox),
+      m_groupsTotal(groupsTotalBox),
+      m_animalsTotal(animalsBox) {
+  connect(m_size, &QLineEdit::returnPressed, m_groups, [this] { m_groups->setFocus(); });
+  connect(m_groups, &QLineEdit::returnPressed, this, &SampleRowEditor::add);
+  connect(add, &QPushButton::clicked, this, &SampleRowEditor::add);
+  connect(m_list, &QListWidget::itemDoubleClicked, this, &SampleRowEditor::onDoubleClick);
+  connect(m_animalsTotal, &QLineEdit::textEdited, this, &SampleRowEditor::onAnimalsEdited);
+  m_list->installEventFilter(this);
+}
+
+void SampleRowEditor::setSample(const GroupSizeSample& sample) {
+  m_sample = sample;
+  showRows();
+  showTotals();
+}
+
+void SampleRowEditor::clearAll() {
+  m_sample = GroupSizeSample{};
+  m_list->clear();
+  m_size->clear();
+  m_groups->clear();
+  m_groupsTotal->clear();
+  m_animalsTotal->clear();
+}
+
+bool SampleRowEditor::add() {
+  const std::optional<int> groups = typedCount(m_groups->text());
+  const std::optional<int> size = typedCount(m_size->text());
+  if (!groups || !size) return false;
+  AddEntry(m_sample, *size, *groups);
+  showRows();
+  showTotals();
+  m_size->clear();
+  m_groups->clear();
+  m_size->setFocus();
+  return true;
+}
+
+void SampleRowEditor::onDoubleClick(QListWidgetItem* item) {
+  const int row = item ? m_list->row(item) : -1;
+  if (row < 0 || row >= static_cast<int>(m_sample.entries.size())) return;
+  const SampleEntry entry = m_sample.entries[static_cast<std::size_t>(row)];
+  m_size->setText(QString::number(entry.size));
+  m_groups->setText(QString::number(entry.groups));
+  RemoveEntry(m_sample, row);
+  showRows();
+  showTotals();
+  m_size->setFocus();
+}
+
+void SampleRowEditor::onAnimalsEdited(const QString& text) {
+  // The edit window lets the user overwrite the total; only a whole number
+  // is taken, other typing is ignored.
+  if (const std::optional<std::int64_t> total = typedTotal(text)) m_sample.animalsTotal = *total;
+}
+
+bool SampleRowEditor::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_list && event->type() == QEvent::KeyRelease &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+    const QList<QListWidgetItem*> selected = m_list->selectedItems();
+    if (!selected.isEmpty()) {
+      RemoveEntry(m_sample, m_list->row(selected.front()));
+      showRows();
+      showTotals();
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void SampleRowEditor::showRows() {
+  m_list->clear();
+  for (const SampleEntry& entry : m_sample.entries) m_list->addItem(rowText(entry));
+}
+
+void SampleRowEditor::showTotals() {
+  m_groupsTotal->setText(groupsTotalText(m_sample));
+  m_animalsTotal->setText(animalsTotalText(m_sample));
+}
+
+}  // namespace tsk::ui

@@ -1,0 +1,87 @@
+#pragma once
+// What the entry window (Form2) and the edit window (Form7) share: reading
+// typed numbers, checking a new file name, and the row editing of a sample
+// (size and groups boxes, Add, double-click, Del, running totals).
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+#include "GroupSizeSample.h"
+
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+namespace tsk::ui {
+
+// The title of the data windows' message boxes: the program's own name.
+inline const QString kProgramTitle = QStringLiteral("Toskarn");
+
+inline const QString kNothingToSave = QStringLiteral("   Nothing to save !");
+inline const QString kNameRequired = QStringLiteral("  A file name must be specified!");
+inline const QString kFileExists = QStringLiteral("          File exists, overwrite?");
+// Sample files live in the working directory only: a name must not lead
+// into another folder.
+inline const QString kNameUnusable = QStringLiteral("  A file name must not contain / or \\ !");
+
+// The value of a typed decimal number ("5", " 7.5 ", "-2", "1e3"), or none
+// when the text is not a number.
+std::optional<double> typedNumber(const QString& text);
+
+// A typed size or number of groups as Add takes it: a number above 0 and at
+// most 30000, rounded to the nearest whole number with halves to the even
+// neighbour. None for anything else, including values that round to 0.
+std::optional<int> typedCount(const QString& text);
+
+// A typed total of animals: blanks around plain digits; none otherwise.
+std::optional<std::int64_t> typedTotal(const QString& text);
+
+// Why `name` (without ".dat") cannot name a sample file in the working
+// directory, or an empty string when it can. The empty name is allowed here
+// (it names the file ".dat"); the entry window refuses it itself.
+QString sampleFileNameProblem(const QString& name);
+
+// The row editing of one window over its sample. The window keeps the
+// controls; the editor keeps them and the sample in step.
+class SampleRowEditor : public QObject {
+  Q_OBJECT
+
+ public:
+  // `animalsBox` may be editable: a whole number typed there becomes the
+  // sample's total of animals, as the edit window allows.
+  SampleRowEditor(QListWidget* list, QLineEdit* sizeBox, QLineEdit* groupsBox, QPushButton* add,
+                  QLineEdit* groupsTotalBox, QLineEdit* animalsBox, QObject* parent);
+
+  const GroupSizeSample& sample() const { return m_sample; }
+  // Shows `sample`: its rows in the list and its totals in the total boxes.
+  void setSample(const GroupSizeSample& sample);
+  // An empty sample with every box emptied (the edit window's reset).
+  void clearAll();
+
+  // Add: the row of the size and groups boxes, when both hold valid counts.
+  bool add();
+
+ private slots:
+  void onDoubleClick(QListWidgetItem* item);
+  void onAnimalsEdited(const QString& text);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void showRows();
+  void showTotals();
+
+  GroupSizeSample m_sample;
+  QListWidget* m_list;
+  QLineEdit* m_size;
+  QLineEdit* m_groups;
+  QLineEdit* m_groupsTotal;
+  QLineEdit* m_animalsTotal;
+};
+
+}  // namespace tsk::ui

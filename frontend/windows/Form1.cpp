@@ -1,0 +1,121 @@
+#include "Form1.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFont>
+#include <QPlainTextEdit>
+
+#include "Form2.h"
+#include "Form3.h"
+#include "Form4.h"  // Form3.h returns a QPointer<Form4> inline
+#include "Form7.h"
+#include "FormControls.h"
+
+namespace tsk::ui {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString termsAndCitation() {
+  return QStringLiteral(" ") +
+         QStringLiteral(
+             "Toskarn is free: it may be used, copied and passed on without charge. If you "
+             "publish results obtained with it, please cite as the theoretical background of "
+             "the statistical procedures: M. Lloyd (1967) Mean crowding. Journal of Animal "
+             "Ecology 36: 1-30.");
+}
+
+QString authorsAndAddress() {
+  return QStringLiteral("Written by the Toskarn development team, Leiden") + kCrLf +
+         QStringLiteral("Please send error reports to: toskarn@example.org");
+}
+
+QString acknowledgements() {
+  const QString blankLine(59, u' ');
+  return QStringLiteral("Supported by:") + kCrLf +
+         QStringLiteral("the Open Field Ecology Software Fund, grant OFE-2007-11") + kCrLf +
+         blankLine + kCrLf + blankLine;
+}
+
+}  // namespace
+
+Form1::Form1(const QString& workingDirectory)
+    : QWidget(nullptr), m_dir(workingDirectory), m_exit([] { QCoreApplication::exit(0); }) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("TK 1.1"));
+  setFixedSize(twips(7800), twips(4920));
+
+  QLabel* name = placeLabel(this, "Label1", QStringLiteral("Toskarn"), 360, 150, 3135, 675);
+  QFont nameFont(QStringLiteral("Times New Roman"), 24);
+  nameFont.setStyleHint(QFont::Serif);
+  nameFont.setBold(true);
+  nameFont.setItalic(true);
+  name->setFont(nameFont);
+
+  QLineEdit* version = placeBox(this, "Text2", 3720, 330, 3240, 330);
+  version->setText(QStringLiteral("Version 1.1     (28.10.2007)"));
+  version->setReadOnly(true);
+
+  QLabel* terms = placeLabel(this, "Label2", termsAndCitation(), 360, 990, 7080, 1035);
+  terms->setWordWrap(true);
+  terms->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+  // A text box rather than a label, so that the address can be selected and
+  // copied.
+  auto* authors = new QPlainTextEdit(this);
+  authors->setObjectName(QStringLiteral("Text1"));
+  authors->setGeometry(twipsRect(360, 2130, 7080, 615));
+  authors->setPlainText(authorsAndAddress());
+  authors->setReadOnly(true);
+  authors->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+  QLabel* support = placeLabel(this, "Label3", acknowledgements(), 360, 2880, 7080, 1035);
+  support->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+  QPushButton* newButton = placeButton(this, "Command1", QStringLiteral("New"),
+                                       QStringLiteral("Enter new data"), 360, 4140, 1575, 495);
+  QPushButton* editButton = placeButton(this, "Command4", QStringLiteral("Edit "),
+                                        QStringLiteral("Edit existing data"), 2190, 4140, 1575, 495);
+  QPushButton* analyseButton = placeButton(this, "Command3", QStringLiteral("Analyse"),
+                                           QStringLiteral("Analyse data"), 4020, 4140, 1575, 495);
+  QPushButton* exitButton =
+      placeButton(this, "Command2", QStringLiteral("Exit"), QString(), 5850, 4140, 1575, 495);
+
+  connect(newButton, &QPushButton::clicked, this, &Form1::onNew);
+  connect(editButton, &QPushButton::clicked, this, &Form1::onEdit);
+  connect(analyseButton, &QPushButton::clicked, this, &Form1::onAnalyse);
+  connect(exitButton, &QPushButton::clicked, this, &Form1::onExit);
+}
+
+Form1::~Form1() {
+  // The opened windows have no parent (each is a window of its own on the
+  // desktop); they go with the main window.
+  delete m_opened.data();
+}
+
+void Form1::open(QWidget* window) {
+  delete m_opened.data();  // only reachable with a window left over from a test
+  m_opened = window;
+  window->show();
+  hide();
+}
+
+void Form1::onNew() { open(new Form2(this, m_dir)); }
+
+void Form1::onEdit() { open(new Form7(this, m_dir)); }
+
+void Form1::onAnalyse() { open(new Form3(this, m_dir)); }
+
+void Form1::onExit() {
+  m_exiting = true;
+  if (m_exit) m_exit();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  // The close box ends the program as Exit does.
+  event->accept();
+  if (!m_exiting) onExit();
+}
+
+}  // namespace tsk::ui

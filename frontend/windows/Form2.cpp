@@ -1,0 +1,106 @@
+#include "Form2.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QListWidget>
+
+#include "DataWindowSupport.h"
+#include "FormControls.h"
+#include "MessageBoxes.h"
+#include "SampleFile.h"
+
+namespace tsk::ui {
+
+Form2::Form2(QWidget* opener, const QString& workingDirectory)
+    : QWidget(nullptr), m_opener(opener), m_dir(workingDirectory) {
+  setObjectName(QStringLiteral("Form2"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(QStringLiteral("TK 1.1 - Enter new data"));
+  setFixedSize(twips(7905), twips(5235));
+
+  placeLabel(this, "Label1", QStringLiteral(" Filename:"), 240, 195, 900, 255);
+  m_text1 = placeBox(this, "Text1", 1140, 150, 3600, 330);
+  m_text1->setMaxLength(40);
+  placeLabel(this, "Label2", QStringLiteral(".dat"), 4770, 195, 450, 255);
+
+  placeLabel(this, "Label3", QStringLiteral(" Groups in the sample by size"), 240, 660, 3000,
+             255);
+  QLabel* sizeHeading = placeLabel(this, "Label4", QStringLiteral(" Group size"), 240, 900, 855, 450);
+  QLabel* groupsHeading =
+      placeLabel(this, "Label5", QStringLiteral("No. of groups"), 1095, 900, 840, 450);
+  for (QLabel* heading : {sizeHeading, groupsHeading}) {
+    heading->setWordWrap(true);
+    heading->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+  }
+  m_text6 = placeNumberBox(this, "Text6", 240, 1380, 855, 330);
+  m_text5 = placeNumberBox(this, "Text5", 1095, 1380, 840, 330);
+  m_command1 = placeButton(this, "Command1", QStringLiteral("Add"), QString(), 2040, 1380, 735, 330);
+
+  m_list1 = new QListWidget(this);
+  m_list1->setObjectName(QStringLiteral("List1"));
+  m_list1->setGeometry(twipsRect(240, 1770, 2055, 3195));
+  m_list1->setFont(fixedFont(10));
+
+  placeLabel(this, "Label6", QStringLiteral("Double click to edit/delete"), 2520, 1830, 2400, 255);
+  placeLabel(this, "Label7", QStringLiteral("Del to delete"), 2520, 2100, 2400, 255);
+
+  placeLabel(this, "Label8", QStringLiteral(" Number of groups in the sample:"), 2520, 2760,
+             3480, 255);
+  m_text4 = placeNumberBox(this, "Text4", 6120, 2715, 1215, 330);
+  m_text4->setReadOnly(true);
+  placeLabel(this, "Label9", QStringLiteral(" Total number of animals in the sample:"), 2520,
+             3240, 3480, 255);
+  m_text2 = placeNumberBox(this, "Text2", 6120, 3195, 1215, 330);
+  m_text2->setReadOnly(true);
+
+  m_command2 = placeButton(this, "Command2", QStringLiteral("Save and close"),
+                           QStringLiteral("Save data file and exit module"), 2520, 4380, 2295, 495);
+  m_command3 = placeButton(this, "Command3", QStringLiteral("Close without saving"),
+                           QStringLiteral("Exit module without saving data"), 5040, 4380, 2295,
+                           495);
+
+  m_rows = new SampleRowEditor(m_list1, m_text6, m_text5, m_command1, m_text4, m_text2, this);
+  m_rows->setSample(GroupSizeSample{});
+
+  connect(m_command2, &QPushButton::clicked, this, &Form2::onSaveAndClose);
+  connect(m_command3, &QPushButton::clicked, this, &QWidget::close);
+
+  setTabOrder(m_text1, m_text6);
+  setTabOrder(m_text6, m_text5);
+  setTabOrder(m_text5, m_command1);
+  if (opener) move(opener->pos());
+  m_text1->setFocus();
+}
+
+Form2::~Form2() = default;
+
+void Form2::closeEvent(QCloseEvent* event) {
+  // Every way of ending the window, its close box included, brings the
+  // main window back; the sample is dropped without a question.
+  if (m_opener) m_opener->show();
+  event->accept();
+}
+
+void Form2::onSaveAndClose() {
+  if (m_rows->sample().animalsTotal == 0) {
+    messageBoxes().inform(this, kProgramTitle, kNothingToSave);
+    return;
+  }
+  const QString name = m_text1->text();
+  QString problem = name.isEmpty() ? kNameRequired : sampleFileNameProblem(name);
+  if (!problem.isEmpty()) {
+    messageBoxes().inform(this, kProgramTitle, problem);
+    m_text1->setFocus();
+    return;
+  }
+  const QString path = QDir(m_dir).filePath(name + kSampleFileSuffix);
+  if (QFileInfo::exists(path) && !messageBoxes().ask(this, kProgramTitle, kFileExists)) return;
+  // A failed write keeps the window and its rows, so nothing typed is lost.
+  if (const SampleFileWrite written = WriteSampleFile(path, m_rows->sample()); !written) {
+    messageBoxes().inform(this, kProgramTitle, written.error);
+    return;
+  }
+  close();
+}
+
+}  // namespace tsk::ui

@@ -1,0 +1,214 @@
+#include "Form7.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QSignalBlocker>
+
+#include "DataWindowSupport.h"
+#include "Form8.h"
+#include "FormControls.h"
+#include "MessageBoxes.h"
+#include "SampleFile.h"
+
+namespace tsk::ui {
+
+namespace {
+
+const QString kNothingToSaveUnpicked = QStringLiteral("      Nothing to save !");
+const QString kNothingToDelete = QStringLiteral("No file selected! Nothing to delete!");
+const QString kDeleteQuestion =
+    QStringLiteral("If you delete the file, data will be lost. Delete anyway?");
+const QString kNotDeleted = QStringLiteral("   The file could not be deleted!");
+
+}  // namespace
+
+Form7::Form7(QWidget* opener, const QString& workingDirectory)
+    : QWidget(nullptr), m_opener(opener), m_dir(workingDirectory) {
+  setObjectName(QStringLiteral("Form7"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(QStringLiteral("TK 1.1 - Edit existing data"));
+  setFixedSize(twips(8880), twips(5115));
+
+  placeLabel(this, "Label1", QStringLiteral("Select a data file to edit "), 240, 150, 2520, 255);
+  m_file1 = new QListWidget(this);
+  m_file1->setObjectName(QStringLiteral("File1"));
+  m_file1->setGeometry(twipsRect(240, 450, 2295, 4425));
+  m_file1->setSelectionMode(QAbstractItemView::SingleSelection);
+
+  placeLabel(this, "Label2", QStringLiteral(" Groups in the sample by size"), 2760, 150, 3000,
+             255);
+  QLabel* sizeHeading =
+      placeLabel(this, "Label3", QStringLiteral("  Group    size "), 2760, 390, 855, 450);
+  QLabel* groupsHeading =
+      placeLabel(this, "Label4", QStringLiteral(" No. of groups"), 3615, 390, 840, 450);
+  for (QLabel* heading : {sizeHeading, groupsHeading}) {
+    heading->setWordWrap(true);
+    heading->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+  }
+  m_text6 = placeNumberBox(this, "Text6", 2760, 870, 855, 330);
+  m_text5 = placeNumberBox(this, "Text5", 3615, 870, 840, 330);
+  m_command1 = placeButton(this, "Command1", QStringLiteral("Add"), QString(), 4560, 870, 735, 330);
+
+  m_list1 = new QListWidget(this);
+  m_list1->setObjectName(QStringLiteral("List1"));
+  m_list1->setGeometry(twipsRect(2760, 1260, 2055, 3615));
+  m_list1->setFont(fixedFont(10));
+
+  placeLabel(this, "Label5", QStringLiteral("Double click to edit/delete"), 5040, 1320, 2400, 255);
+  placeLabel(this, "Label6", QStringLiteral("Del to delete"), 5040, 1590, 2400, 255);
+
+  placeLabel(this, "Label7", QStringLiteral(" Number of groups:"), 5040, 2190, 2160, 255);
+  m_text4 = placeNumberBox(this, "Text4", 7200, 2145, 1215, 330);
+  m_text4->setReadOnly(true);
+  placeLabel(this, "Label8", QStringLiteral(" Total number of animals:"), 5040, 2670, 2160, 255);
+  // Not read-only here: a number typed over the total is saved as line 2.
+  m_text2 = placeNumberBox(this, "Text2", 7200, 2625, 1215, 330);
+
+  m_command2 = placeButton(this, "Command2", QStringLiteral("Save"),
+                           QStringLiteral("Save data file"), 5040, 3480, 1575, 420);
+  m_command4 = placeButton(this, "Command4", QStringLiteral("Save As"),
+                           QStringLiteral("Save data file under different name"), 6840, 3480,
+                           1575, 420);
+  m_command6 = placeButton(this, "Command6", QStringLiteral("Delete"),
+                           QStringLiteral("Delete data file"), 5040, 4080, 1575, 420);
+  m_command3 = placeButton(this, "Command3", QStringLiteral("Close"),
+                           QStringLiteral("Close this window"), 6840, 4080, 1575, 420);
+
+  m_rows = new SampleRowEditor(m_list1, m_text6, m_text5, m_command1, m_text4, m_text2, this);
+
+  connect(m_file1, &QListWidget::itemSelectionChanged, this, &Form7::onFileSelectionChanged);
+  connect(m_command2, &QPushButton::clicked, this, &Form7::onSave);
+  connect(m_command4, &QPushButton::clicked, this, &Form7::onSaveAs);
+  connect(m_command6, &QPushButton::clicked, this, &Form7::onDelete);
+  connect(m_command3, &QPushButton::clicked, this, &QWidget::close);
+
+  setTabOrder(m_file1, m_text6);
+  setTabOrder(m_text6, m_text5);
+  setTabOrder(m_text5, m_command1);
+
+  // Empty state: nothing loaded, the four boxes disabled and empty.
+  m_rows->clearAll();
+  setBoxesEnabled(false);
+  fillFileList();
+  if (opener) move(opener->pos());
+}
+
+Form7::~Form7() { delete m_saveAs.data(); }
+
+Form8* Form7::saveAsDialog() const { return m_saveAs.data(); }
+
+void Form7::closeEvent(QCloseEvent* event) {
+  if (m_saveAs) m_saveAs->close();
+  if (m_opener) m_opener->show();
+  event->accept();
+}
+
+void Form7::setBoxesEnabled(bool enabled) {
+  for (QLineEdit* box : {m_text2, m_text4, m_text6, m_text5}) box->setEnabled(enabled);
+}
+
+void Form7::fillFileList() {
+  // A re-read list has no pick: Save, Save As and Delete then refuse rather
+  // than act on a file that is no longer shown as loaded.
+  const QSignalBlocker block(m_file1);
+  m_picked.clear();
+  m_file1->clear();
+  QDir dir(m_dir);
+  dir.setNameFilters({QStringLiteral("*.dat")});
+  dir.setFilter(QDir::Files | QDir::Hidden);
+  dir.setSorting(QDir::Name | QDir::IgnoreCase);
+  m_file1->addItems(dir.entryList());
+}
+
+void Form7::onFileSelectionChanged() {
+  const QList<QListWidgetItem*> selected = m_file1->selectedItems();
+  if (selected.isEmpty()) {
+    // A Ctrl-click can clear the selection; the loaded file stays picked.
+    const QList<QListWidgetItem*> picked = m_file1->findItems(m_picked, Qt::MatchExactly);
+    if (!m_picked.isEmpty() && !picked.isEmpty()) {
+      const QSignalBlocker block(m_file1);
+      picked.front()->setSelected(true);
+    }
+    return;
+  }
+  load(selected.front()->text());
+}
+
+void Form7::load(const QString& name) {
+  m_picked = name;
+  setBoxesEnabled(true);
+  for (QPushButton* button : {m_command1, m_command2, m_command4, m_command6})
+    button->setEnabled(true);
+  const SampleFileRead read = ReadSampleFile(QDir(m_dir).filePath(name));
+  m_rows->setSample(read.sample);
+  if (!read.message.isEmpty()) messageBoxes().inform(this, kProgramTitle, read.message);
+}
+
+void Form7::reset() {
+  m_rows->clearAll();
+  for (QLineEdit* box : {m_text2, m_text6, m_text5}) box->setEnabled(false);
+  fillFileList();
+}
+
+void Form7::onSave() {
+  if (m_rows->sample().groupsTotal == 0) {
+    messageBoxes().inform(this, kProgramTitle, kNothingToSave);
+    return;
+  }
+  if (m_picked.isEmpty()) {
+    messageBoxes().inform(this, kProgramTitle, kNothingToSaveUnpicked);
+    return;
+  }
+  // Overwrites the picked file without a question. A failed write keeps the
+  // window loaded, so the changes are not lost.
+  if (const SampleFileWrite written = WriteSampleFile(QDir(m_dir).filePath(m_picked),
+                                                      m_rows->sample());
+      !written) {
+    messageBoxes().inform(this, kProgramTitle, written.error);
+    return;
+  }
+  reset();
+}
+
+void Form7::onSaveAs() {
+  if (m_rows->sample().animalsTotal == 0) {
+    messageBoxes().inform(this, kProgramTitle, kNothingToSave);
+    return;
+  }
+  if (m_picked.isEmpty()) {
+    messageBoxes().inform(this, kProgramTitle, kNothingToSaveUnpicked);
+    return;
+  }
+  setEnabled(false);
+  m_saveAs = new Form8(m_rows->sample(), m_dir, m_picked.left(m_picked.size() - 4));
+  m_saveAs->move(pos() + QPoint(twips(120), twips(4310)));
+  connect(m_saveAs, &Form8::finished, this, &Form7::onSaveAsFinished);
+  m_saveAs->show();
+}
+
+void Form7::onSaveAsFinished(bool saved) {
+  if (saved) reset();
+  setEnabled(true);
+  raise();
+  activateWindow();
+}
+
+void Form7::onDelete() {
+  if (m_picked.isEmpty()) {
+    messageBoxes().inform(this, kProgramTitle, kNothingToDelete);
+    return;
+  }
+  if (!messageBoxes().ask(this, kProgramTitle, kDeleteQuestion)) return;
+  const QString path = QDir(m_dir).filePath(m_picked);
+  // A file that has gone meanwhile needs no deleting; one that stays must
+  // not be reported as deleted.
+  if (!QFile::remove(path) && QFileInfo::exists(path)) {
+    messageBoxes().inform(this, kProgramTitle, kNotDeleted);
+    return;
+  }
+  reset();
+}
+
+}  // namespace tsk::ui

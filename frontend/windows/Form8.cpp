@@ -1,0 +1,60 @@
+#include "Form8.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+
+#include "DataWindowSupport.h"
+#include "FormControls.h"
+#include "MessageBoxes.h"
+#include "SampleFile.h"
+
+namespace tsk::ui {
+
+Form8::Form8(const GroupSizeSample& sample, const QString& workingDirectory, const QString& name)
+    : QWidget(nullptr), m_sample(sample), m_dir(workingDirectory) {
+  setObjectName(QStringLiteral("Form8"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(QStringLiteral("Save As..."));
+  setFixedSize(twips(4785), twips(810));
+
+  placeLabel(this, "Label1", QStringLiteral(" Filename:"), 120, 270, 900, 255);
+  m_text1 = placeBox(this, "Text1", 1020, 225, 2415, 330);
+  m_text1->setMaxLength(40);
+  m_text1->setText(name);
+  placeLabel(this, "Label2", QStringLiteral(".dat"), 3465, 270, 420, 255);
+  m_command5 = placeButton(this, "Command5", QStringLiteral("Save"), QString(), 3960, 45, 735, 330);
+  m_command1 =
+      placeButton(this, "Command1", QStringLiteral("Cancel"), QString(), 3960, 435, 735, 330);
+
+  connect(m_command5, &QPushButton::clicked, this, &Form8::onSave);
+  connect(m_command1, &QPushButton::clicked, this, &QWidget::close);
+  m_text1->setFocus();
+}
+
+Form8::~Form8() = default;
+
+void Form8::closeEvent(QCloseEvent* event) {
+  // The close box gives up as Cancel does, so the edit window never stays
+  // disabled.
+  event->accept();
+  emit finished(m_saved);
+}
+
+void Form8::onSave() {
+  const QString name = m_text1->text();
+  if (const QString problem = sampleFileNameProblem(name); !problem.isEmpty()) {
+    messageBoxes().inform(this, kProgramTitle, problem);
+    return;
+  }
+  const QString path = QDir(m_dir).filePath(name + kSampleFileSuffix);
+  if (QFileInfo::exists(path) && !messageBoxes().ask(this, kProgramTitle, kFileExists)) return;
+  if (const SampleFileWrite written = WriteSampleFile(path, m_sample); !written) {
+    messageBoxes().inform(this, kProgramTitle, written.error);
+    return;
+  }
+  m_saved = true;
+  close();
+}
+
+}  // namespace tsk::ui
