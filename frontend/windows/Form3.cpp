@@ -11,6 +11,7 @@
 #include "EngineLauncher.h"
 #include "ExchangeWriter.h"
 #include "Form4.h"
+#include "HistogramWindow.h"
 #include "MessageBoxes.h"
 #include "Twips.h"
 
@@ -213,7 +214,6 @@ void Form3::onFileSelectionChanged() {
   m_label4->setText(analysisKind(selected));
   m_list1->clear();
   if (selected > 0) readMethodList(selected);
-  else m_lastListProblem.clear();
 }
 
 void Form3::readMethodList(int selectedCount) {
@@ -223,7 +223,6 @@ void Form3::readMethodList(int selectedCount) {
     reportOnce(list.problem);
     return;
   }
-  m_lastListProblem.clear();
   for (qsizetype i = 0; i < list.descriptions.size(); ++i) {
     m_list1->addItem(list.descriptions[i]);
     m_engines[static_cast<size_t>(i)] = list.engines[i];
@@ -231,8 +230,8 @@ void Form3::readMethodList(int selectedCount) {
 }
 
 void Form3::reportOnce(const QString& text) {
-  if (text == m_lastListProblem) return;
-  m_lastListProblem = text;
+  if (m_reportedListProblems.contains(text)) return;
+  m_reportedListProblems.append(text);
   messageBoxes().inform(this, kTitle, text);
 }
 
@@ -284,6 +283,12 @@ void Form3::onStartAnalysis() {
     m_label5->setText(QStringLiteral("  Running...  (") + engine + QStringLiteral(")"));
     m_label5->show();
     repaint();
+    if (engine.trimmed().isEmpty()) {
+      m_results->appendResultsText(QStringLiteral("     ERROR: the method list names no engine "
+                                                  "program for this method.") +
+                                   kCrLf + kClosingLine + kCrLf);
+      continue;
+    }
     const EngineRunResult result = RunEngine(engine, options);
     if (!m_results) break;  // the program is closing
     if (result.ok()) {
@@ -317,15 +322,20 @@ void Form3::closeEvent(QCloseEvent* event) {
 }
 
 void Form3::onDisplayHistogram() {
-  // Completed with the histogram windows.
+  m_command5->show();
+  m_command4->show();
 }
 
 void Form3::onGroupSize() {
-  // Completed with the histogram windows.
+  m_command5->hide();
+  m_command4->hide();
+  HistogramWindow::openFromAnalysis(this, m_dir, selectedFileNames(), HistogramKind::GroupSize);
 }
 
 void Form3::onCrowding() {
-  // Completed with the histogram windows.
+  m_command5->hide();
+  m_command4->hide();
+  HistogramWindow::openFromAnalysis(this, m_dir, selectedFileNames(), HistogramKind::Crowding);
 }
 
 }  // namespace tsk::ui

@@ -70,9 +70,9 @@ class Form3 : public QWidget {
   // Slot i (0-based here) belongs to the i-th entry of List1; slots beyond the
   // list keep older names and are never used.
   std::array<QString, 10> m_engines;
-  // The last method list problem shown, so that each Ctrl-click does not
-  // repeat the same message.
-  QString m_lastListProblem;
+  // Method list problems already shown: each is shown once while the window
+  // is loaded, not again at every Ctrl-click.
+  QStringList m_reportedListProblems;
   QPointer<Form4> m_results;
 
   QLabel* m_label1;

@@ -1,0 +1,423 @@
+// The analysis window driven through its controls: method lists chosen by the
+// number of selected files, the method list layout and its failures, and whole
+// analyses run through real engine programs in a temporary directory.
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "Form3.h"
+#include "Form4.h"
+#include "WindowTestSupport.h"
+
+using tsk::test::control;
+using tsk::test::crlf;
+using tsk::test::RecordingBoxes;
+using tsk::test::WorkingDir;
+using tsk::ui::Form3;
+using tsk::ui::Form4;
+
+namespace {
+
+const QString kClosing = QString(79, QLatin1Char('_'));
+const QString kNoMethod = QStringLiteral(
+    "No data and/or no analysis method has been selected.\r\n"
+    "  First select the data, and then the analysis methods!");
+
+// Sample files as the entry window writes them.
+const QByteArray kFlock = crlf({"      5", "     11", " 1 ", " 1 ", " 1 ", " 4 ", " 4 "});
+const QByteArray kHerd = crlf({"      2", "      6", " 2 ", " 4 "});
+
+QString binDir() {
+  const QString dir = qEnvironmentVariable("TSK_BIN_DIR");
+  return dir.isEmpty() ? QCoreApplication::applicationDirPath() : dir;
+}
+
+// Puts a built program into the working directory under `name`, where the
+// launcher looks first.
+bool installProgram(const WorkingDir& wd, const QString& built, const QString& name) {
+  return QFile::copy(QDir(binDir()).filePath(built), wd.filePath(name));
+}
+
+// One method list line: the description in columns 1 to 64, the engine name
+// in 65 to 72.
+QByteArray method(const char* description, const char* engine) {
+  return QByteArray(description).leftJustified(64, ' ') + engine;
+}
+
+QByteArray lines(const QList<QByteArray>& rows) {
+  QByteArray text;
+  for (const QByteArray& row : rows) text += row + "\r\n";
+  return text;
+}
+
+void clickRow(QListWidget* list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  const QRect rect = list->visualItemRect(list->item(row));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, rect.center());
+}
+
+// Selects exactly `rows` of File1 with a click and Ctrl-clicks.
+void selectFiles(Form3* form, const QList<int>& rows) {
+  auto* file1 = control<QListWidget>(form, "File1");
+  for (int i = 0; i < rows.size(); ++i)
+    clickRow(file1, rows[i], i == 0 ? Qt::NoModifier : Qt::ControlModifier);
+}
+
+QStringList listTexts(const QListWidget* list) {
+  QStringList texts;
+  for (int row = 0; row < list->count(); ++row) texts << list->item(row)->text();
+  return texts;
+}
+
+QString labelText(const Form3* form, const char* name) {
+  return control<QLabel>(form, name)->text();
+}
+
+void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+// The header and sample list that open every results text.
+QString resultsHead(const QStringList& samples) {
+  QString text = QStringLiteral("     Toskarn - version 1.0\r\n\r\nData selected for analysis");
+  for (int s = 0; s < samples.size(); ++s)
+    text += QStringLiteral("\r\n   Sample %1:  %2").arg(s + 1).arg(samples[s]);
+  return text + QStringLiteral("\r\n") + kClosing + QStringLiteral("\r\n");
+}
+
+QString failureBlock(const QString& message) {
+  return QStringLiteral("     ERROR: ") + message + QStringLiteral("\r\n") + kClosing +
+         QStringLiteral("\r\n");
+}
+
+}  // namespace
+
+class TestForm3 : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    m_boxes = std::make_unique<RecordingBoxes>();
+    m_wd = std::make_unique<WorkingDir>();
+    QVERIFY(m_wd->isValid());
+    m_opener = std::make_unique<QWidget>();
+    m_opener->move(131, 77);
+    m_opener->show();
+  }
+  void cleanup() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (qobject_cast<Form3*>(w) || qobject_cast<Form4*>(w)) delete w;
+    m_opener.reset();
+    m_wd.reset();
+    m_boxes.reset();
+  }
+
+  void opensAtOpenerAndClosesBackToIt() {
+    QPointer<Form3> form = new Form3(m_opener.get(), m_wd->path());
+    form->show();
+    m_opener->hide();
+    QCOMPARE(form->windowTitle(), QStringLiteral("TK 1.1 - Analyse data"));
+    QCOMPARE(form->pos(), QPoint(131, 77));
+    QVERIFY(!control<QLabel>(form, "Label5")->isVisible());
+    QVERIFY(!control<QPushButton>(form, "Command4")->isVisible());
+    QVERIFY(!control<QPushButton>(form, "Command5")->isVisible());
+    QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
+    flushDeletes();
+    QVERIFY(form.isNull());
+    QVERIFY(m_opener->isVisible());
+  }
+
+  // File1 lists the *.dat files alphabetically; the number selected picks the
+  // method list and the analysis kind.
+  void methodListFollowsSelection_data() {
+    QTest::addColumn<QList<int>>("rows");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("listFile");
+    QTest::newRow("one") << QList<int>{2} << "Analysis of one sample" << "modsz1.sys";
+    QTest::newRow("two") << QList<int>{4, 0} << "Analysis of two samples" << "modsz2.sys";
+    QTest::newRow("five") << QList<int>{0, 1, 2, 3, 4} << "Analysis of several samples"
+                          << "modsz3.sys";
+  }
+  void methodListFollowsSelection() {
+    QFETCH(QList<int>, rows);
+    QFETCH(QString, kind);
+    QFETCH(QString, listFile);
+    const QDir data(qEnvironmentVariable("TSK_DATA_DIR"));
+    for (const char* name : {"modsz1.sys", "modsz2.sys", "modsz3.sys"})
+      QVERIFY(QFile::copy(data.filePath(QLatin1String(name)), m_wd->filePath(QLatin1String(name))));
+    for (const char* name : {"Lake.dat", "bay.dat", "cove.dat", "delta.dat", "estuary.dat"})
+      m_wd->write(QLatin1String(name), kFlock);
+    m_wd->write(QStringLiteral("notes.txt"), "x\r\n");
+
+    auto* form = new Form3(m_opener.get(), m_wd->path());
+    form->show();
+    auto* file1 = control<QListWidget>(form, "File1");
+    QCOMPARE(listTexts(file1), (QStringList{"bay.dat", "cove.dat", "delta.dat", "estuary.dat",
+                                            "Lake.dat"}));
+    QCOMPARE(labelText(form, "Label4"), QString());
+
+    selectFiles(form, rows);
+    QCOMPARE(labelText(form, "Label4"), kind);
+    // Expected entries: the delivered file itself, cut at column 64 and 72.
+    const QList<QByteArray> fileLines = m_wd->read(listFile).split('\n');
+    QStringList descriptions;
+    QStringList engines;
+    for (QByteArray line : fileLines) {
+      line = line.trimmed();
+      if (line.isEmpty()) continue;
+      QCOMPARE(line.size(), 72);
+      descriptions << QString::fromLatin1(line.left(64));
+      engines << QString::fromLatin1(line.mid(64));
+    }
+    auto* list1 = control<QListWidget>(form, "List1");
+    QCOMPARE(listTexts(list1), descriptions);
+    for (int i = 0; i < engines.size(); ++i) QCOMPARE(form->engineName(i + 1), engines[i]);
+    QCOMPARE(form->engineName(1), QStringLiteral("gssummar"));
+    QVERIFY(m_boxes->boxes().isEmpty());
+
+    // Deselecting every file empties both.
+    for (int row : rows) clickRow(file1, row, Qt::ControlModifier);
+    QCOMPARE(labelText(form, "Label4"), QString());
+    QCOMPARE(list1->count(), 0);
+  }
+
+  // Columns count from the first non-blank character of a line; a short line
+  // gives a short description and no engine; broken files offer nothing and
+  // say why, once per window.
+  void methodListLayout_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("descriptions");
+    QTest::addColumn<QStringList>("engines");
+    QTest::addColumn<QString>("message");
+    const QByteArray full = method("Mean group size: bootstrap limits", "gsmeanci");
+    QTest::newRow("exact columns")
+        << lines({full, "Short one"})
+        << QStringList{QString::fromLatin1(full.left(64)), "Short one"}
+        << QStringList{"gsmeanci", ""} << QString();
+    QTest::newRow("leading blanks, LF ends, no final end")
+        << ("   " + method("Median limits", "gsmidlim") + "\n" + method("Summary", "gssummar"))
+        << QStringList{QString::fromLatin1(method("Median limits", "").left(64)),
+                       QString::fromLatin1(method("Summary", "").left(64))}
+        << QStringList{"gsmidlim", "gssummar"} << QString();
+    QList<QByteArray> ten;
+    for (int i = 0; i < 10; ++i) ten << method("Method", "gssummar");
+    QTest::newRow("ten lines") << lines(ten) << QStringList(ten.size(), QString(method("Method", "").left(64)))
+                               << QStringList(10, "gssummar") << QString();
+    QTest::newRow("eleven lines") << lines(ten + QList<QByteArray>{method("Extra", "gssummar")})
+                                  << QStringList() << QStringList()
+                                  << "   The method list file modsz1.sys holds more than 10 methods !";
+    QTest::newRow("comma") << lines({full, method("Mean, median", "gssummar")}) << QStringList()
+                           << QStringList()
+                           << "   Line 2 of the method list file modsz1.sys is not valid !";
+    QTest::newRow("engine with a folder") << lines({method("Anything", "../x/sh")}) << QStringList()
+                                          << QStringList()
+                                          << "   Line 1 of the method list file modsz1.sys is not valid !";
+  }
+  void methodListLayout() {
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, descriptions);
+    QFETCH(QStringList, engines);
+    QFETCH(QString, message);
+    m_wd->write(QStringLiteral("modsz1.sys"), content);
+    m_wd->write(QStringLiteral("a.dat"), kFlock);
+    auto* form = new Form3(m_opener.get(), m_wd->path());
+    form->show();
+    selectFiles(form, {0});
+    QCOMPARE(listTexts(control<QListWidget>(form, "List1")), descriptions);
+    for (int i = 0; i < engines.size(); ++i) QCOMPARE(form->engineName(i + 1), engines[i]);
+    QCOMPARE(m_boxes->texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    if (!message.isEmpty()) QCOMPARE(m_boxes->boxes()[0].title, QStringLiteral("TK 1.0 - Analyse data"));
+  }
+
+  void missingMethodListIsReportedOnce() {
+    m_wd->write(QStringLiteral("a.dat"), kFlock);
+    m_wd->write(QStringLiteral("b.dat"), kHerd);
+    auto* form = new Form3(m_opener.get(), m_wd->path());
+    form->show();
+    auto* file1 = control<QListWidget>(form, "File1");
+    selectFiles(form, {0});
+    clickRow(file1, 1, Qt::ControlModifier);
+    clickRow(file1, 1, Qt::ControlModifier);
+    clickRow(file1, 0);
+    QCOMPARE(m_boxes->texts(), (QStringList{"   Cannot open the method list file modsz1.sys !",
+                                            "   Cannot open the method list file modsz2.sys !"}));
+    QCOMPARE(control<QListWidget>(form, "List1")->count(), 0);
+    // The window stays usable: the list appears once the file is there.
+    m_wd->write(QStringLiteral("modsz1.sys"), lines({method("Summary", "gssummar")}));
+    clickRow(file1, 1);
+    QCOMPARE(control<QListWidget>(form, "List1")->count(), 1);
+  }
+
+  // Without a selected method (also without a selected file) nothing is
+  // written and nothing runs.
+  void startWithoutMethod() {
+    m_wd->write(QStringLiteral("modsz1.sys"), lines({method("Summary", "gssummar")}));
+    m_wd->write(QStringLiteral("a.dat"), kFlock);
+    auto* form = new Form3(m_opener.get(), m_wd->path());
+    form->show();
+    QTest::mouseClick(control<QPushButton>(form, "Command3"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(form, "Command1"), Qt::LeftButton);
+    selectFiles(form, {0});
+    QTest::mouseClick(control<QPushButton>(form, "Command1"), Qt::LeftButton);
+    QCOMPARE(m_boxes->boxes().size(), 2);
+    for (const auto& box : m_boxes->boxes()) {
+      QCOMPARE(box.title, QStringLiteral("TK 1.0 - Analyse data"));
+      QCOMPARE(box.text, kNoMethod);
+    }
+    QVERIFY(!m_wd->exists(QStringLiteral("tskdat.tmp")));
+    QVERIFY(!m_wd->exists(QStringLiteral("tskstat.tmp")));
+    QVERIFY(form->resultsWindow() == nullptr);
+    QVERIFY(form->isVisible());
+    QVERIFY(!control<QPushButton>(form, "Command4")->isVisible());
+  }
+
+  // The whole road: two methods selected bottom first run top first; the
+  // window is disabled with its running label while the engines run; the
+  // results text is the head, the sample list and the reports unchanged.
+  void wholeAnalysis() {
+    QVERIFY(installProgram(*m_wd, "gssummar", "gssummar"));
+    QVERIFY(installProgram(*m_wd, "tskwfake", "tskecho1"));
+    m_wd->write(QStringLiteral("modsz1.sys"), lines({method("Summary", "gssummar")}));
+    m_wd->write(QStringLiteral("modsz2.sys"),
+                lines({method("Echo", "tskecho1"), method("Descriptive statistics", "gssummar")}));
+    m_wd->write(QStringLiteral("flock.dat"), kFlock);
+    m_wd->write(QStringLiteral("herd.dat"), kHerd);
+    m_wd->write(QStringLiteral("tskres.tmp"), "an older and much longer report\r\n");
+    auto* form = new Form3(m_opener.get(), m_wd->path());
+    form->move(40, 30);
+    form->show();
+    selectFiles(form, {1, 0});
+    auto* list1 = control<QListWidget>(form, "List1");
+    clickRow(list1, 1);
+    clickRow(list1, 0);
+
+    // Watches the window while the engines run, and tries to close it.
+    QStringList captions;
+    bool enabledDuringRun = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, form, [&] {
+      if (!form->isRunning()) return;
+      enabledDuringRun = enabledDuringRun || form->isEnabled();
+      auto* label5 = control<QLabel>(form, "Label5");
+      if (label5->isVisible() && (captions.isEmpty() || captions.last() != label5->text()))
+        captions << label5->text();
+      form->close();
+    });
+    watch.start(0);
+    QTest::mouseClick(control<QPushButton>(form, "Command1"), Qt::LeftButton);
+    watch.stop();
+
+    QCOMPARE(captions, (QStringList{"  Running...  (tskecho1)", "  Running...  (gssummar)"}));
+    QVERIFY(!enabledDuringRun);
+    // The tskdat.tmp blocks: every item of each file on its own line.
+    QCOMPARE(m_wd->read(QStringLiteral("tskdat.tmp")),
+             crlf({"5", "11", "1", "1", "1", "4", "4", " ", "2", "6", "2", "4", " "}));
+
+    Form4* results = form->resultsWindow();
+    QVERIFY(results);
+    QVERIFY(results->isVisible());
+    QVERIFY(!form->isVisible());
+    QVERIFY(form->isEnabled());
+    QVERIFY(!control<QLabel>(form, "Label5")->isVisible());
+    QCOMPARE(results->pos(), QPoint(40, 30));
+    // gssummar's lines: its worked example (5 groups, 11 animals, mean 2.20,
+    // crowding 35/11 = 3.18) and the sample 2, 4 (crowding 20/6 = 3.33).
+    const QString expected =
+        resultsHead({"flock", "herd"}) + "  Report of tskecho1\r\n" + kClosing + "\r\n" +
+        "  \r\nDescriptive statistics\r\n\r\n"
+        "                   Number of          Mean    Median        Mean    Median\r\n"
+        "                Groups  Animals         Group size             Crowding\r\n"
+        "   Sample  1:       5       11        2.20      1.00        3.18      4.00\r\n"
+        "   Sample  2:       2        6        3.00      3.00        3.33      4.00\r\n" +
+        kClosing + "\r\n";
+    QCOMPARE(results->resultsText(), expected);
+    QCOMPARE(control<QPlainTextEdit>(results, "Text1")->toPlainText(),
+             QString(expected).replace("\r\n", "\n"));
+
+    // Closing the results brings the analysis window back with its
+    // selections; a new run gets a new window with only the new text.
+    QPointer<Form4> first = results;
+    QTest::mouseClick(control<QPushButton>(results, "Command3"), Qt::LeftButton);
+    flushDeletes();
+    QVERIFY(first.isNull());
+    QVERIFY(form->isVisible());
+    QCOMPARE(form->selectedFileNames(), (QStringList{"flock.dat", "herd.dat"}));
+    clickRow(list1, 1);
+    QTest::mouseClick(control<QPushButton>(form, "Command1"), Qt::LeftButton);
+    QVERIFY(form->resultsWindow());
+    QCOMPARE(form->resultsWindow()->resultsText(),
+             resultsHead({"flock", "herd"}) + "  Report of tskecho1\r\n" + kClosing + "\r\n");
+    QVERIFY(m_boxes->boxes().isEmpty());
+  }
+
+  // Engines that end without "finished", cannot be found or are not named
+  // are reported in their place; the remaining methods still run, no stale
+  // report is shown, and the window stays usable.
+  void failedEnginesAreReported() {
+    QVERIFY(installProgram(*m_wd, "tskwfake", "tsknofin"));
+    QVERIFY(installProgram(*m_wd, "tskwfake", "tskcrash"));
+    QVERIFY(installProgram(*m_wd, "tskwfake", "tskecho2"));
+    m_wd->write(QStringLiteral("modsz1.sys"),
+                lines({method("Stops early", "tsknofin"), method("Crashes", "tskcrash"),
+                       method("Not there", "gsabsent"), "No engine named",
+                       method("Works", "tskecho2")}));
+    m_wd->write(QStringLiteral("one.dat"), kHerd);
+    auto* form = new Form3(m_opener.get(), m_wd->path());
+    form->show();
+    selectFiles(form, {0});
+    auto* list1 = control<QListWidget>(form, "List1");
+    for (int row = 0; row < list1->count(); ++row) clickRow(list1, row);
+    QTest::mouseClick(control<QPushButton>(form, "Command1"), Qt::LeftButton);
+
+    Form4* results = form->resultsWindow();
+    QVERIFY(results);
+    const QString expected =
+        resultsHead({"one"}) +
+        failureBlock("Engine tsknofin ended without finishing its report (exit status 3).") +
+        failureBlock("Engine tskcrash ended abnormally (it crashed) without finishing its report.") +
+        failureBlock("Engine gsabsent not found: it is neither in the working directory, nor "
+                     "beside this program, nor on the search path.") +
+        failureBlock("the method list names no engine program for this method.") +
+        "  Report of tskecho2\r\n" + kClosing + "\r\n";
+    QCOMPARE(results->resultsText(), expected);
+    QVERIFY(!results->resultsText().contains("partial report"));
+    QVERIFY(form->isEnabled());
+    QVERIFY(!form->isRunning());
+    QVERIFY(m_boxes->boxes().isEmpty());
+  }
+
+  // A sample file that cannot be read stops the analysis before any engine
+  // starts; the window stays as it was.
+  void unreadableSample() {
+    // The first click selects one file, so the one-sample list is read too.
+    m_wd->write(QStringLiteral("modsz1.sys"), lines({method("Summary", "gssummar")}));
+    m_wd->write(QStringLiteral("modsz2.sys"), lines({method("Summary", "gssummar")}));
+    m_wd->write(QStringLiteral("a.dat"), kFlock);
+    m_wd->write(QStringLiteral("b.dat"), kHerd);
+    m_wd->write(QStringLiteral("tskdat.tmp"), "older samples\r\n");
+    auto* form = new Form3(m_opener.get(), m_wd->path());
+    form->show();
+    selectFiles(form, {0, 1});
+    clickRow(control<QListWidget>(form, "List1"), 0);
+    QVERIFY(QFile::remove(m_wd->filePath(QStringLiteral("b.dat"))));
+    QTest::mouseClick(control<QPushButton>(form, "Command1"), Qt::LeftButton);
+    QCOMPARE(m_boxes->boxes().size(), 1);
+    QCOMPARE(m_boxes->boxes()[0].title, QStringLiteral("TK 1.0 - Analyse data"));
+    QVERIFY(m_boxes->boxes()[0].text.contains(QStringLiteral("b.dat")));
+    QVERIFY(!m_wd->exists(QStringLiteral("tskstat.tmp")));
+    QCOMPARE(m_wd->read(QStringLiteral("tskdat.tmp")), QByteArray("older samples\r\n"));
+    QVERIFY(form->resultsWindow() == nullptr);
+    QVERIFY(form->isVisible());
+    QVERIFY(form->isEnabled());
+  }
+
+ private:
+  std::unique_ptr<RecordingBoxes> m_boxes;
+  std::unique_ptr<WorkingDir> m_wd;
+  std::unique_ptr<QWidget> m_opener;
+};
+
+QTEST_MAIN(TestForm3)
+#include "tst_form3.moc"
