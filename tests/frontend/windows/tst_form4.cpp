@@ -1,0 +1,186 @@
+// The results window: the text as shown and saved, the printout's lines, and
+// printing with a printer, without one and with a failing job.
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPrinter>
+#include <QPushButton>
+#include <QtTest>
+
+#include "Form4.h"
+#include "WindowTestSupport.h"
+
+using tsk::test::control;
+using tsk::test::RecordingBoxes;
+using tsk::test::WorkingDir;
+using tsk::ui::Form4;
+
+namespace {
+
+const QString kText = QStringLiteral(
+    "     Toskarn - version 1.0\r\n\r\nData selected for analysis\r\n   Sample 1:  flock\r\n") +
+    QString(79, QLatin1Char('_')) + QStringLiteral("\r\n");
+
+const QString kPrintTitle = QStringLiteral("TK 1.0 - Print results");
+
+std::unique_ptr<QPrinter> pdfPrinter(const QString& path) {
+  auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  printer->setOutputFormat(QPrinter::PdfFormat);
+  printer->setOutputFileName(path);
+  return printer;
+}
+
+bool isPdf(const QByteArray& bytes) { return bytes.startsWith("%PDF-") && bytes.size() > 500; }
+
+}  // namespace
+
+class TestForm4 : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    m_boxes = std::make_unique<RecordingBoxes>();
+    m_wd = std::make_unique<WorkingDir>();
+    m_opener = std::make_unique<QWidget>();
+    m_opener->move(90, 60);
+    m_form = new Form4(m_opener.get(), m_wd->path());
+    m_form->setResultsText(kText);
+    m_form->show();
+    m_opener->hide();
+  }
+  void cleanup() {
+    Form4::setPrinterSource(nullptr);
+    Form4::setSavePathChooser(nullptr);
+    delete m_form.data();
+    m_opener.reset();
+    m_wd.reset();
+    m_boxes.reset();
+  }
+
+  void showsTheTextUnchanged() {
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("TK 1.1 - Results"));
+    QCOMPARE(m_form->pos(), QPoint(90, 60));
+    m_form->appendResultsText(QStringLiteral("  second report\r\n"));
+    QCOMPARE(m_form->resultsText(), kText + QStringLiteral("  second report\r\n"));
+    auto* text1 = control<QPlainTextEdit>(m_form, "Text1");
+    QCOMPARE(text1->toPlainText(), QString(m_form->resultsText()).replace("\r\n", "\n"));
+    QVERIFY(text1->isReadOnly());
+    QVERIFY(text1->font().fixedPitch() || QFontInfo(text1->font()).fixedPitch());
+    QCOMPARE(text1->font().pointSize(), 9);
+    QVERIFY(!control<QLineEdit>(m_form, "Text2")->isVisible());
+    QCOMPARE(control<QLineEdit>(m_form, "Text2")->text(), QStringLiteral("       Printing ..."));
+  }
+
+  void closeShowsTheOpener() {
+    QTest::mouseClick(control<QPushButton>(m_form, "Command3"), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(m_form.isNull());
+    QVERIFY(m_opener->isVisible());
+  }
+
+  // Three empty lines, then the text's lines; the final line end closes the
+  // last line (hand-split examples).
+  void printLines_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("CR LF ends") << "a\r\n b \r\n" << QStringList{"", "", "", "a", " b "};
+    QTest::newRow("no final end") << "a\r\nb" << QStringList{"", "", "", "a", "b"};
+    QTest::newRow("LF ends, empty line kept") << "a\n\nb\n" << QStringList{"", "", "", "a", "", "b"};
+    QTest::newRow("empty text") << "" << QStringList{"", "", ""};
+  }
+  void printLines() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, lines);
+    QCOMPARE(tsk::ui::resultsPrintLines(text), lines);
+  }
+
+  // The printer gets the job while "Printing ..." shows; no message after.
+  void printsOnThePrinter() {
+    const QString path = m_wd->filePath(QStringLiteral("printed.pdf"));
+    bool indicatorShown = false;
+    Form4::setPrinterSource([&] {
+      indicatorShown = control<QLineEdit>(m_form, "Text2")->isVisible();
+      return pdfPrinter(path);
+    });
+    QTest::mouseClick(control<QPushButton>(m_form, "Command1"), Qt::LeftButton);
+    QVERIFY(indicatorShown);
+    QVERIFY(!control<QLineEdit>(m_form, "Text2")->isVisible());
+    QVERIFY(isPdf(m_wd->read(QStringLiteral("printed.pdf"))));
+    QVERIFY(m_boxes->boxes().isEmpty());
+  }
+
+  // Without a printer, or when the job fails, the user is told and may save
+  // a PDF instead.
+  void printFailureOffersPdf_data() {
+    QTest::addColumn<bool>("havePrinter");
+    QTest::addColumn<bool>("acceptPdf");
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("no printer, PDF") << false << true << "   No printer is available !";
+    QTest::newRow("no printer, declined") << false << false << "   No printer is available !";
+    QTest::newRow("failed job, PDF") << true << true << "   The print job failed !";
+  }
+  void printFailureOffersPdf() {
+    QFETCH(bool, havePrinter);
+    QFETCH(bool, acceptPdf);
+    QFETCH(QString, failure);
+    // A printer whose output cannot be opened fails the job.
+    const QString broken = m_wd->filePath(QStringLiteral("no/such/folder/out.pdf"));
+    Form4::setPrinterSource([&]() -> std::unique_ptr<QPrinter> {
+      return havePrinter ? pdfPrinter(broken) : nullptr;
+    });
+    QString suggested;
+    Form4::setSavePathChooser([&](QWidget*, const QString&, const QString& path, const QString&) {
+      suggested = path;
+      return m_wd->filePath(QStringLiteral("results"));
+    });
+    m_boxes->answerNext(acceptPdf);
+    QTest::mouseClick(control<QPushButton>(m_form, "Command1"), Qt::LeftButton);
+    QCOMPARE(m_boxes->boxes().size(), 1);
+    QCOMPARE(m_boxes->boxes()[0].title, kPrintTitle);
+    QCOMPARE(m_boxes->boxes()[0].text,
+             failure + QStringLiteral("\r\n   Save the results as a PDF file instead?"));
+    QVERIFY(m_boxes->boxes()[0].question);
+    QVERIFY(!control<QLineEdit>(m_form, "Text2")->isVisible());
+    QCOMPARE(isPdf(m_wd->read(QStringLiteral("results.pdf"))), acceptPdf);
+    if (acceptPdf) QCOMPARE(suggested, m_wd->filePath(QStringLiteral("results.pdf")));
+  }
+
+  // Save writes the text byte for byte (CR LF kept), adds ".txt" to a bare
+  // name, keeps a given suffix, and reports a file it cannot write.
+  void saveWritesTheText_data() {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("bare name") << "report" << "report.txt" << true;
+    QTest::newRow("own suffix") << "report.log" << "report.log" << true;
+    QTest::newRow("missing folder") << "none/report.txt" << "none/report.txt" << false;
+    QTest::newRow("cancelled") << "" << "" << true;
+  }
+  void saveWritesTheText() {
+    QFETCH(QString, chosen);
+    QFETCH(QString, written);
+    QFETCH(bool, ok);
+    Form4::setSavePathChooser([&](QWidget*, const QString&, const QString&, const QString&) {
+      return chosen.isEmpty() ? QString() : m_wd->filePath(chosen);
+    });
+    QTest::mouseClick(control<QPushButton>(m_form, "Command2"), Qt::LeftButton);
+    if (ok) {
+      QVERIFY(m_boxes->boxes().isEmpty());
+      if (!written.isEmpty()) QCOMPARE(m_wd->read(written), kText.toLatin1());
+    } else {
+      QCOMPARE(m_boxes->texts(), QStringList{QStringLiteral("   Cannot write the file ") +
+                                             m_wd->filePath(written) + QStringLiteral(" !")});
+    }
+    QCOMPARE(QDir(m_wd->path()).entryList(QDir::Files).size(), written.isEmpty() || !ok ? 0 : 1);
+  }
+
+ private:
+  std::unique_ptr<RecordingBoxes> m_boxes;
+  std::unique_ptr<WorkingDir> m_wd;
+  std::unique_ptr<QWidget> m_opener;
+  QPointer<Form4> m_form;
+};
+
+QTEST_MAIN(TestForm4)
+#include "tst_form4.moc"
