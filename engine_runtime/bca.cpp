@@ -1,0 +1,294 @@
+#include "bca.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tsk::bca {
+
+namespace {
+
+// Replications resampled side by side: each has its own running sum, so
+// the additions of one replication keep their order while the processor
+// overlaps several replications.
+constexpr int kLanes = 8;
+
+constexpr const char* kInvalid = "   ERROR: invalid data";
+
+int countBelow(const float* b, int B, float statistic) {
+  int count = 0;
+  for (int r = 0; r < B; ++r)
+    if (b[r] < statistic) ++count;
+  return count;
+}
+
+}  // namespace
+
+float sumOf(const float* x, int n) {
+  float s = 0.0f;
+  for (int i = 0; i < n; ++i) s = s + x[i];
+  return s;
+}
+
+float sumOfSquares(const float* x, int n) {
+  float s = 0.0f;
+  for (int i = 0; i < n; ++i) s = static_cast<float>(s + static_cast<double>(x[i]) * x[i]);
+  return s;
+}
+
+void jackknifeMeans(const float* x, int n, float s, float* j) {
+  for (int i = 0; i < n; ++i) j[i] = static_cast<float>((static_cast<double>(s) - x[i]) / (n - 1));
+}
+
+void jackknifeCrowding(const float* x, int n, float s1, float s2, float* j) {
+  for (int i = 0; i < n; ++i) {
+    double xi = x[i];
+    j[i] = static_cast<float>((s2 - xi * xi) / (s1 - xi));
+  }
+}
+
+float acceleration(const float* j, int n) {
+  float sum = 0.0f;
+  for (int i = 0; i < n; ++i) sum = sum + j[i];
+  float jm = static_cast<float>(static_cast<double>(sum) / n);
+  float s2 = 0.0f;
+  float s3 = 0.0f;
+  for (int i = 0; i < n; ++i) {
+    double d = static_cast<float>(static_cast<double>(j[i]) - jm);
+    s2 = static_cast<float>(s2 + d * d);
+    s3 = static_cast<float>(s3 + d * d * d);
+  }
+  double s2pow = static_cast<float>(std::pow(static_cast<double>(s2), 1.5));
+  return static_cast<float>(-(s3 / s2pow) / 6.0);
+}
+
+int bootstrapMeans(Ranseed& r, const float* x, int n, int B, float statistic, float* b) {
+  if (n <= 0 || B <= 0) return 0;
+  const uint32_t start = ranseedState(r);
+  const IndexCycle cycle(start, n);
+  const uint16_t* positions = cycle.data();
+  const double dn = n;
+  int rep = 0;
+  for (; rep + kLanes <= B; rep += kLanes) {
+    const uint16_t* p[kLanes];
+    float sum[kLanes];
+    for (int l = 0; l < kLanes; ++l) {
+      p[l] = positions + cycle.offset(static_cast<uint64_t>(rep + l) * n);
+      sum[l] = 0.0f;
+    }
+    for (int i = 0; i < n; ++i)
+      for (int l = 0; l < kLanes; ++l) sum[l] += x[p[l][i]];
+    for (int l = 0; l < kLanes; ++l) b[rep + l] = static_cast<float>(sum[l] / dn);
+  }
+  for (; rep < B; ++rep) {
+    const uint16_t* p = positions + cycle.offset(static_cast<uint64_t>(rep) * n);
+    float sum = 0.0f;
+    for (int i = 0; i < n; ++i) sum += x[p[i]];
+    b[rep] = static_cast<float>(sum / dn);
+  }
+  r.state = lehmerJump(start, static_cast<uint64_t>(B) * n);
+  return countBelow(b, B, statistic);
+}
+
+int bootstrapCrowding(Ranseed& r, const float* x, int n, int B, float statistic, float* b) {
+  if (n <= 0 || B <= 0) return 0;
+  const uint32_t start = ranseedState(r);
+  const IndexCycle cycle(start, n);
+  const uint16_t* positions = cycle.data();
+  std::vector<double> squares(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) squares[i] = static_cast<double>(x[i]) * x[i];
+  const double* sq = squares.data();
+  int rep = 0;
+  for (; rep + kLanes <= B; rep += kLanes) {
+    const uint16_t* p[kLanes];
+    float t1[kLanes];
+    float t2[kLanes];
+    for (int l = 0; l < kLanes; ++l) {
+      p[l] = positions + cycle.offset(static_cast<uint64_t>(rep + l) * n);
+      t1[l] = 0.0f;
+      t2[l] = 0.0f;
+    }
+    for (int i = 0; i < n; ++i) {
+      for (int l = 0; l < kLanes; ++l) {
+        const uint16_t k = p[l][i];
+        t1[l] += x[k];
+        t2[l] = static_cast<float>(t2[l] + sq[k]);
+      }
+    }
+    for (int l = 0; l < kLanes; ++l)
+      b[rep + l] = static_cast<float>(static_cast<double>(t2[l]) / t1[l]);
+  }
+  for (; rep < B; ++rep) {
+    const uint16_t* p = positions + cycle.offset(static_cast<uint64_t>(rep) * n);
+    float t1 = 0.0f;
+    float t2 = 0.0f;
+    for (int i = 0; i < n; ++i) {
+      t1 += x[p[i]];
+      t2 = static_cast<float>(t2 + sq[p[i]]);
+    }
+    b[rep] = static_cast<float>(static_cast<double>(t2) / t1);
+  }
+  r.state = lehmerJump(start, static_cast<uint64_t>(B) * n);
+  return countBelow(b, B, statistic);
+}
+
+float biasCorrection(int count, int B) {
+  float p0 = static_cast<float>(static_cast<double>(count) / B);
+  return stnicdf(p0);
+}
+
+float statisticOf(const float* x, int n, Statistic kind) {
+  if (kind == Statistic::Mean) return static_cast<float>(static_cast<double>(sumOf(x, n)) / n);
+  return static_cast<float>(static_cast<double>(sumOfSquares(x, n)) / sumOf(x, n));
+}
+
+float accelerationOf(const float* x, int n, Statistic kind) {
+  std::vector<float> j(static_cast<size_t>(n));
+  if (kind == Statistic::Mean) {
+    jackknifeMeans(x, n, sumOf(x, n), j.data());
+  } else {
+    jackknifeCrowding(x, n, sumOf(x, n), sumOfSquares(x, n), j.data());
+  }
+  return acceleration(j.data(), n);
+}
+
+Bootstrap bootstrap(Ranseed& r, const float* x, int n, int B, Statistic kind, float statistic,
+                    float* b) {
+  Bootstrap result;
+  result.count = kind == Statistic::Mean ? bootstrapMeans(r, x, n, B, statistic, b)
+                                         : bootstrapCrowding(r, x, n, B, statistic, b);
+  result.z0 = biasCorrection(result.count, B);
+  sort(b, B);
+  return result;
+}
+
+Limits limits(const float* sorted, int B, float z0, float a, float c, UpperIndex rule) {
+  const float alpha1 = static_cast<float>((1.0 - c) / 2.0);
+  const float alpha2 = static_cast<float>(1.0 - alpha1);
+  auto adjusted = [&](float zq) {
+    double w = static_cast<double>(z0) + zq;
+    return stncdf(static_cast<float>(z0 + w / (1.0 - a * w)));
+  };
+  const float pl = adjusted(stnicdf(alpha1));
+  const float pu = adjusted(stnicdf(alpha2));
+  // A probability that is not a number (an undefined acceleration reaching
+  // here) must not become an index outside the store.
+  auto index = [B](float p) {
+    double k = std::floor(static_cast<double>(B) * p);
+    return std::isnan(k) ? 0 : static_cast<int>(std::clamp(k, 0.0, static_cast<double>(B)));
+  };
+  Limits l;
+  l.kl = index(pl);
+  l.ku = index(pu);
+  if (rule == UpperIndex::OneAbove) l.ku = std::min(l.ku + 1, B);
+  l.lower = sorted[l.kl == 0 ? 0 : l.kl - 1];
+  l.upper = sorted[l.ku == 0 ? 0 : l.ku - 1];
+  l.uncertain = l.kl < 10 || l.ku >= B - 8;
+  return l;
+}
+
+bool readReplications(EngineRun& run, const std::string& fileName, const std::string& upperName,
+                      int& B) {
+  int32_t value = 0;
+  ParamStatus status = readParameterFile(run.file(fileName), value);
+  if (status == ParamStatus::Missing) {
+    run.report().message(missingFileMessage(upperName));
+    return false;
+  }
+  // A count of 0 or below would leave the bias correction undefined: it is
+  // treated as the unreadable count it is.
+  if (status == ParamStatus::Unreadable || value <= 0) {
+    run.report().format("(\"   WARNING: Error reading file " + upperName +
+                        ", check data and format. Number of\")");
+    run.report().format("(\"            bootstrap replications is set to 2000.\")");
+    run.report().format("(\" \")");
+    value = kDefaultReplications;
+  }
+  B = std::min<int32_t>(value, kMaxReplications);
+  return true;
+}
+
+const char* undefinedLimits(const float* x, int n) {
+  if (n == 1) return kOneGroup;
+  if (std::all_of(x, x + n, [&](float v) { return v == x[0]; })) return kEqualGroups;
+  return nullptr;
+}
+
+void runOneSample(const EngineContext& context, int capacity, const OneSampleEngine& engine) {
+  Ranseed seed;
+  seedRanseed(seed, context.clock());
+  EngineRun run(context, engine.name);
+  run.openReport();
+  run.startStatus();
+  if (!run.openData()) return;
+  Report& report = run.report();
+  NumberReader& data = run.data();
+
+  report.format("(/,\"" + engine.title + "\",/,\" \")");
+
+  // The group count, the animal count (not used), then sizes to the end.
+  std::vector<float> x(static_cast<size_t>(capacity));
+  int32_t g = 0;
+  int32_t animals = 0;
+  int n = 0;
+  ReadStatus status = data.readInt(g);
+  if (status == ReadStatus::Value) status = data.readInt(animals);
+  if (status == ReadStatus::Invalid) return report.message(kInvalid);
+  while (status == ReadStatus::Value) {
+    float v = 0.0f;
+    status = data.readReal(v);
+    if (status == ReadStatus::Invalid) return report.message(kInvalid);
+    if (status != ReadStatus::Value) break;
+    if (n == capacity) {
+      return report.message("   ERROR: max. sample size is " + std::to_string(capacity));
+    }
+    x[static_cast<size_t>(n++)] = v;
+  }
+  if (n == 0) return report.message(" Sample size = 0, check data!");
+  if (n != g) {
+    report.message(" ");
+    return report.message(" ***** STOP: inconsistent data");
+  }
+  const bool crowding = engine.statistic == Statistic::Crowding;
+  if (crowding && std::any_of(x.begin(), x.begin() + n, [](float v) { return !(v > 0.0f); })) {
+    return report.message(kNotPositive);
+  }
+
+  int B = 0;
+  if (!readReplications(run, engine.parameterFile, engine.parameterName, B)) return;
+
+  const Statistic kind = engine.statistic;
+  const float statistic = statisticOf(x.data(), n, kind);
+  if (crowding) {
+    report.format("(\"    Sample mean crowding =\",F7.2)", {statistic});
+  } else {
+    report.format("(\"    Sample mean group size =\",F9.2)", {statistic});
+  }
+  report.format("(\"    Number of groups in the sample =\",I5)", {n});
+  if (const char* why = undefinedLimits(x.data(), n)) return report.message(why);
+  const float a = accelerationOf(x.data(), n, kind);
+  if (!std::isfinite(a)) return report.message(kUndefinedAcceleration);
+
+  std::vector<float> b(kMaxReplications);
+  const float z0 = bootstrap(seed, x.data(), n, B, kind, statistic, b.data()).z0;
+
+  report.message(" ");
+  report.format("(\"    Number of bootstrap replications =\",I6)", {B});
+  report.format("(\"     (to change edit the file " + engine.parameterName + ")\")");
+  const UpperIndex rule = crowding ? UpperIndex::OneAbove : UpperIndex::Truncated;
+  for (float c : {0.90f, 0.95f, 0.99f}) {
+    const Limits l = limits(b.data(), B, z0, a, c, rule);
+    const int level = static_cast<int>(100.0 * c + 0.1);
+    report.format(
+        "(/,I6,\"% confidence limits:\",F7.2,\"  to\",F7.2,\"  (bootst. indices:\",I6,\" ,\",I6,"
+        "\" )\")",
+        {level, l.lower, l.upper, l.kl, l.ku});
+    if (l.uncertain) {
+      report.format(
+          "(6X,\"WARNING:\",I3,\"% limits are uncertain, increase the\",\" number of "
+          "replications!\")",
+          {level});
+    }
+  }
+}
+
+}  // namespace tsk::bca

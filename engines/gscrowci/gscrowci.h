@@ -1,0 +1,12 @@
+#pragma once
+#include "frame.h"
+
+namespace gscrowci {
+
+inline constexpr int kCapacity = 5000;
+
+// BCa bootstrap confidence limits (90, 95 and 99 %) of the mean crowding of
+// the first sample in tskdat.tmp; replications from crowreps.par.
+void run(const tsk::EngineContext& context, int capacity = kCapacity);
+
+}  // namespace gscrowci

@@ -1,0 +1,14 @@
+#include "gsmeanci.h"
+
+#include "bca.h"
+
+namespace gsmeanci {
+
+void run(const tsk::EngineContext& context, int capacity) {
+  static const tsk::bca::OneSampleEngine engine{
+      "gsmeanci", "Bootstrap (BCa) confidence limits for the mean group size", "gsmeanci.par",
+      "GSMEANCI.PAR", tsk::bca::Statistic::Mean};
+  tsk::bca::runOneSample(context, capacity, engine);
+}
+
+}  // namespace gsmeanci
