@@ -1,0 +1,49 @@
+#pragma once
+// Fisher's exact test on a k x 2 table (the Freeman-Halton extension for
+// k > 2): the hypergeometric routines and the exact two-sided p-value.
+
+#include <array>
+#include <ostream>
+
+namespace gsmidtst {
+
+inline constexpr int kMaxRows = 6;
+
+// Probability C(K, c) C(N - K, m - c) / C(N, m) of c successes in a draw of m
+// from N items of which K are successes, by running products in double.
+double hipgeo(int N, int K, int m, int c);
+
+// Probability of the table whose first column is t[0..k-1], under the row
+// totals n[0..k-1] and the first column total A (grand total N). The last row
+// follows from the others.
+double probab(int k, const int* t, const int* n, int A, int N);
+
+// The table as the test sees it: columns exchanged so that the first has the
+// smaller total, rows ordered by total, largest first.
+struct FisherTable {
+  int k = 0;
+  std::array<int, kMaxRows> a{};  // observed first column
+  std::array<int, kMaxRows> n{};  // row totals
+  int A = 0;                      // first column total
+  int N = 0;                      // grand total
+};
+
+// Builds the canonical table from the counts LE(i) and the row totals n(i).
+FisherTable canonicalTable(int k, const int* le, const int* n);
+
+// Exact two-sided p-value: the summed probability of every table with the
+// observed margins whose probability is at most P0 + 1.0E-12, P0 being the
+// observed table's. k must lie in 2..6: otherwise the guard text goes to
+// console and the result is -1.
+double fisherxx(int k, const int* le, const int* n, std::ostream& console);
+
+// The same p-value with the first headRows rows of the canonical table
+// searched as a tree (whole subtrees added or dropped by their bounds) and
+// the remaining rows taken from sorted lists of their partial tables.
+// fisherxx picks the split; any split in 0..k-1 gives the same p-value.
+double exactPValue(const FisherTable& table, int headRows);
+
+// The split that fisherxx uses for a canonical table.
+int chooseHeadRows(const FisherTable& table);
+
+}  // namespace gsmidtst

@@ -1,0 +1,173 @@
+#include "gsmidtst.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "fisherxx.h"
+
+namespace gsmidtst {
+
+namespace {
+
+using tsk::ReadStatus;
+
+constexpr const char* kUnexpectedEnd = " ERROR: unexpected end of data";
+constexpr const char* kInvalid = " ERROR: invalid data";
+constexpr const char* kParameterFile = "gsmidtst.par";
+
+constexpr const char* kTitle = "(/,\"Mood's median test for comparing median group sizes\",/)";
+constexpr const char* kHeading =
+    "(\"                    No. of groups      Median\",/,"
+    "\"                    in the sample    group size\")";
+constexpr const char* kSampleLine = "(7X,\"Sample\",I2,\": \",I12,F15.1)";
+constexpr const char* kTooManySamples =
+    "(/,\"   WARNING: Max. number of samples in this procedure is\",I2,\".\",/,"
+    "\"            Only the first\",I2,\" samples are used.\")";
+constexpr const char* kPooled = "(/,7X,\"Combined sample: \",I5,F15.1)";
+constexpr const char* kTableHeading =
+    "(/,\"   Number of values below/above the combined median\",/,"
+    "\"                            (LE)      (GT)\")";
+constexpr const char* kTableLine = "(13X,\"Sample\",I2,\":\",I9,I10)";
+constexpr const char* kParameterWarning =
+    "(/,\"   WARNING: Error reading file GSMIDTST.PAR, check data and format. Time\",/,"
+    "\"            limit is set to 1 minute.\")";
+constexpr const char* kRefusal =
+    "(/,\"   ERROR: Now Fisher's exact test is to be applied to the above table.\",/,"
+    "\"          The estimated running time of the procedure (assuming a 366MHz\",/,"
+    "\"          Pentium PC) is \",I6,\" minutes. This exceeds the limit specified\",/,"
+    "\"          in the GSMIDTST.PAR file. To increase the time limit, edit the\",/,"
+    "\"          file GSMIDTST.PAR (e.g. by NOTEPAD).\")";
+constexpr const char* kResult = "(/,\"   Exact p-value (2-sided)  = \",F6.3)";
+
+void emptyLine(tsk::Report& report) { report.format("()"); }
+
+}  // namespace
+
+float amed(float* x, int n) {
+  // Any ascending order gives the same median and counts: equal values
+  // cannot be told apart afterwards.
+  std::sort(x, x + n);
+  const int i = (n + 1) / 2;
+  return static_cast<float>((static_cast<double>(x[i - 1]) + x[n - i]) / 2);
+}
+
+Estimate estimate(int k, const int* n) {
+  float t = 0.0002f;
+  for (int v = 1; v <= kMaxSamples; ++v) {
+    if (v <= k) {
+      t = static_cast<float>(n[v - 1] * static_cast<double>(t) / 2);
+    } else {
+      t = static_cast<float>(static_cast<double>(t) * 0.35f);
+    }
+  }
+  return {t, std::floor(static_cast<double>(t) / 60 + 0.5)};
+}
+
+void run(const tsk::EngineContext& context, int capacity) {
+  tsk::EngineRun run(context, "gsmidtst");
+  run.startStatus();
+  run.openReport();
+  if (!run.openData()) return;
+  tsk::Report& report = run.report();
+  tsk::NumberReader& data = run.data();
+
+  report.format(kTitle);
+  report.format(kHeading);
+
+  std::vector<float> store(static_cast<size_t>(kMaxSamples) * static_cast<size_t>(capacity));
+  int n[kMaxSamples] = {};
+  int k = 0;
+  for (int j = 1;; ++j) {
+    int32_t groups = 0, animals = 0;
+    ReadStatus st = data.readInt(groups);
+    if (st == ReadStatus::EndOfData) {
+      if (j == 1) return report.message(kUnexpectedEnd);
+      k = j - 1;
+      break;
+    }
+    if (st == ReadStatus::Invalid) return report.message(kInvalid);
+    st = data.readInt(animals);
+    if (st == ReadStatus::EndOfData) return report.message(kUnexpectedEnd);
+    if (st == ReadStatus::Invalid) return report.message(kInvalid);
+    if (groups < 0 || groups > animals) {
+      report.message(" ");
+      return report.message(" ***** invalid parameters: " + std::to_string(animals) + " " +
+                            std::to_string(groups));
+    }
+    if (j == kMaxSamples + 1) {
+      report.format(kTooManySamples, {kMaxSamples, kMaxSamples});
+      k = kMaxSamples;
+      break;
+    }
+    if (groups > capacity) {
+      emptyLine(report);
+      return report.message("    ERROR: sample " + std::to_string(j) + " too large (max = " +
+                            std::to_string(capacity) + ")");
+    }
+    // A sample without groups has no median to compare.
+    if (groups == 0) {
+      emptyLine(report);
+      return report.message("    ERROR: sample " + std::to_string(j) + " has no groups");
+    }
+    float* x = store.data() + static_cast<size_t>(j - 1) * static_cast<size_t>(capacity);
+    for (int i = 0; i < groups; ++i) {
+      st = data.readReal(x[i]);
+      if (st == ReadStatus::EndOfData) return report.message(kUnexpectedEnd);
+      if (st == ReadStatus::Invalid) return report.message(kInvalid);
+    }
+    if (!data.skipLine()) return report.message(kUnexpectedEnd);
+    n[j - 1] = groups;
+    report.format(kSampleLine, {j, groups, amed(x, groups)});
+  }
+
+  std::vector<float> pool;
+  for (int j = 0; j < k; ++j) {
+    const float* x = store.data() + static_cast<size_t>(j) * static_cast<size_t>(capacity);
+    pool.insert(pool.end(), x, x + n[j]);
+  }
+  const int total = static_cast<int>(pool.size());
+  const float pooledMedian = amed(pool.data(), total);
+  report.format(kPooled, {total, pooledMedian});
+
+  int le[kMaxSamples] = {};
+  report.format(kTableHeading);
+  for (int j = 0; j < k; ++j) {
+    const float* x = store.data() + static_cast<size_t>(j) * static_cast<size_t>(capacity);
+    le[j] = static_cast<int>(std::count_if(x, x + n[j], [&](float v) { return v <= pooledMedian; }));
+    report.format(kTableLine, {j + 1, le[j], n[j] - le[j]});
+  }
+
+  // One sample leaves nothing to compare: said in the report, and the run
+  // ends normally so that the front end sees "finished".
+  if (k < 2) {
+    emptyLine(report);
+    return report.message("    ERROR: the test needs at least two samples");
+  }
+
+  const Estimate e = estimate(k, n);
+  int32_t limit = 1;
+  switch (tsk::readParameterFile(run.file(kParameterFile), limit)) {
+    case tsk::ParamStatus::Ok:
+      break;
+    case tsk::ParamStatus::Unreadable:
+      limit = 1;
+      report.format(kParameterWarning);
+      break;
+    case tsk::ParamStatus::Missing:
+      // Reported like every other failure, so that the run still finishes.
+      emptyLine(report);
+      return report.message(tsk::missingFileMessage("GSMIDTST.PAR"));
+  }
+
+  if (e.minutes > limit) {
+    // Far beyond I6 anyway; the clamp only keeps the value an integer.
+    const long long shown = static_cast<long long>(std::min(e.minutes, 1.0e15));
+    return report.format(kRefusal, {shown});
+  }
+  const double p = fisherxx(k, le, n, *context.console);
+  report.format(kResult, {p});
+}
+
+}  // namespace gsmidtst

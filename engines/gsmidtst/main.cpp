@@ -1,0 +1,3 @@
+#include "gsmidtst.h"
+
+int main() { return tsk::engineMain(gsmidtst::run, TSK_CAPACITY); }

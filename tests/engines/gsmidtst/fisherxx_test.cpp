@@ -1,0 +1,155 @@
+#include "fisherxx.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <sstream>
+#include <vector>
+
+#include "fisher_plain.h"
+
+namespace {
+
+using gsmidtst::canonicalTable;
+using gsmidtst::exactPValue;
+using gsmidtst::fisherxx;
+
+// Exact binomial coefficient for the small arguments below.
+double choose(int n, int r) {
+  double c = 1.0;
+  for (int i = 1; i <= r; ++i) c = c * (n - r + i) / i;
+  return c;
+}
+
+TEST(Hipgeo, AgreesWithTheBinomialRatio) {
+  struct Case {
+    int N, K, m, c;
+  };
+  // Both branches (K above and at most half of N), empty and full draws.
+  const Case cases[] = {{20, 10, 10, 10}, {20, 10, 10, 0}, {20, 15, 8, 6}, {20, 3, 8, 1},
+                        {11, 5, 7, 4},    {11, 6, 7, 4},   {30, 30, 12, 12}, {30, 0, 12, 0},
+                        {50, 26, 25, 13}, {7, 1, 0, 0},    {9, 4, 9, 4}};
+  for (const Case& c : cases) {
+    const double expected = choose(c.K, c.c) * choose(c.N - c.K, c.m - c.c) / choose(c.N, c.m);
+    EXPECT_NEAR(gsmidtst::hipgeo(c.N, c.K, c.m, c.c), expected, 1e-13 * expected)
+        << c.N << " " << c.K << " " << c.m << " " << c.c;
+  }
+}
+
+TEST(Fisherxx, KnownPValues) {
+  struct Case {
+    const char* name;
+    std::vector<int> le, n;
+    double expected;  // exact rational by enumeration in fractions
+  };
+  const Case cases[] = {
+      {"two by two", {4, 3}, {5, 6}, 6.0 / 11},
+      // The classic dieting table 1 9 / 11 3.
+      {"textbook two by two", {1, 11}, {10, 14}, 41.0 / 14858},
+      {"complete separation", {10, 0}, {10, 10}, 1.0 / 92378},
+      {"six rows", {3, 2, 0, 2, 0, 1}, {3, 2, 4, 2, 2, 3}, 1.0 / 165},
+      // One column empty: a single table.
+      {"all values equal", {3, 4, 5}, {3, 4, 5}, 1.0},
+      {"all values above", {0, 0}, {7, 2}, 1.0},
+  };
+  std::ostringstream console;
+  for (const Case& c : cases) {
+    const int k = static_cast<int>(c.n.size());
+    EXPECT_NEAR(fisherxx(k, c.le.data(), c.n.data(), console), c.expected, 1e-12 + 1e-12 * c.expected)
+        << c.name;
+    EXPECT_NEAR(gsmidtst::plain::fisherxx(k, c.le.data(), c.n.data()), c.expected,
+                1e-12 + 1e-12 * c.expected)
+        << c.name;
+  }
+  EXPECT_EQ(console.str(), "");
+}
+
+TEST(Fisherxx, GuardsTheNumberOfRows) {
+  const int le[7] = {1, 1, 1, 1, 1, 1, 1}, n[7] = {2, 2, 2, 2, 2, 2, 2};
+  std::ostringstream console;
+  EXPECT_EQ(fisherxx(7, le, n, console), -1.0);
+  EXPECT_EQ(console.str(), "***** max no.of rows=6 ***** \n");
+  console.str("");
+  EXPECT_EQ(fisherxx(1, le, n, console), -1.0);
+  EXPECT_EQ(console.str(), "***** min no.of rows=2 ***** \n");
+}
+
+TEST(Fisherxx, CanonicalTableExchangesColumnsAndOrdersRows) {
+  // Column totals 9 and 4: exchanged. Totals 2, 5, 2, 4 in that order; the
+  // exchange sort moves the first 2 behind the second.
+  const int le[4] = {2, 3, 1, 3}, n[4] = {2, 5, 2, 4};
+  const auto tb = canonicalTable(4, le, n);
+  EXPECT_EQ(tb.A, 4);
+  EXPECT_EQ(tb.N, 13);
+  const std::vector<int> rows(tb.n.begin(), tb.n.begin() + 4), first(tb.a.begin(), tb.a.begin() + 4);
+  EXPECT_EQ(rows, (std::vector<int>{5, 4, 2, 2}));
+  EXPECT_EQ(first, (std::vector<int>{2, 1, 1, 0}));
+}
+
+// Random tables with heavy ties: few distinct row totals and counts at the
+// ends or the middle of each row, so that many tables share the observed
+// probability. Every split between tree and lists must give the p-value of
+// the plain enumeration.
+TEST(Fisherxx, FastSearchMatchesFullEnumeration) {
+  std::mt19937 rng(20261207);
+  int compared = 0;
+  for (int round = 0; round < 400; ++round) {
+    const int k = 2 + static_cast<int>(rng() % 5);
+    const int sizes[2] = {1 + static_cast<int>(rng() % 9), 1 + static_cast<int>(rng() % 9)};
+    std::vector<int> n(k), le(k);
+    double tables = 1.0;
+    for (int i = 0; i < k; ++i) {
+      n[i] = sizes[rng() % 2];
+      tables *= n[i] + 1;
+    }
+    if (tables > 3.0e4) continue;
+    for (int i = 0; i < k; ++i) {
+      switch (rng() % 4) {
+        case 0: le[i] = 0; break;
+        case 1: le[i] = n[i]; break;
+        case 2: le[i] = n[i] / 2; break;
+        default: le[i] = static_cast<int>(rng() % (n[i] + 1)); break;
+      }
+    }
+    const double expected = gsmidtst::plain::fisherxx(k, le.data(), n.data());
+    const auto tb = canonicalTable(k, le.data(), n.data());
+    for (int head = 0; head < k; ++head) {
+      EXPECT_NEAR(exactPValue(tb, head), expected, 1e-12 + 1e-10 * expected)
+          << "round " << round << " head " << head;
+    }
+    std::ostringstream console;
+    EXPECT_NEAR(fisherxx(k, le.data(), n.data(), console), expected, 1e-12 + 1e-10 * expected);
+    ++compared;
+  }
+  EXPECT_GT(compared, 250);
+}
+
+// Larger tables, where the tree prunes whole subtrees and the lists are
+// searched: equal totals (the symmetric case of the timing target), unequal
+// ones, and counts from the centre to the extremes.
+TEST(Fisherxx, FastSearchMatchesFullEnumerationOnLargerTables) {
+  struct Case {
+    std::vector<int> le, n;
+  };
+  const Case cases[] = {
+      {{7, 7, 7, 7, 7, 7}, {14, 14, 14, 14, 14, 14}},
+      {{10, 9, 3, 4, 8, 2}, {14, 14, 14, 14, 14, 14}},
+      {{14, 14, 0, 0, 7, 7}, {14, 14, 14, 14, 14, 14}},
+      {{2, 12, 5, 6, 1}, {20, 18, 15, 9, 4}},
+      {{30, 2, 9, 0}, {30, 25, 22, 11}},
+      {{12, 20, 0}, {40, 35, 30}},
+  };
+  for (const Case& c : cases) {
+    const int k = static_cast<int>(c.n.size());
+    long long count = 0;
+    const double expected = gsmidtst::plain::fisherxx(k, c.le.data(), c.n.data(), &count);
+    const auto tb = canonicalTable(k, c.le.data(), c.n.data());
+    for (int head = 0; head < k; ++head) {
+      EXPECT_NEAR(exactPValue(tb, head), expected, 1e-12 + 1e-10 * expected)
+          << "case " << (&c - cases) << " head " << head << " of " << count << " tables";
+    }
+  }
+}
+
+}  // namespace
