@@ -26,6 +26,14 @@ function(tsk_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE tsk_test_support ${T_LIBS} GTest::gtest GTest::gtest_main)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "LC_ALL=C;QT_QPA_PLATFORM=offscreen;TSK_BIN_DIR=${CMAKE_BINARY_DIR}/bin;TSK_DATA_DIR=${CMAKE_SOURCE_DIR}/data")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  # The environment is set from a file of its own that CTest reads after the
+  # discovered tests: passed through PROPERTIES, a list value loses all but
+  # its first element on its way into the generated test file.
+  set(_tsk_env_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+  file(WRITE ${_tsk_env_file}
+    "if(${name}_TESTS)\n"
+    "  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"LC_ALL=C;QT_QPA_PLATFORM=offscreen;TSK_BIN_DIR=${CMAKE_BINARY_DIR}/bin;TSK_DATA_DIR=${CMAKE_SOURCE_DIR}/data\")\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${_tsk_env_file})
 endfunction()

@@ -1,0 +1,217 @@
+#include "EngineLauncher.h"
+
+#include <gtest/gtest.h>
+
+#include <QtGlobal>
+
+#include "ExchangeWriter.h"
+#include "core_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using tsk::EngineOutcome;
+using tsk::test::crlf;
+using tsk::test::qpath;
+using tsk::test::readFile;
+using tsk::test::TempDir;
+using tsk::test::writeFile;
+
+// The whole report of gssummar on the worked example and on sizes 2 and 4:
+// means 11/5 = 2.20 and 6/2 = 3.00, crowding 35/11 = 3.18 and 20/6 = 3.33,
+// medians by hand.
+const std::string kTwoSampleReport = crlf({
+    "  ",
+    "Descriptive statistics",
+    "",
+    "                   Number of          Mean    Median        Mean    Median",
+    "                Groups  Animals         Group size             Crowding",
+    "   Sample  1:       5       11        2.20      1.00        3.18      4.00",
+    "   Sample  2:       2        6        3.00      3.00        3.33      4.00",
+    std::string(79, '_'),
+});
+
+void installProgram(const fs::path& from, const fs::path& to) {
+  fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+  fs::permissions(to, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+}
+
+void installFake(const fs::path& dir, const std::string& name = "tskfake") {
+  installProgram(tsk::test::binDir() / "tskfake", dir / name);
+}
+
+// A working directory and an empty "program folder", so that only what a
+// test puts there can be found.
+struct Workplace {
+  TempDir work, prog;
+  tsk::EngineRunOptions options() const {
+    tsk::EngineRunOptions o;
+    o.workDir = qpath(work.path());
+    o.programDir = qpath(prog.path());
+    return o;
+  }
+};
+
+TEST(EngineLauncher, StatusLine) {
+  const struct {
+    const char* content;  // nullptr: no status file
+    bool finished;
+  } cases[] = {
+      {" finished: gssummar\r\n", true},
+      {"finished", true},           // any name, or none, may follow
+      {"\tfinishedXYZ\n", true},
+      {" finishe", false},
+      {"before start\r\n", false},
+      {" started: gssummar\r\n", false},
+      {"", false},
+      {"\r\nfinished\r\n", false},  // only the first line counts
+      {",finished\r\n", false},     // its first item is empty
+      {nullptr, false},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    if (c.content) writeFile(dir / "tskstat.tmp", c.content);
+    EXPECT_EQ(tsk::statusFinished(qpath(dir / "tskstat.tmp")), c.finished) << (c.content ? c.content : "none");
+  }
+}
+
+TEST(EngineLauncher, ResolvesWorkDirThenProgramDirThenSearchPath) {
+  Workplace w;
+  TempDir onPath;
+  const QByteArray oldPath = qgetenv("PATH");
+  qputenv("PATH", QByteArray::fromStdString(onPath.path().string()) + ":" + oldPath);
+  for (const fs::path& d : {w.work.path(), w.prog.path(), onPath.path()}) installFake(d);
+  const QString work = qpath(w.work.path()), prog = qpath(w.prog.path());
+
+  EXPECT_EQ(tsk::resolveEngine("tskfake", work, prog), qpath(w.work / "tskfake"));
+  fs::remove(w.work / "tskfake");
+  // A file that is not executable is no program.
+  writeFile(w.work / "tskfake", "not a program");
+  EXPECT_EQ(tsk::resolveEngine("tskfake", work, prog), qpath(w.prog / "tskfake"));
+  fs::remove(w.prog / "tskfake");
+  EXPECT_EQ(tsk::resolveEngine("tskfake", work, prog), qpath(onPath / "tskfake"));
+  fs::remove(onPath / "tskfake");
+  EXPECT_EQ(tsk::resolveEngine("tskfake", work, prog), "");
+  qputenv("PATH", oldPath);
+
+  for (const char* bad : {"", ".", "..", "../tskfake", "sub/tskfake", "sub\\tskfake"})
+    EXPECT_EQ(tsk::resolveEngine(bad, work, prog), "") << bad;
+}
+
+TEST(EngineLauncher, RunsTheRealEngine) {
+  Workplace w;
+  writeFile(w.work / "a.dat", tsk::test::kEnteredExample);
+  writeFile(w.work / "b.dat", crlf({"    2", "    6", " 2 ", " 4 "}));
+  writeFile(w.work / "tskres.tmp", std::string(5000, 'x'));  // an older, longer report
+  ASSERT_TRUE(tsk::writeExchangeData(qpath(w.work.path()), {"a.dat", "b.dat"}));
+
+  tsk::EngineRunOptions options = w.options();
+  options.programDir = qpath(tsk::test::binDir());
+  int events = 0;
+  options.processEvents = [&events] { ++events; };
+  // Names from a method list come padded with blanks.
+  tsk::EngineRunResult r = tsk::RunEngine("gssummar  ", options);
+  ASSERT_TRUE(r.ok()) << r.message.toStdString();
+  EXPECT_EQ(r.engine.toStdString(), "gssummar");
+  EXPECT_EQ(r.program, qpath(tsk::test::binDir() / "gssummar"));
+  EXPECT_TRUE(tsk::test::sameText(kTwoSampleReport, tsk::test::str(r.report)));
+  EXPECT_EQ(r.message.toStdString(), "");
+  EXPECT_EQ(r.console.toStdString(), "");
+  EXPECT_EQ(readFile(w.work / "tskstat.tmp"), " finished: gssummar\r\n");
+  EXPECT_GE(events, 3);
+}
+
+TEST(EngineLauncher, NoticesEnginesThatDoNotFinish) {
+  const struct {
+    const char* mode;
+    int graceMs;
+    EngineOutcome outcome;
+    std::string message;
+    std::string report;
+    int exitCode;
+  } cases[] = {
+      {"finish", 2000, EngineOutcome::Finished, "", " fake report\r\n", 0},
+      {"exit 3", 300, EngineOutcome::EndedAbnormally,
+       "Engine tskfake ended without finishing its report (exit status 3).", "", 3},
+      // Ends at once with status 0 and leaves "before start".
+      {"silent", 300, EngineOutcome::EndedAbnormally,
+       "Engine tskfake ended without finishing its report (exit status 0).", "", 0},
+      {"crash", 300, EngineOutcome::EndedAbnormally,
+       "Engine tskfake ended abnormally (it crashed) without finishing its report.", "", 0},
+      // "finished" appears 0.3 s after the process has gone.
+      {"late", 5000, EngineOutcome::Finished, "", " late report\r\n", 0},
+  };
+  for (const auto& c : cases) {
+    Workplace w;
+    installFake(w.work.path());
+    writeFile(w.work / "tskfake.mode", c.mode);
+    // What an earlier run left: it must not pass for this run's outcome.
+    writeFile(w.work / "tskstat.tmp", " finished: gssummar\r\n");
+    writeFile(w.work / "tskres.tmp", " old report\r\n");
+    tsk::EngineRunOptions options = w.options();
+    options.graceMs = c.graceMs;
+    tsk::EngineRunResult r = tsk::RunEngine("tskfake", options);
+    EXPECT_EQ(r.outcome, c.outcome) << c.mode;
+    EXPECT_EQ(r.message.toStdString(), c.message) << c.mode;
+    EXPECT_EQ(tsk::test::str(r.report), c.report) << c.mode;
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.mode;
+  }
+}
+
+TEST(EngineLauncher, HandsOverAfterBeforeStartAndKeepsTheConsole) {
+  Workplace w;
+  installFake(w.work.path());
+  tsk::EngineRunResult r = tsk::RunEngine("tskfake", w.options());
+  ASSERT_TRUE(r.ok());
+  // The engine found "before start" when it began.
+  EXPECT_EQ(readFile(w.work / "tskfake.seen"), "before start\r\n");
+  EXPECT_EQ(tsk::test::str(r.console), " guard text\n");
+}
+
+TEST(EngineLauncher, StopsAnEngineAfterTheTimeLimit) {
+  Workplace w;
+  installFake(w.work.path());
+  writeFile(w.work / "tskfake.mode", "hang");
+  tsk::EngineRunOptions options = w.options();
+  options.timeoutMs = 300;
+  tsk::EngineRunResult r = tsk::RunEngine("tskfake", options);
+  EXPECT_EQ(r.outcome, EngineOutcome::TimedOut);
+  EXPECT_EQ(r.message.toStdString(), "Engine tskfake was stopped after 0.3 s without finishing its report.");
+  EXPECT_EQ(readFile(w.work / "tskstat.tmp"), " started: tskfake\r\n");
+}
+
+TEST(EngineLauncher, EnginesThatCannotRun) {
+  Workplace w;
+  writeFile(w.work / "tskstat.tmp", " finished: gssummar\r\n");
+  tsk::EngineRunResult missing = tsk::RunEngine("gsnone", w.options());
+  EXPECT_EQ(missing.outcome, EngineOutcome::NotFound);
+  EXPECT_EQ(missing.message.toStdString(),
+            "Engine gsnone not found: it is neither in the working directory, nor beside this "
+            "program, nor on the search path.");
+  // Nothing was started, so the status file is as it was.
+  EXPECT_EQ(readFile(w.work / "tskstat.tmp"), " finished: gssummar\r\n");
+
+  for (const char* bad : {"", "   ", "../gssummar", "/bin/sh"}) {
+    tsk::EngineRunResult r = tsk::RunEngine(bad, w.options());
+    EXPECT_EQ(r.outcome, EngineOutcome::BadName) << bad;
+    EXPECT_EQ(r.message.toStdString(), "\"" + QString(bad).trimmed().toStdString() +
+                                           "\" is not an engine program name.");
+  }
+
+  // Executable, but not a program the system can start.
+  writeFile(w.work / "junk", "\x7f" "ELF but not really");
+  fs::permissions(w.work / "junk", fs::perms::owner_all);
+  tsk::EngineRunResult junk = tsk::RunEngine("junk", w.options());
+  EXPECT_EQ(junk.outcome, EngineOutcome::FailedToStart);
+  EXPECT_EQ(junk.message.left(34).toStdString(), "Engine junk could not be started: ");
+
+  // Found, but the status file cannot be written: the engine is not started.
+  installFake(w.work.path());
+  fs::remove(w.work / "tskstat.tmp");
+  fs::create_directory(w.work / "tskstat.tmp");
+  tsk::EngineRunResult blocked = tsk::RunEngine("tskfake", w.options());
+  EXPECT_EQ(blocked.outcome, EngineOutcome::StatusUnwritable);
+  EXPECT_FALSE(fs::exists(w.work / "tskfake.seen"));
+}
+
+}  // namespace
