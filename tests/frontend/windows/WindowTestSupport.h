@@ -3,6 +3,7 @@
 // answer questions from a queue, a temporary working directory, and access to
 // a window's controls by their object names.
 
+#include <QApplication>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -113,6 +114,15 @@ inline QByteArray crlf(std::initializer_list<const char*> lines) {
 template <class T>
 T* control(const QWidget* window, const char* name) {
   return window->findChild<T*>(QString::fromLatin1(name));
+}
+
+// The top-level windows now visible.
+inline QList<QWidget*> visibleWindows() {
+  QList<QWidget*> visible;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->isVisible()) visible.append(widget);
+  }
+  return visible;
 }
 
 }  // namespace tsk::test
