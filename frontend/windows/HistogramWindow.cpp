@@ -1,0 +1,546 @@
+#include "HistogramWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QWindow>
+
+#include <algorithm>
+#include <cmath>
+
+#include "ExchangeWriter.h"
+#include "MessageBoxes.h"
+#include "Twips.h"
+
+namespace tsk::ui {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kGraphsTitle = QStringLiteral("TK 1.0 - Display graphs");
+const QString kPrintTitle = QStringLiteral("TK 1.0 - Print histogram");
+constexpr int kMaxSamples = 8;
+
+// The client area and the borderless container of all controls, in twips.
+constexpr int kClientWidth = 9810;
+constexpr int kClientHeight = 6525;
+constexpr int kContainerLeft = 120;
+constexpr int kContainerTop = 0;
+constexpr int kContainerWidth = 9045;
+constexpr int kContainerHeight = 6270;
+// The printout widens and heightens the window and moves the container in.
+constexpr int kPrintGrow = 1000;
+constexpr int kPrintShiftX = 1000;
+constexpr int kPrintShiftY = 300;
+
+const QColor kBarColour(128, 0, 0);
+const QColor kMedianFill(192, 192, 255);
+const QColor kMeanFill(255, 255, 192);
+
+double px(double twipsValue) { return twipsValue / 15.0; }
+
+QRectF pxRect(double left, double top, double width, double height) {
+  return QRectF(px(left), px(top), px(width), px(height));
+}
+
+QFont labelFont() {
+  QFont font = QApplication::font();
+  font.setPointSize(8);
+  return font;
+}
+
+QFont axisTitleFont() {
+  QFont font(QStringLiteral("Arial"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPointSize(9);
+  return font;
+}
+
+QFont titleFont() {
+  QFont font = QApplication::font();
+  font.setPointSize(12);
+  font.setBold(true);
+  return font;
+}
+
+std::unique_ptr<QPrinter> defaultPrinter() {
+  const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+  if (info.isNull()) return nullptr;
+  return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+}
+
+QString dialogSavePath(QWidget* parent, const QString& caption, const QString& suggestedPath,
+                       const QString& filter) {
+  return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
+}
+
+HistogramWindow::PrinterSource& printerSource() {
+  static HistogramWindow::PrinterSource source;
+  return source;
+}
+
+HistogramWindow::SavePathChooser& savePathChooser() {
+  static HistogramWindow::SavePathChooser chooser;
+  return chooser;
+}
+
+// A message box, file dialog or menu rather than one of the program's forms.
+bool isDialogWindow(QWindow* window) {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->windowHandle() == window) {
+      return qobject_cast<QDialog*>(widget) != nullptr || qobject_cast<QMenu*>(widget) != nullptr;
+    }
+  }
+  return true;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& text,
+                        const QString& toolTip, int left, int width) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(QLatin1String(name));
+  button->setToolTip(toolTip);
+  button->setGeometry(twipsRect(left, 5640, width, 375));
+  button->setAutoDefault(false);
+  return button;
+}
+
+}  // namespace
+
+// The borderless container: paints the chart and holds the buttons.
+class HistogramCanvas : public QWidget {
+ public:
+  explicit HistogramCanvas(HistogramWindow* window) : QWidget(window), m_window(window) {
+    setObjectName(QStringLiteral("Picture1"));
+  }
+  bool white = false;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.fillRect(rect(), white ? QColor(Qt::white) : palette().color(QPalette::Window));
+    p.setPen(Qt::black);
+    paintFixedTexts(p);
+    paintLegend(p);
+    const HistogramPicture& pic = m_window->m_picture;
+    if (!pic.error.empty()) return;
+    paintShapes(p, pic);
+    paintLabels(p, pic);
+  }
+
+ private:
+  static void text(QPainter& p, const QFont& font, const QRectF& box, int flags,
+                   const QString& s) {
+    p.setFont(font);
+    p.drawText(box, flags | Qt::TextDontClip, s);
+  }
+
+  // A label of `rect`; a zero height stands for the height of its text.
+  static void label(QPainter& p, const QFont& font, const HistogramLabel& l) {
+    if (!l.visible) return;
+    const double height = l.rect.height > 0 ? px(l.rect.height) : QFontMetricsF(font).height();
+    const QRectF box(px(l.rect.left), px(l.rect.top), px(l.rect.width), height);
+    int align = Qt::AlignLeft;
+    if (l.align == HistogramLabel::Align::Right) align = Qt::AlignRight;
+    if (l.align == HistogramLabel::Align::Centre) align = Qt::AlignHCenter;
+    text(p, font, box, align | Qt::AlignTop, QString::fromStdString(l.text));
+  }
+
+  void paintFixedTexts(QPainter& p) const {
+    const bool groupSize = m_window->m_kind == HistogramKind::GroupSize;
+    // Centred over the axis, which runs from 2500 to 8000.
+    text(p, titleFont(), pxRect(1920, 0, 6660, 300), Qt::AlignHCenter | Qt::AlignTop,
+         groupSize ? QStringLiteral("TK 1.0 - Histogram of group size")
+                   : QStringLiteral("TK 1.0 - Histogram of crowding"));
+    text(p, axisTitleFont(), pxRect(2430, 200, 3000, 0), Qt::AlignLeft | Qt::AlignTop,
+         groupSize ? QStringLiteral("Number of groups") : QStringLiteral("Number of group members"));
+  }
+
+  static void medianShape(QPainter& p, const QRectF& r) {
+    p.setPen(QPen(Qt::blue, 0));
+    p.setBrush(kMedianFill);
+    p.drawRect(r);
+  }
+
+  static void meanShape(QPainter& p, const QRectF& r) {
+    p.setPen(QPen(Qt::black, 0));
+    p.setBrush(kMeanFill);
+    p.drawEllipse(r);
+  }
+
+  void paintLegend(QPainter& p) const {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    medianShape(p, pxRect(5040, 5595 + 75, 135, 60));
+    meanShape(p, pxRect(5047, 5805 + 45, 120, 120));
+    p.restore();
+    text(p, labelFont(), pxRect(5280, 5595, 1300, 0), Qt::AlignLeft | Qt::AlignTop,
+         QStringLiteral("Median group size"));
+    text(p, labelFont(), pxRect(5280, 5805, 1300, 0), Qt::AlignLeft | Qt::AlignTop,
+         QStringLiteral("Mean group size"));
+  }
+
+  static void paintShapes(QPainter& p, const HistogramPicture& pic) {
+    p.save();
+    p.scale(1.0 / 15.0, 1.0 / 15.0);  // draw in twips
+    QPen axisPen(Qt::black, 2);
+    axisPen.setCosmetic(true);
+    for (const HistogramPanel& panel : pic.panels) {
+      p.setPen(axisPen);
+      p.drawLine(QPointF(panel.axisX1, panel.baseline), QPointF(panel.axisX2, panel.baseline));
+      // The border in the fill colour keeps bars narrower than a pixel visible.
+      p.setPen(QPen(kBarColour, 0));
+      p.setBrush(kBarColour);
+      for (const HistogramBar& bar : panel.bars) {
+        p.drawRect(QRectF(bar.rect.left, bar.rect.top, bar.rect.width, bar.rect.height));
+      }
+    }
+    p.setRenderHint(QPainter::Antialiasing);
+    for (const HistogramPanel& panel : pic.panels) {
+      const auto& m = panel.medianMarker;
+      const auto& c = panel.meanMarker;
+      if (panel.hasMedian) medianShape(p, QRectF(m.left, m.top, m.width, m.height));
+      if (panel.hasMean) meanShape(p, QRectF(c.left, c.top, c.width, c.height));
+    }
+    p.restore();
+  }
+
+  void paintLabels(QPainter& p, const HistogramPicture& pic) const {
+    const QFont font = labelFont();
+    label(p, font, pic.maxCountLabel);
+    label(p, font, pic.zeroLabel);
+    label(p, font, pic.maxSizeLabel);
+    label(p, font, pic.oneLabel);
+    label(p, axisTitleFont(), pic.axisTitle);
+    const QStringList& names = m_window->m_names;
+    for (qsizetype s = 0; s < names.size() && s < static_cast<qsizetype>(pic.panels.size()); ++s) {
+      const TwipsRect& r = pic.panels[static_cast<size_t>(s)].nameLabel;
+      p.save();
+      p.setClipRect(pxRect(r.left, r.top, r.width, r.height));
+      text(p, font, pxRect(r.left, r.top, r.width, r.height), Qt::AlignRight | Qt::AlignTop,
+           names[s]);
+      p.restore();
+    }
+  }
+
+  HistogramWindow* m_window;
+};
+
+HistogramWindow::HistogramWindow(HistogramKind kind, QWidget* opener,
+                                 const QString& workingDirectory)
+    : QWidget(nullptr), m_kind(kind), m_opener(opener), m_dir(workingDirectory) {
+  const bool groupSize = kind == HistogramKind::GroupSize;
+  setObjectName(groupSize ? QStringLiteral("Form5") : QStringLiteral("Form6"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(groupSize ? QStringLiteral("TK 1.1 - Histogram1")
+                           : QStringLiteral("TK 1.1 - Histogram2"));
+  setFixedSize(twips(kClientWidth), twips(kClientHeight));
+
+  m_canvas = new HistogramCanvas(this);
+  m_canvas->setGeometry(twipsRect(kContainerLeft, kContainerTop, kContainerWidth, kContainerHeight));
+
+  m_maxSize = makeButton(m_canvas, "Command1", QStringLiteral("Max. size displayed"),
+                         QStringLiteral("Limit the largest group size shown"), 0, 1935);
+  m_box = new QLineEdit(m_canvas);
+  m_box->setObjectName(QStringLiteral("Text1"));
+  m_box->setGeometry(twipsRect(2040, 5640, 495, 375));
+  m_box->setAlignment(Qt::AlignRight);
+  m_box->setMaxLength(4);
+  m_box->setToolTip(QStringLiteral("Largest group size to show"));
+  m_redisplay = makeButton(m_canvas, "Command2", QStringLiteral("Redisplay"),
+                           QStringLiteral("Draw up to the size in the box"), 2640, 855);
+  m_noLimit = makeButton(m_canvas, "Command3", QStringLiteral("No limit"),
+                         QStringLiteral("Draw every group size"), 3600, 855);
+  m_print = makeButton(m_canvas, "Command4", QStringLiteral("Print"),
+                       QStringLiteral("Print the histogram"), 6600, 1215);
+  m_close = makeButton(m_canvas, "Command5", QStringLiteral("Close"),
+                       QStringLiteral("Back to the analysis window"), 8040, 1005);
+  m_box->hide();
+  m_redisplay->hide();
+  m_noLimit->hide();
+
+  auto* save = new QAction(QStringLiteral("Save picture..."), this);
+  save->setObjectName(QStringLiteral("SavePicture"));
+  save->setShortcut(QKeySequence::Save);
+  addAction(save);
+
+  connect(m_maxSize, &QPushButton::clicked, this, &HistogramWindow::onMaxSizeDisplayed);
+  connect(m_box, &QLineEdit::textChanged, this, &HistogramWindow::onBoxChanged);
+  connect(m_redisplay, &QPushButton::clicked, this, &HistogramWindow::onRedisplay);
+  connect(m_noLimit, &QPushButton::clicked, this, &HistogramWindow::onNoLimit);
+  connect(m_print, &QPushButton::clicked, this, &HistogramWindow::onPrint);
+  connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+  connect(save, &QAction::triggered, this, &HistogramWindow::onSave);
+  connect(qApp, &QGuiApplication::focusWindowChanged, this,
+          &HistogramWindow::onFocusWindowChanged);
+}
+
+HistogramWindow::~HistogramWindow() = default;
+
+HistogramWindow* HistogramWindow::openFromAnalysis(QWidget* analysisWindow,
+                                                   const QString& workingDirectory,
+                                                   const QStringList& selectedFiles,
+                                                   HistogramKind kind) {
+  const QStringList shown = selectedFiles.mid(0, kMaxSamples);
+  const ExchangeWrite written = writeExchangeData(workingDirectory, shown);
+  if (selectedFiles.size() > kMaxSamples) {
+    messageBoxes().inform(analysisWindow, kGraphsTitle,
+                          QStringLiteral("  Too many samples selected!") + kCrLf +
+                              QStringLiteral("   The first 8 will be displayed."));
+  }
+  if (selectedFiles.isEmpty()) {
+    messageBoxes().inform(analysisWindow, kGraphsTitle, QStringLiteral("No data has been selected!"));
+    return nullptr;
+  }
+  if (!written) {
+    messageBoxes().inform(analysisWindow, kGraphsTitle, written.error);
+    return nullptr;
+  }
+  // Refused here, once, rather than at every drawing of the window.
+  const QString data = QDir(workingDirectory).filePath(kExchangeDataFile);
+  const HistogramPicture check = drawHistogramFile(
+      data.toStdString(), kind, kNoDisplayLimit, [](const std::string&) { return 0.0; });
+  if (!check.error.empty()) {
+    messageBoxes().inform(analysisWindow, kGraphsTitle, QString::fromStdString(check.error));
+    return nullptr;
+  }
+
+  HistogramWindow* window = kind == HistogramKind::GroupSize
+                                ? static_cast<HistogramWindow*>(new Form5(analysisWindow, workingDirectory))
+                                : new Form6(analysisWindow, workingDirectory);
+  QStringList names;
+  for (const QString& file : shown) names.append(file.left(file.size() - 4));
+  window->setSampleNames(names);
+  if (analysisWindow) analysisWindow->hide();
+  window->show();
+  return window;
+}
+
+void HistogramWindow::setSampleNames(const QStringList& names) {
+  m_names = names.mid(0, kMaxSamples);
+  m_canvas->update();
+}
+
+void HistogramWindow::drawHistogram(int limit) {
+  m_limit = limit;
+  const QFont font = labelFont();
+  const QString data = QDir(m_dir).filePath(kExchangeDataFile);
+  m_picture = drawHistogramFile(data.toStdString(), m_kind, limit, [&font](const std::string& s) {
+    return QFontMetricsF(font).horizontalAdvance(QString::fromStdString(s)) * 15.0;
+  });
+  m_canvas->update();
+}
+
+void HistogramWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!event->spontaneous()) activate();
+}
+
+// Activation from another of the program's windows draws anew without a
+// limit; coming back from one of this window's own message boxes or dialogs,
+// or from another program, keeps the picture as it is.
+void HistogramWindow::onFocusWindowChanged(QWindow* window) {
+  if (!window) return;
+  QWindow* mine = windowHandle();
+  if (window == mine && m_lastFocus && m_lastFocus != mine && !isDialogWindow(m_lastFocus)) {
+    activate();
+  }
+  m_lastFocus = window;
+}
+
+void HistogramWindow::activate() {
+  if (m_opener) {
+    move(m_opener->pos());
+    // The analysis window's size, but never smaller than the chart.
+    setFixedSize(std::max(m_opener->width() + twips(250), twips(kClientWidth)),
+                 std::max(m_opener->height(), twips(kClientHeight)));
+  }
+  m_box->hide();
+  drawHistogram(kNoDisplayLimit);
+}
+
+void HistogramWindow::closeEvent(QCloseEvent* event) {
+  if (m_opener) m_opener->show();
+  event->accept();
+}
+
+void HistogramWindow::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu menu(this);
+  menu.addActions(actions());
+  menu.exec(event->globalPos());
+}
+
+void HistogramWindow::onMaxSizeDisplayed() {
+  m_box->show();
+  m_redisplay->show();
+  m_noLimit->show();
+  m_box->setFocus();
+}
+
+void HistogramWindow::onBoxChanged() {
+  m_maxSize->setEnabled(false);
+  m_print->setEnabled(false);
+}
+
+void HistogramWindow::onRedisplay() {
+  // Anything but a number of at least 1 is ignored, as typed input is.
+  bool ok = false;
+  const double value = m_box->text().trimmed().toDouble(&ok);
+  if (!ok || !std::isfinite(value) || std::floor(value) < 1) return;
+  drawHistogram(static_cast<int>(std::min<double>(std::floor(value), kNoDisplayLimit)));
+  m_maxSize->setEnabled(true);
+  m_print->setEnabled(true);
+}
+
+void HistogramWindow::onNoLimit() {
+  m_box->hide();
+  m_redisplay->hide();
+  m_noLimit->hide();
+  drawHistogram(kNoDisplayLimit);
+  m_maxSize->setEnabled(true);
+  m_print->setEnabled(true);
+}
+
+QSize HistogramWindow::pictureSize() const {
+  return size() + QSize(twips(kPrintGrow), twips(kPrintGrow));
+}
+
+void HistogramWindow::paintPicture(QPainter& painter) {
+  // The printout keeps "Max. size displayed" with its box only when a limit
+  // is set; every other button goes.
+  const bool limitShown = !m_box->isHidden();
+  m_redisplay->hide();
+  m_print->hide();
+  m_noLimit->hide();
+  m_close->hide();
+  if (!limitShown) m_maxSize->hide();
+  m_canvas->white = true;
+
+  painter.fillRect(QRect(QPoint(0, 0), pictureSize()), Qt::white);
+  m_canvas->render(&painter,
+                   QPoint(twips(kContainerLeft + kPrintShiftX), twips(kContainerTop + kPrintShiftY)),
+                   QRegion(), QWidget::DrawChildren);
+
+  m_canvas->white = false;
+  m_maxSize->show();
+  m_print->show();
+  m_close->show();
+  m_redisplay->setVisible(limitShown);
+  m_noLimit->setVisible(limitShown);
+}
+
+QImage HistogramWindow::pictureImage(qreal scale) {
+  const QSize size = pictureSize();
+  QImage image(QSize(qRound(size.width() * scale), qRound(size.height() * scale)),
+               QImage::Format_RGB32);
+  image.fill(Qt::white);
+  const int dotsPerMeter = qRound(96.0 * scale / 0.0254);
+  image.setDotsPerMeterX(dotsPerMeter);
+  image.setDotsPerMeterY(dotsPerMeter);
+  QPainter painter(&image);
+  painter.scale(scale, scale);
+  paintPicture(painter);
+  return image;
+}
+
+bool HistogramWindow::printTo(QPrinter& printer) {
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  // At its size on screen, smaller only where the page is too narrow.
+  const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+  const double dots = printer.resolution() / 96.0;
+  const QSize size = pictureSize();
+  const double fit = std::min({1.0, page.width() / (size.width() * dots),
+                               page.height() / (size.height() * dots)});
+  painter.scale(dots * fit, dots * fit);
+  paintPicture(painter);
+  const bool ended = painter.end();
+  return ended && printer.printerState() != QPrinter::Error &&
+         printer.printerState() != QPrinter::Aborted;
+}
+
+bool HistogramWindow::savePdf(const QString& path) {
+  // One page the size of the picture, so it goes into a paper as it is.
+  QPdfWriter pdf(path);
+  const QSize size = pictureSize();
+  pdf.setPageSize(QPageSize(QSizeF(size.width() * 0.75, size.height() * 0.75), QPageSize::Point,
+                            QString(), QPageSize::ExactMatch));
+  pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+  QPainter painter;
+  if (!painter.begin(&pdf)) return false;
+  const double dots = pdf.resolution() / 96.0;
+  painter.scale(dots, dots);
+  paintPicture(painter);
+  return painter.end() && QFileInfo(path).isFile();
+}
+
+bool HistogramWindow::savePicture(const QString& path) {
+  if (QFileInfo(path).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0) {
+    return savePdf(path);
+  }
+  return pictureImage(2.0).save(path, "PNG");
+}
+
+void HistogramWindow::onPrint() {
+  std::unique_ptr<QPrinter> printer = printerSource() ? printerSource()() : defaultPrinter();
+  if (!printer) {
+    offerPdf(QStringLiteral("   No printer is available !"));
+  } else if (!printTo(*printer)) {
+    offerPdf(QStringLiteral("   The print job failed !"));
+  }
+}
+
+void HistogramWindow::offerPdf(const QString& failure) {
+  if (!messageBoxes().ask(this, kPrintTitle,
+                          failure + kCrLf +
+                              QStringLiteral("   Save the picture as a PDF file instead?"))) {
+    return;
+  }
+  const auto& chooser = savePathChooser() ? savePathChooser() : SavePathChooser(dialogSavePath);
+  QString path = chooser(this, QStringLiteral("Save histogram as PDF"),
+                         QDir(m_dir).filePath(QStringLiteral("histogram.pdf")),
+                         QStringLiteral("PDF files (*.pdf)"));
+  if (path.isEmpty()) return;
+  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
+  if (!savePdf(path)) {
+    messageBoxes().inform(this, kPrintTitle,
+                          QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
+  }
+}
+
+void HistogramWindow::onSave() {
+  const auto& chooser = savePathChooser() ? savePathChooser() : SavePathChooser(dialogSavePath);
+  QString path = chooser(this, QStringLiteral("Save histogram"),
+                         QDir(m_dir).filePath(QStringLiteral("histogram.png")),
+                         QStringLiteral("PNG pictures (*.png);;PDF files (*.pdf)"));
+  if (path.isEmpty()) return;
+  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
+  if (!savePicture(path)) {
+    messageBoxes().inform(this, QStringLiteral("TK 1.0 - Save histogram"),
+                          QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
+  }
+}
+
+void HistogramWindow::setPrinterSource(PrinterSource source) { printerSource() = std::move(source); }
+
+void HistogramWindow::setSavePathChooser(SavePathChooser chooser) {
+  savePathChooser() = std::move(chooser);
+}
+
+}  // namespace tsk::ui
