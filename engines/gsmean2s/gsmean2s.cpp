@@ -1,0 +1,196 @@
+#include "gsmean2s.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace gsmean2s {
+
+namespace {
+
+using tsk::ReadStatus;
+
+constexpr const char* kInvalid = "   ERROR: invalid data";
+constexpr const char* kUnexpectedEnd = "   ERROR: unexpected end of data";
+constexpr int32_t kDefaultReplications = 2000;
+
+// Replications computed side by side: their running sums are independent
+// chains, so the processor overlaps the rounding of one with the others.
+constexpr int kLanes = 8;
+
+const char* readError(ReadStatus st) { return st == ReadStatus::EndOfData ? kUnexpectedEnd : kInvalid; }
+
+// Reads one sample block's counts and sizes; the message of the first
+// failure, or nullopt.
+std::optional<std::string> readSample(tsk::NumberReader& data, int which, int capacity,
+                                      std::vector<float>& x) {
+  int32_t n = 0, animals = 0;
+  ReadStatus st = data.readInt(n);
+  if (st != ReadStatus::Value) return readError(st);
+  st = data.readInt(animals);
+  if (st != ReadStatus::Value) return readError(st);
+  const std::string label = "   ERROR: sample " + std::to_string(which);
+  if (n > capacity) return label + " too large (max=" + std::to_string(capacity) + ")";
+  // One group has no spread (n - 1 = 0 in the variance): no t statistic.
+  if (n < 2) return label + " too small (min=2)";
+  x.resize(static_cast<size_t>(n));
+  for (float& v : x) {
+    st = data.readReal(v);
+    if (st != ReadStatus::Value) return readError(st);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+float tFromSums(int n1, int n2, float sa, float qa, float sb, float qb, Moments& m) {
+  m.m1 = static_cast<float>(static_cast<double>(sa) / n1);
+  float q1 = static_cast<float>((static_cast<double>(qa) - static_cast<double>(m.m1) * m.m1 * n1) / (n1 - 1));
+  if (q1 < 0) q1 = 0;
+  m.s1 = static_cast<float>(std::sqrt(static_cast<double>(q1)));
+  m.m2 = static_cast<float>(static_cast<double>(sb) / n2);
+  float q2 = static_cast<float>((static_cast<double>(qb) - static_cast<double>(m.m2) * m.m2 * n2) / (n2 - 1));
+  if (q2 < 0) q2 = 0;
+  m.s2 = static_cast<float>(std::sqrt(static_cast<double>(q2)));
+  float se = static_cast<float>(
+      std::sqrt(static_cast<double>(m.s1) * m.s1 / n1 + static_cast<double>(m.s2) * m.s2 / n2));
+  if (se <= 0) se = 1e-05f;
+  return static_cast<float>((static_cast<double>(m.m1) - m.m2) / se);
+}
+
+float st(int n1, int n2, const float* a, const float* b, Moments& moments) {
+  // float + float rounds exactly as the double sum rounded to single does.
+  float sa = 0, qa = 0, sb = 0, qb = 0;
+  for (int i = 0; i < n1; ++i) {
+    sa += a[i];
+    qa = static_cast<float>(qa + static_cast<double>(a[i]) * a[i]);
+  }
+  for (int i = 0; i < n2; ++i) {
+    sb += b[i];
+    qb = static_cast<float>(qb + static_cast<double>(b[i]) * b[i]);
+  }
+  return tFromSums(n1, n2, sa, qa, sb, qb, moments);
+}
+
+void centre(const std::vector<float>& x1, const std::vector<float>& x2, const Moments& m,
+            std::vector<float>& y1, std::vector<float>& y2) {
+  const double n1 = static_cast<double>(x1.size()), n2 = static_cast<double>(x2.size());
+  const float pooled = static_cast<float>((n1 * m.m1 + n2 * m.m2) / (n1 + n2));
+  y1.resize(x1.size());
+  y2.resize(x2.size());
+  for (size_t i = 0; i < x1.size(); ++i) {
+    y1[i] = static_cast<float>((static_cast<double>(x1[i]) - m.m1) + pooled);
+  }
+  for (size_t j = 0; j < x2.size(); ++j) {
+    y2[j] = static_cast<float>((static_cast<double>(x2[j]) - m.m2) + pooled);
+  }
+}
+
+int64_t bootstrapCount(const std::vector<float>& y1, const std::vector<float>& y2, float t, int64_t b,
+                       tsk::Ranseed& seed) {
+  const int n1 = static_cast<int>(y1.size()), n2 = static_cast<int>(y2.size());
+  if (n1 < 2 || n2 < 2 || n1 > 65536 || n2 > 65536) {
+    throw std::invalid_argument("bootstrapCount: sample size out of range");
+  }
+  if (b <= 0) return 0;
+  const uint32_t start = tsk::ranseedState(seed);
+  // The positions of every draw along the generator's cycle, one table per
+  // sample size; a replication's draws are a contiguous stretch of each.
+  const tsk::IndexCycle cycle1(start, n1), cycle2(start, n2);
+  // Squares are exact in double: the running sum rounds as the plain loop's.
+  std::vector<double> sq1(y1.size()), sq2(y2.size());
+  for (size_t i = 0; i < y1.size(); ++i) sq1[i] = static_cast<double>(y1[i]) * y1[i];
+  for (size_t j = 0; j < y2.size(); ++j) sq2[j] = static_cast<double>(y2[j]) * y2[j];
+  const uint64_t perReplication = static_cast<uint64_t>(n1) + static_cast<uint64_t>(n2);
+  const float absT = std::fabs(t);
+
+  int64_t count = 0;
+  for (int64_t r0 = 0; r0 < b; r0 += kLanes) {
+    const int lanes = static_cast<int>(std::min<int64_t>(kLanes, b - r0));
+    const uint16_t* p1[kLanes];
+    const uint16_t* p2[kLanes];
+    for (int l = 0; l < kLanes; ++l) {
+      // Spare lanes of the last group repeat the first one; they are not counted.
+      const uint64_t first = static_cast<uint64_t>(r0 + (l < lanes ? l : 0)) * perReplication;
+      p1[l] = cycle1.data() + cycle1.offset(first);
+      p2[l] = cycle2.data() + cycle2.offset(first + static_cast<uint64_t>(n1));
+    }
+    float sa[kLanes] = {}, qa[kLanes] = {}, sb[kLanes] = {}, qb[kLanes] = {};
+    for (int i = 0; i < n1; ++i) {
+      for (int l = 0; l < kLanes; ++l) {
+        const unsigned k = p1[l][i];
+        sa[l] += y1[k];
+        qa[l] = static_cast<float>(qa[l] + sq1[k]);
+      }
+    }
+    for (int j = 0; j < n2; ++j) {
+      for (int l = 0; l < kLanes; ++l) {
+        const unsigned k = p2[l][j];
+        sb[l] += y2[k];
+        qb[l] = static_cast<float>(qb[l] + sq2[k]);
+      }
+    }
+    for (int l = 0; l < lanes; ++l) {
+      Moments ignored;
+      const float tStar = tFromSums(n1, n2, sa[l], qa[l], sb[l], qb[l], ignored);
+      if (std::fabs(tStar) < absT) ++count;
+    }
+  }
+  seed.state = static_cast<double>(tsk::lehmerJump(start, static_cast<uint64_t>(b) * perReplication));
+  return count;
+}
+
+void run(const tsk::EngineContext& context, int capacity) {
+  tsk::Ranseed seed;
+  tsk::seedRanseed(seed, context.clock());
+  tsk::EngineRun run(context, "gsmean2s");
+  run.openReport();
+  if (!run.openData()) return;
+  tsk::Report& report = run.report();
+  std::optional<tsk::NumberReader> parameters = tsk::NumberReader::open(run.file("mean2reps.par"));
+  if (!parameters) return report.message(tsk::missingFileMessage("MEAN2REPS.PAR"));
+  run.startStatus();
+
+  report.format("(/,\"Bootstrap 2-sample t-test for comparing mean group size\",/)");
+
+  tsk::NumberReader& data = run.data();
+  std::vector<float> x1, x2;
+  if (auto error = readSample(data, 1, capacity, x1)) return report.message(*error);
+  if (!data.skipLine()) return report.message(kUnexpectedEnd);
+  if (auto error = readSample(data, 2, capacity, x2)) return report.message(*error);
+  const int n1 = static_cast<int>(x1.size()), n2 = static_cast<int>(x2.size());
+
+  Moments m;
+  const float t = st(n1, n2, x1.data(), x2.data(), m);
+  report.format("(\"                       Sample 1  Sample 2\")");
+  report.format("(\"       Sample sizes = \",i9,i10)", {n1, n2});
+  report.format("(\"       Sample means = \",f9.3,f10.3)", {m.m1, m.m2});
+  report.format("(\"       Sample std.s = \",f9.3,f10.3)", {m.s1, m.s2});
+  report.format("(\"       t-statistic  = \",f14.3)", {t});
+
+  int32_t b = 0;
+  const bool readable = parameters->skipLine() && parameters->skipLine() &&
+                        parameters->readInt(b) == ReadStatus::Value;
+  // A count of 0 or below would leave the p-value undefined: the default
+  // applies, with the same warning as for an unreadable file.
+  if (!readable || b <= 0) {
+    report.format(
+        "(/,'   WARNING: Error reading file MEAN2REPS.PAR, check data\"',' and format. Number',/,"
+        "'            of bootstrap replications is set to 2000.')");
+    b = kDefaultReplications;
+  }
+  report.message(" ");
+  report.format("(3x,\"Number of bootstrap replications =\",i6)", {b});
+  report.format("(3x,\"(to change edit the file MEAN2REPS.PAR)\")");
+  report.message(" ");
+
+  std::vector<float> y1, y2;
+  centre(x1, x2, m, y1, y2);
+  const int64_t count = bootstrapCount(y1, y2, t, b, seed);
+  const float p = static_cast<float>(1.0 - static_cast<double>(count) / b);
+  report.format("(\"   Bootstrap p-value (two-sided) =\",f7.4)", {p});
+}
+
+}  // namespace gsmean2s
