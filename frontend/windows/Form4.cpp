@@ -130,7 +130,7 @@ Form4::Form4(QWidget* opener, const QString& saveDirectory)
   bold.setStyleHint(QFont::SansSerif);
   bold.setBold(true);
   m_text2->setFont(bold);
-  m_text2->setGeometry(twipsRect(3120, 6000, 2640, 390));
+  m_text2->setGeometry(twipsRect(3120, 5985, 2640, 420));
   m_text2->hide();
 
   m_command3 = new QPushButton(QStringLiteral("Close"), this);
