@@ -75,7 +75,7 @@ QFont axisTitleFont() {
 
 QFont titleFont() {
   QFont font = QApplication::font();
-  font.setPointSize(12);
+  font.setPointSize(10);
   font.setBold(true);
   return font;
 }
@@ -187,12 +187,14 @@ class HistogramCanvas : public QWidget {
   void paintLegend(QPainter& p) const {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    medianShape(p, pxRect(5040, 5595 + 75, 135, 60));
-    meanShape(p, pxRect(5047, 5805 + 45, 120, 120));
+    // The shapes stand just left of their texts, which begin at 5040, so the
+    // texts keep clear of "Print".
+    medianShape(p, pxRect(4830, 5595 + 75, 135, 60));
+    meanShape(p, pxRect(4837, 5805 + 45, 120, 120));
     p.restore();
-    text(p, labelFont(), pxRect(5280, 5595, 1300, 0), Qt::AlignLeft | Qt::AlignTop,
+    text(p, labelFont(), pxRect(5040, 5595, 1500, 0), Qt::AlignLeft | Qt::AlignTop,
          QStringLiteral("Median group size"));
-    text(p, labelFont(), pxRect(5280, 5805, 1300, 0), Qt::AlignLeft | Qt::AlignTop,
+    text(p, labelFont(), pxRect(5040, 5805, 1500, 0), Qt::AlignLeft | Qt::AlignTop,
          QStringLiteral("Mean group size"));
   }
 
