@@ -68,7 +68,7 @@ Wmw2Result wmw2(std::span<const float> x1, std::span<const float> x2) {
 }
 
 BootResult bootwmw(tsk::MtBlock& mt, std::span<const float> x1, std::span<const float> x2,
-                   std::span<const float> shifted, int b) {
+                   std::span<const float> shifted, int b, std::vector<float>* replications) {
   BootResult result;
   result.t0 = wmw2(x1, x2).t;
   if (std::isnan(result.t0)) {
@@ -118,6 +118,7 @@ BootResult bootwmw(tsk::MtBlock& mt, std::span<const float> x1, std::span<const 
     stats[static_cast<size_t>(rep)] = rankWelch(p1.data(), n1, p2.data(), n2, r);
   }
 
+  if (replications) *replications = stats;
   long less = 0, equal = 0, greater = 0;  // a statistic that is not a number counts nowhere
   for (float t : stats) {
     if (t < result.t0) ++less;

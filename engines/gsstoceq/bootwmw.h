@@ -44,7 +44,9 @@ struct BootResult {
 // Each replication is ranked by counting over the distinct values instead of
 // comparing all pairs; the draws and the single-precision sums in index order
 // are those of the all-pairs form, so the results are the same.
+// replications, when given, receives the b statistics in order.
 BootResult bootwmw(tsk::MtBlock& mt, std::span<const float> x1, std::span<const float> x2,
-                   std::span<const float> shifted, int b);
+                   std::span<const float> shifted, int b,
+                   std::vector<float>* replications = nullptr);
 
 }  // namespace gsstoceq
