@@ -18,10 +18,10 @@ Form2::Form2(QWidget* opener, const QString& workingDirectory)
   setWindowTitle(QStringLiteral("TK 1.1 - Enter new data"));
   setFixedSize(twips(7905), twips(5235));
 
-  placeLabel(this, "Label1", QStringLiteral(" Filename:"), 240, 195, 900, 255);
-  m_text1 = placeBox(this, "Text1", 1140, 150, 3600, 330);
+  placeLabel(this, "Label1", QStringLiteral(" Filename:"), 240, 195, 960, 255);
+  m_text1 = placeBox(this, "Text1", 1260, 150, 3600, 330);
   m_text1->setMaxLength(40);
-  placeLabel(this, "Label2", QStringLiteral(".dat"), 4770, 195, 450, 255);
+  placeLabel(this, "Label2", QStringLiteral(".dat"), 4890, 195, 450, 255);
 
   placeLabel(this, "Label3", QStringLiteral(" Groups in the sample by size"), 240, 660, 3000,
              255);
@@ -44,19 +44,20 @@ Form2::Form2(QWidget* opener, const QString& workingDirectory)
   placeLabel(this, "Label6", QStringLiteral("Double click to edit/delete"), 2520, 1830, 2400, 255);
   placeLabel(this, "Label7", QStringLiteral("Del to delete"), 2520, 2100, 2400, 255);
 
-  placeLabel(this, "Label8", QStringLiteral(" Number of groups in the sample:"), 2520, 2760,
-             3480, 255);
-  m_text4 = placeNumberBox(this, "Text4", 6120, 2715, 1215, 330);
+  // The total labels may wrap where the system font is wide.
+  placeLabel(this, "Label8", QStringLiteral(" Number of groups in the sample:"), 2520, 2640, 3780,
+             480)->setWordWrap(true);
+  m_text4 = placeNumberBox(this, "Text4", 6360, 2715, 1215, 330);
   m_text4->setReadOnly(true);
   placeLabel(this, "Label9", QStringLiteral(" Total number of animals in the sample:"), 2520,
-             3240, 3480, 255);
-  m_text2 = placeNumberBox(this, "Text2", 6120, 3195, 1215, 330);
+             3240, 3780, 480)->setWordWrap(true);
+  m_text2 = placeNumberBox(this, "Text2", 6360, 3315, 1215, 330);
   m_text2->setReadOnly(true);
 
   m_command2 = placeButton(this, "Command2", QStringLiteral("Save and close"),
-                           QStringLiteral("Save data file and exit module"), 2520, 4380, 2295, 495);
+                           QStringLiteral("Save data file and exit module"), 2760, 4380, 2295, 495);
   m_command3 = placeButton(this, "Command3", QStringLiteral("Close without saving"),
-                           QStringLiteral("Exit module without saving data"), 5040, 4380, 2295,
+                           QStringLiteral("Exit module without saving data"), 5280, 4380, 2295,
                            495);
 
   m_rows = new SampleRowEditor(m_list1, m_text6, m_text5, m_command1, m_text4, m_text2, this);

@@ -34,45 +34,48 @@ Form7::Form7(QWidget* opener, const QString& workingDirectory)
   placeLabel(this, "Label1", QStringLiteral("Select a data file to edit "), 240, 150, 2520, 255);
   m_file1 = new QListWidget(this);
   m_file1->setObjectName(QStringLiteral("File1"));
-  m_file1->setGeometry(twipsRect(240, 450, 2295, 4425));
+  m_file1->setGeometry(twipsRect(240, 450, 2055, 4425));
   m_file1->setSelectionMode(QAbstractItemView::SingleSelection);
 
-  placeLabel(this, "Label2", QStringLiteral(" Groups in the sample by size"), 2760, 150, 3000,
+  placeLabel(this, "Label2", QStringLiteral(" Groups in the sample by size"), 2520, 150, 3000,
              255);
   QLabel* sizeHeading =
-      placeLabel(this, "Label3", QStringLiteral("  Group    size "), 2760, 390, 855, 450);
+      placeLabel(this, "Label3", QStringLiteral("  Group    size "), 2520, 390, 855, 450);
   QLabel* groupsHeading =
-      placeLabel(this, "Label4", QStringLiteral(" No. of groups"), 3615, 390, 840, 450);
+      placeLabel(this, "Label4", QStringLiteral(" No. of groups"), 3375, 390, 840, 450);
   for (QLabel* heading : {sizeHeading, groupsHeading}) {
     heading->setWordWrap(true);
     heading->setAlignment(Qt::AlignRight | Qt::AlignBottom);
   }
-  m_text6 = placeNumberBox(this, "Text6", 2760, 870, 855, 330);
-  m_text5 = placeNumberBox(this, "Text5", 3615, 870, 840, 330);
-  m_command1 = placeButton(this, "Command1", QStringLiteral("Add"), QString(), 4560, 870, 735, 330);
+  m_text6 = placeNumberBox(this, "Text6", 2520, 870, 855, 330);
+  m_text5 = placeNumberBox(this, "Text5", 3375, 870, 840, 330);
+  m_command1 = placeButton(this, "Command1", QStringLiteral("Add"), QString(), 4320, 870, 735, 330);
 
   m_list1 = new QListWidget(this);
   m_list1->setObjectName(QStringLiteral("List1"));
-  m_list1->setGeometry(twipsRect(2760, 1260, 2055, 3615));
+  m_list1->setGeometry(twipsRect(2520, 1260, 2055, 3615));
   m_list1->setFont(fixedFont(10));
 
-  placeLabel(this, "Label5", QStringLiteral("Double click to edit/delete"), 5040, 1320, 2400, 255);
-  placeLabel(this, "Label6", QStringLiteral("Del to delete"), 5040, 1590, 2400, 255);
+  placeLabel(this, "Label5", QStringLiteral("Double click to edit/delete"), 4800, 1320, 2400, 255);
+  placeLabel(this, "Label6", QStringLiteral("Del to delete"), 4800, 1590, 2400, 255);
 
-  placeLabel(this, "Label7", QStringLiteral(" Number of groups:"), 5040, 2190, 2160, 255);
-  m_text4 = placeNumberBox(this, "Text4", 7200, 2145, 1215, 330);
+  // The total labels may wrap where the system font is wide.
+  placeLabel(this, "Label7", QStringLiteral(" Number of groups:"), 4800, 2070, 2520, 480)
+      ->setWordWrap(true);
+  m_text4 = placeNumberBox(this, "Text4", 7440, 2145, 1200, 330);
   m_text4->setReadOnly(true);
-  placeLabel(this, "Label8", QStringLiteral(" Total number of animals:"), 5040, 2670, 2160, 255);
+  placeLabel(this, "Label8", QStringLiteral(" Total number of animals:"), 4800, 2550, 2520, 480)
+      ->setWordWrap(true);
   // Not read-only here: a number typed over the total is saved as line 2.
-  m_text2 = placeNumberBox(this, "Text2", 7200, 2625, 1215, 330);
+  m_text2 = placeNumberBox(this, "Text2", 7440, 2625, 1200, 330);
 
   m_command2 = placeButton(this, "Command2", QStringLiteral("Save"),
-                           QStringLiteral("Save data file"), 5040, 3480, 1575, 420);
+                           QStringLiteral("Save data file"), 4800, 3480, 1575, 420);
   m_command4 = placeButton(this, "Command4", QStringLiteral("Save As"),
                            QStringLiteral("Save data file under different name"), 6840, 3480,
                            1575, 420);
   m_command6 = placeButton(this, "Command6", QStringLiteral("Delete"),
-                           QStringLiteral("Delete data file"), 5040, 4080, 1575, 420);
+                           QStringLiteral("Delete data file"), 4800, 4080, 1575, 420);
   m_command3 = placeButton(this, "Command3", QStringLiteral("Close"),
                            QStringLiteral("Close this window"), 6840, 4080, 1575, 420);
 

@@ -18,8 +18,8 @@ Form8::Form8(const GroupSizeSample& sample, const QString& workingDirectory, con
   setWindowTitle(QStringLiteral("Save As..."));
   setFixedSize(twips(4785), twips(810));
 
-  placeLabel(this, "Label1", QStringLiteral(" Filename:"), 120, 270, 900, 255);
-  m_text1 = placeBox(this, "Text1", 1020, 225, 2415, 330);
+  placeLabel(this, "Label1", QStringLiteral(" Filename:"), 120, 270, 960, 255);
+  m_text1 = placeBox(this, "Text1", 1140, 225, 2295, 330);
   m_text1->setMaxLength(40);
   m_text1->setText(name);
   placeLabel(this, "Label2", QStringLiteral(".dat"), 3465, 270, 420, 255);
