@@ -89,5 +89,9 @@ int main(int argc, char* argv[]) {
     return run.outcome == tsk::EngineOutcome::BadName ? kBadArguments : kEngineFailed;
   }
   std::fwrite(run.report.constData(), 1, run.report.size(), stdout);
-  return std::fflush(stdout) == 0 ? kOk : kEngineFailed;
+  if (std::fflush(stdout) != 0) {
+    printError(QStringLiteral("cannot write the report to standard output"));
+    return kEngineFailed;
+  }
+  return kOk;
 }
