@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <random>
 
 #include "test_support.h"
@@ -213,6 +214,26 @@ TEST(Gsmidlim, CandidatesMatchBinomialTails) {
       EXPECT_NEAR(got.lowerCoverage[k], expected.lowerCoverage[k], 1e-7f) << n;
     }
   }
+}
+
+// The program through the command-line runner, on a sample file in a
+// temporary directory: the ten-group worked example.
+TEST(Gsmidlim, EndToEnd) {
+  const auto tskrun = tsk::test::binDir() / "tskrun";
+  if (!std::filesystem::exists(tskrun) || !std::filesystem::exists(tsk::test::binDir() / "gsmidlim")) {
+    GTEST_SKIP() << "tskrun or gsmidlim not built";
+  }
+  tsk::test::TempDir dir;
+  writeFile(dir / "terns.dat", "10\r\n35\r\n1\r\n1\r\n2\r\n2\r\n3\r\n3\r\n4\r\n5\r\n6\r\n8\r\n");
+  const std::string command =
+      "cd '" + dir.path().string() + "' && '" + tskrun.string() + "' gsmidlim terns.dat > out.txt";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  EXPECT_TRUE(sameText(crlf(fullReport("    Sample median group size:    3.0",
+                                       {"          99%      from   1  to   8         99.8%",
+                                        "          95%      from   1  to   6         98.8%",
+                                        "          90%      from   1  to   5         94.4%"})),
+                       readFile(dir / "out.txt")));
+  EXPECT_EQ(readFile(dir / tsk::kStatusFile), " finished: gsmidlim\r\n");
 }
 
 }  // namespace
