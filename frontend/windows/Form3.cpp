@@ -193,6 +193,8 @@ QStringList Form3::selectedFileNames() const {
   return names;
 }
 
+Form4* Form3::resultsWindow() const { return m_results.data(); }
+
 QString Form3::engineName(int slot) const {
   if (slot < 1 || slot > kMaxMethods) return QString();
   return m_engines[static_cast<size_t>(slot - 1)];

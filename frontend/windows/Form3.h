@@ -39,7 +39,7 @@ class Form3 : public QWidget {
   QStringList selectedFileNames() const;
 
   // The results window of the last analysis while it is open, else nullptr.
-  Form4* resultsWindow() const { return m_results.data(); }
+  Form4* resultsWindow() const;
 
   // True while the engines of an analysis run.
   bool isRunning() const { return m_running; }
