@@ -192,17 +192,16 @@ HistogramPicture drawHistogram(std::istream& in, HistogramKind kind, int limit,
     p.animals = samples[s - 1].animals;
 
     if (s == 1) {
-      pic.maxCountLabel = label(histogramNumberText(pic.maxCount), 1680, 250, 735,
-                                HistogramLabel::Align::Right);
+      pic.maxCountLabel =
+          label(histogramNumberText(pic.maxCount), 1680, 250, 735, HistogramLabel::Align::Right);
       pic.zeroLabel = label("0", 2040, p.baseline - 150.0, 375, HistogramLabel::Align::Right);
     }
 
     // Placed for every panel, so they end up under the bottom one.
     const std::string sizeText = histogramNumberText(maxSize);
     const double sizeWidth = labelWidth(sizeText);
-    pic.maxSizeLabel =
-        label(sizeText, kAxisLeft + (maxSize - 0.5) * xUnit - sizeWidth / 2 - 30,
-              p.baseline + 80.0, sizeWidth, HistogramLabel::Align::Left);
+    pic.maxSizeLabel = label(sizeText, kAxisLeft + (maxSize - 0.5) * xUnit - sizeWidth / 2 - 30,
+                             p.baseline + 80.0, sizeWidth, HistogramLabel::Align::Left);
     const double oneWidth = labelWidth("1");
     pic.oneLabel = label("1", kAxisLeft + 0.5 * xUnit - oneWidth / 2, p.baseline + 80.0, oneWidth,
                          HistogramLabel::Align::Left);
@@ -226,8 +225,9 @@ HistogramPicture drawHistogram(std::istream& in, HistogramKind kind, int limit,
     // even beyond the end of a limited axis.
     setMarkers(samples[s - 1], kind, p);
     if (p.hasMean) {
-      p.meanMarker = TwipsRect{kAxisLeft + kAxisSpan * p.mean / maxSize - kCircleSide / 2 - xUnit / 2,
-                               p.baseline + 50.0, kCircleSide, kCircleSide};
+      p.meanMarker =
+          TwipsRect{kAxisLeft + kAxisSpan * p.mean / maxSize - kCircleSide / 2 - xUnit / 2,
+                    p.baseline + 50.0, kCircleSide, kCircleSide};
     }
     if (p.hasMedian) {
       p.medianMarker =

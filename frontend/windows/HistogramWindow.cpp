@@ -21,7 +21,6 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QWindow>
-
 #include <algorithm>
 #include <cmath>
 
@@ -145,8 +144,7 @@ class HistogramCanvas : public QWidget {
   }
 
  private:
-  static void text(QPainter& p, const QFont& font, const QRectF& box, int flags,
-                   const QString& s) {
+  static void text(QPainter& p, const QFont& font, const QRectF& box, int flags, const QString& s) {
     p.setFont(font);
     p.drawText(box, flags | Qt::TextDontClip, s);
   }
@@ -168,8 +166,9 @@ class HistogramCanvas : public QWidget {
     text(p, titleFont(), pxRect(1920, 0, 6660, 300), Qt::AlignHCenter | Qt::AlignTop,
          groupSize ? QStringLiteral("TK 1.0 - Histogram of group size")
                    : QStringLiteral("TK 1.0 - Histogram of crowding"));
-    text(p, axisTitleFont(), pxRect(2430, 200, 3000, 0), Qt::AlignLeft | Qt::AlignTop,
-         groupSize ? QStringLiteral("Number of groups") : QStringLiteral("Number of group members"));
+    text(
+        p, axisTitleFont(), pxRect(2430, 200, 3000, 0), Qt::AlignLeft | Qt::AlignTop,
+        groupSize ? QStringLiteral("Number of groups") : QStringLiteral("Number of group members"));
   }
 
   static void medianShape(QPainter& p, const QRectF& r) {
@@ -255,7 +254,8 @@ HistogramWindow::HistogramWindow(HistogramKind kind, QWidget* opener,
   setFixedSize(twips(kClientWidth), twips(kClientHeight));
 
   m_canvas = new HistogramCanvas(this);
-  m_canvas->setGeometry(twipsRect(kContainerLeft, kContainerTop, kContainerWidth, kContainerHeight));
+  m_canvas->setGeometry(
+      twipsRect(kContainerLeft, kContainerTop, kContainerWidth, kContainerHeight));
 
   m_maxSize = makeButton(m_canvas, "Command1", QStringLiteral("Max. size displayed"),
                          QStringLiteral("Limit the largest group size shown"), 0, 1935);
@@ -289,8 +289,7 @@ HistogramWindow::HistogramWindow(HistogramKind kind, QWidget* opener,
   connect(m_print, &QPushButton::clicked, this, &HistogramWindow::onPrint);
   connect(m_close, &QPushButton::clicked, this, &QWidget::close);
   connect(save, &QAction::triggered, this, &HistogramWindow::onSave);
-  connect(qApp, &QGuiApplication::focusWindowChanged, this,
-          &HistogramWindow::onFocusWindowChanged);
+  connect(qApp, &QGuiApplication::focusWindowChanged, this, &HistogramWindow::onFocusWindowChanged);
 }
 
 HistogramWindow::~HistogramWindow() = default;
@@ -307,7 +306,8 @@ HistogramWindow* HistogramWindow::openFromAnalysis(QWidget* analysisWindow,
                               QStringLiteral("   The first 8 will be displayed."));
   }
   if (selectedFiles.isEmpty()) {
-    messageBoxes().inform(analysisWindow, kGraphsTitle, QStringLiteral("No data has been selected!"));
+    messageBoxes().inform(analysisWindow, kGraphsTitle,
+                          QStringLiteral("No data has been selected!"));
     return nullptr;
   }
   if (!written) {
@@ -316,16 +316,17 @@ HistogramWindow* HistogramWindow::openFromAnalysis(QWidget* analysisWindow,
   }
   // Refused here, once, rather than at every drawing of the window.
   const QString data = QDir(workingDirectory).filePath(kExchangeDataFile);
-  const HistogramPicture check = drawHistogramFile(
-      data.toStdString(), kind, kNoDisplayLimit, [](const std::string&) { return 0.0; });
+  const HistogramPicture check = drawHistogramFile(data.toStdString(), kind, kNoDisplayLimit,
+                                                   [](const std::string&) { return 0.0; });
   if (!check.error.empty()) {
     messageBoxes().inform(analysisWindow, kGraphsTitle, QString::fromStdString(check.error));
     return nullptr;
   }
 
-  HistogramWindow* window = kind == HistogramKind::GroupSize
-                                ? static_cast<HistogramWindow*>(new Form5(analysisWindow, workingDirectory))
-                                : new Form6(analysisWindow, workingDirectory);
+  HistogramWindow* window =
+      kind == HistogramKind::GroupSize
+          ? static_cast<HistogramWindow*>(new Form5(analysisWindow, workingDirectory))
+          : new Form6(analysisWindow, workingDirectory);
   QStringList names;
   for (const QString& file : shown) names.append(file.left(file.size() - 4));
   window->setSampleNames(names);
@@ -435,9 +436,9 @@ void HistogramWindow::paintPicture(QPainter& painter) {
   m_canvas->white = true;
 
   painter.fillRect(QRect(QPoint(0, 0), pictureSize()), Qt::white);
-  m_canvas->render(&painter,
-                   QPoint(twips(kContainerLeft + kPrintShiftX), twips(kContainerTop + kPrintShiftY)),
-                   QRegion(), QWidget::DrawChildren);
+  m_canvas->render(
+      &painter, QPoint(twips(kContainerLeft + kPrintShiftX), twips(kContainerTop + kPrintShiftY)),
+      QRegion(), QWidget::DrawChildren);
 
   m_canvas->white = false;
   m_maxSize->show();
@@ -468,8 +469,8 @@ bool HistogramWindow::printTo(QPrinter& printer) {
   const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
   const double dots = printer.resolution() / 96.0;
   const QSize size = pictureSize();
-  const double fit = std::min({1.0, page.width() / (size.width() * dots),
-                               page.height() / (size.height() * dots)});
+  const double fit =
+      std::min({1.0, page.width() / (size.width() * dots), page.height() / (size.height() * dots)});
   painter.scale(dots * fit, dots * fit);
   paintPicture(painter);
   const bool ended = painter.end();
@@ -509,9 +510,9 @@ void HistogramWindow::onPrint() {
 }
 
 void HistogramWindow::offerPdf(const QString& failure) {
-  if (!messageBoxes().ask(this, kPrintTitle,
-                          failure + kCrLf +
-                              QStringLiteral("   Save the picture as a PDF file instead?"))) {
+  if (!messageBoxes().ask(
+          this, kPrintTitle,
+          failure + kCrLf + QStringLiteral("   Save the picture as a PDF file instead?"))) {
     return;
   }
   const auto& chooser = savePathChooser() ? savePathChooser() : SavePathChooser(dialogSavePath);
@@ -521,8 +522,9 @@ void HistogramWindow::offerPdf(const QString& failure) {
   if (path.isEmpty()) return;
   if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
   if (!savePdf(path)) {
-    messageBoxes().inform(this, kPrintTitle,
-                          QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
+    messageBoxes().inform(
+        this, kPrintTitle,
+        QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
   }
 }
 
@@ -534,12 +536,15 @@ void HistogramWindow::onSave() {
   if (path.isEmpty()) return;
   if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
   if (!savePicture(path)) {
-    messageBoxes().inform(this, QStringLiteral("TK 1.0 - Save histogram"),
-                          QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
+    messageBoxes().inform(
+        this, QStringLiteral("TK 1.0 - Save histogram"),
+        QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
   }
 }
 
-void HistogramWindow::setPrinterSource(PrinterSource source) { printerSource() = std::move(source); }
+void HistogramWindow::setPrinterSource(PrinterSource source) {
+  printerSource() = std::move(source);
+}
 
 void HistogramWindow::setSavePathChooser(SavePathChooser chooser) {
   savePathChooser() = std::move(chooser);

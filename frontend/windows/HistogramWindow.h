@@ -7,7 +7,6 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-
 #include <functional>
 #include <memory>
 
@@ -40,8 +39,7 @@ class HistogramWindow : public QWidget {
   // tskdat.tmp, warns once when there are more, and shows the window in
   // place of `analysisWindow`. Returns nullptr, with a message shown, when
   // nothing was selected or the samples cannot be displayed.
-  static HistogramWindow* openFromAnalysis(QWidget* analysisWindow,
-                                           const QString& workingDirectory,
+  static HistogramWindow* openFromAnalysis(QWidget* analysisWindow, const QString& workingDirectory,
                                            const QStringList& selectedFiles, HistogramKind kind);
 
   HistogramKind kind() const { return m_kind; }
@@ -68,9 +66,9 @@ class HistogramWindow : public QWidget {
   using PrinterSource = std::function<std::unique_ptr<QPrinter>()>;
   static void setPrinterSource(PrinterSource source);
   // A file dialog unless a test installs its own chooser.
-  using SavePathChooser = std::function<QString(QWidget* parent, const QString& caption,
-                                                const QString& suggestedPath,
-                                                const QString& filter)>;
+  using SavePathChooser =
+      std::function<QString(QWidget* parent, const QString& caption, const QString& suggestedPath,
+                            const QString& filter)>;
   static void setSavePathChooser(SavePathChooser chooser);
 
  protected:
@@ -105,8 +103,8 @@ class HistogramWindow : public QWidget {
   QPointer<QWindow> m_lastFocus;
 
   HistogramCanvas* m_canvas;
-  QPushButton* m_maxSize;   // "Max. size displayed"
-  QLineEdit* m_box;         // the max-size box
+  QPushButton* m_maxSize;  // "Max. size displayed"
+  QLineEdit* m_box;        // the max-size box
   QPushButton* m_redisplay;
   QPushButton* m_noLimit;
   QPushButton* m_print;

@@ -3,14 +3,14 @@
 // axis, panels sharing 5000 twips below a 200-twip margin) unless named
 // otherwise.
 
-#include "HistogramGeometry.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "HistogramGeometry.h"
 
 namespace {
 
@@ -92,15 +92,25 @@ TEST(HistogramGeometry, OneSampleInBothWindows) {
   const Case cases[] = {
       // Group size: counts 2, 1, 1; yUnit (5000 - 200) / 2 = 2400; bar
       // heights 4800 and 2400. Mean 9 / 4, median of positions 2 and 3.
-      {HistogramKind::GroupSize, 2, 2400, 2.25, 1.5,
+      {HistogramKind::GroupSize,
+       2,
+       2400,
+       2.25,
+       1.5,
        {{1, 2, 2500, 400, 4800}, {2, 1, 3600, 2800, 2400}, {5, 1, 6900, 2800, 2400}},
        // 2500 + 5500 * 2.25 / 5 - 60 - 550 and 2500 + 5500 * 1.5 / 5 - 67.5 - 550
-       4365, 3532.5},
+       4365,
+       3532.5},
       // Crowding: counts 2, 2, 5; yUnit 4800 / 5 = 960. Mean (1+1+4+25) / 9;
       // animals 5 and 5 both live in the group of 5 (running totals 1, 2, 4, 9).
-      {HistogramKind::Crowding, 5, 960, 31.0 / 9.0, 5,
+      {HistogramKind::Crowding,
+       5,
+       960,
+       31.0 / 9.0,
+       5,
        {{1, 2, 2500, 3280, 1920}, {2, 2, 3600, 3280, 1920}, {5, 5, 6900, 400, 4800}},
-       2500 + 5500 * (31.0 / 9.0) / 5 - 60 - 550, 2500 + 5500 - 67.5 - 550},
+       2500 + 5500 * (31.0 / 9.0) / 5 - 60 - 550,
+       2500 + 5500 - 67.5 - 550},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.kind == HistogramKind::GroupSize ? "group size" : "crowding");

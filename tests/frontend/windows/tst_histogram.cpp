@@ -102,9 +102,8 @@ class TestHistogram : public QObject {
     QCOMPARE(window->kind(), tsk::HistogramKind::Crowding);
     QCOMPARE(window->windowTitle(), QStringLiteral("TK 1.1 - Histogram2"));
     QCOMPARE(window->picture().k, 8);
-    QCOMPARE(window->sampleNames(),
-             QStringList({"flock01", "flock02", "flock03", "flock04", "flock05", "flock06",
-                          "flock07", "flock08"}));
+    QCOMPARE(window->sampleNames(), QStringList({"flock01", "flock02", "flock03", "flock04",
+                                                 "flock05", "flock06", "flock07", "flock08"}));
     // The exchange file holds exactly the first eight blocks.
     QByteArray expected;
     for (int i = 0; i < 8; ++i) expected += tsk::sampleBlock(contents[i]);
