@@ -71,7 +71,7 @@ BootResult bootwmw(tsk::MtBlock& mt, std::span<const float> x1, std::span<const 
                    std::span<const float> shifted, int b, std::vector<float>* replications) {
   BootResult result;
   result.t0 = wmw2(x1, x2).t;
-  if (std::isnan(result.t0)) {
+  if (std::isnan(result.t0) || b < 1) {
     // No replication could be compared with it: every count would be 0.
     result.defined = false;
     return result;

@@ -35,7 +35,9 @@ Wmw2Result wmw2(std::span<const float> x1, std::span<const float> x2);
 
 struct BootResult {
   float p = 0.0f;
-  bool defined = true;  // false when the statistic on the data is not a number
+  // False when the statistic on the data is not a number (no replication
+  // could be compared with it) or b < 1.
+  bool defined = true;
   float t0 = 0.0f;
 };
 
