@@ -86,8 +86,8 @@ void setMarkers(const Sample& s, HistogramKind kind, HistogramPanel& p) {
   p.mean = sumSquares / s.animals;
   // The median animal: walk the groups adding up animals until each of the
   // two middle positions is reached.
-  const double a = (s.animals + 1) / 2;
-  const double b = (s.animals + 2) / 2;
+  const double a = std::floor((s.animals + 1.0) / 2);
+  const double b = std::floor((s.animals + 2.0) / 2);
   double running = 0;
   double first = 0;
   bool haveFirst = false;

@@ -271,6 +271,12 @@ TEST(HistogramGeometry, AwkwardSamples) {
   EXPECT_EQ(half.maxSizeLabel.text, "2.5");
   EXPECT_TRUE(half.panels[0].bars.empty());
 
+  // An animal count at the top of the 32-bit range: no overflow in the
+  // median positions, and no median since the groups never reach them.
+  const HistogramPicture huge = draw("1\r\n2147483647\r\n3\r\n", HistogramKind::Crowding);
+  EXPECT_TRUE(huge.panels[0].hasMean);
+  EXPECT_FALSE(huge.panels[0].hasMedian);
+
   // No file at all.
   EXPECT_NE(tsk::drawHistogramFile("/nonexistent/tskdat.tmp", HistogramKind::GroupSize,
                                    tsk::kNoDisplayLimit, fixedWidth)
