@@ -19,8 +19,8 @@ struct Generator {
 };
 
 // Each stored value rounded to single, the arithmetic between in double.
-float st(int n1, int n2, const std::vector<float>& a, const std::vector<float>& b, float& m1, float& m2,
-         float& s1, float& s2) {
+float st(int n1, int n2, const std::vector<float>& a, const std::vector<float>& b, float& m1,
+         float& m2, float& s1, float& s2) {
   float sa = 0, qa = 0, sb = 0, qb = 0;
   for (int i = 0; i < n1; ++i) {
     sa = static_cast<float>(static_cast<double>(sa) + a[i]);
@@ -38,7 +38,8 @@ float st(int n1, int n2, const std::vector<float>& a, const std::vector<float>& 
   float q2 = static_cast<float>((qb - static_cast<double>(m2) * m2 * n2) / (n2 - 1));
   if (q2 < 0) q2 = 0;
   s2 = static_cast<float>(std::sqrt(static_cast<double>(q2)));
-  float se = static_cast<float>(std::sqrt(static_cast<double>(s1) * s1 / n1 + static_cast<double>(s2) * s2 / n2));
+  float se = static_cast<float>(
+      std::sqrt(static_cast<double>(s1) * s1 / n1 + static_cast<double>(s2) * s2 / n2));
   if (se <= 0) se = 0.00001f;
   return static_cast<float>((static_cast<double>(m1) - m2) / se);
 }
@@ -51,10 +52,13 @@ Result run(const std::vector<float>& x1, const std::vector<float>& x2, int b, do
   const int n1 = static_cast<int>(x1.size()), n2 = static_cast<int>(x2.size());
   Result r;
   r.t = st(n1, n2, x1, x2, r.m1, r.m2, r.s1, r.s2);
-  const float pooled = static_cast<float>((static_cast<double>(n1) * r.m1 + static_cast<double>(n2) * r.m2) / (n1 + n2));
+  const float pooled = static_cast<float>(
+      (static_cast<double>(n1) * r.m1 + static_cast<double>(n2) * r.m2) / (n1 + n2));
   std::vector<float> y1(x1.size()), y2(x2.size()), z1(x1.size()), z2(x2.size());
-  for (int i = 0; i < n1; ++i) y1[i] = static_cast<float>((static_cast<double>(x1[i]) - r.m1) + pooled);
-  for (int j = 0; j < n2; ++j) y2[j] = static_cast<float>((static_cast<double>(x2[j]) - r.m2) + pooled);
+  for (int i = 0; i < n1; ++i)
+    y1[i] = static_cast<float>((static_cast<double>(x1[i]) - r.m1) + pooled);
+  for (int j = 0; j < n2; ++j)
+    y2[j] = static_cast<float>((static_cast<double>(x2[j]) - r.m2) + pooled);
   for (int rep = 1; rep <= b; ++rep) {
     for (int i = 0; i < n1; ++i) {
       const float u = g.unif01();

@@ -3,13 +3,13 @@
 // whole engine run with its files.
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
-#include <unistd.h>
 
 #include "baseline.h"
 #include "gsmean2s.h"
@@ -74,11 +74,12 @@ std::string block(const std::vector<float>& x) {
 }
 
 void wholeRun(benchmark::State& state) {
-  const auto dir = std::filesystem::temp_directory_path() / ("gsmean2s-bench-" + std::to_string(getpid()));
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("gsmean2s-bench-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
   std::ofstream(dir / "tskdat.tmp", std::ios::binary) << block(sample1()) << block(sample2());
-  std::ofstream(dir / "mean2reps.par", std::ios::binary)
-      << "benchmark\r\nreplications\r\n" << kReplications << "\r\n";
+  std::ofstream(dir / "mean2reps.par", std::ios::binary) << "benchmark\r\nreplications\r\n"
+                                                         << kReplications << "\r\n";
   tsk::EngineContext context{dir, tsk::fixedClock(13, 5, 9)};
   for (auto _ : state) gsmean2s::run(context, gsmean2s::kCapacity);
   std::filesystem::remove_all(dir);

@@ -20,7 +20,9 @@ constexpr int32_t kDefaultReplications = 2000;
 // chains, so the processor overlaps the rounding of one with the others.
 constexpr int kLanes = 8;
 
-const char* readError(ReadStatus st) { return st == ReadStatus::EndOfData ? kUnexpectedEnd : kInvalid; }
+const char* readError(ReadStatus st) {
+  return st == ReadStatus::EndOfData ? kUnexpectedEnd : kInvalid;
+}
 
 // Reads one sample block's counts and sizes; the message of the first
 // failure, or nullopt.
@@ -47,11 +49,13 @@ std::optional<std::string> readSample(tsk::NumberReader& data, int which, int ca
 
 float tFromSums(int n1, int n2, float sa, float qa, float sb, float qb, Moments& m) {
   m.m1 = static_cast<float>(static_cast<double>(sa) / n1);
-  float q1 = static_cast<float>((static_cast<double>(qa) - static_cast<double>(m.m1) * m.m1 * n1) / (n1 - 1));
+  float q1 = static_cast<float>((static_cast<double>(qa) - static_cast<double>(m.m1) * m.m1 * n1) /
+                                (n1 - 1));
   if (q1 < 0) q1 = 0;
   m.s1 = static_cast<float>(std::sqrt(static_cast<double>(q1)));
   m.m2 = static_cast<float>(static_cast<double>(sb) / n2);
-  float q2 = static_cast<float>((static_cast<double>(qb) - static_cast<double>(m.m2) * m.m2 * n2) / (n2 - 1));
+  float q2 = static_cast<float>((static_cast<double>(qb) - static_cast<double>(m.m2) * m.m2 * n2) /
+                                (n2 - 1));
   if (q2 < 0) q2 = 0;
   m.s2 = static_cast<float>(std::sqrt(static_cast<double>(q2)));
   float se = static_cast<float>(
@@ -88,8 +92,8 @@ void centre(const std::vector<float>& x1, const std::vector<float>& x2, const Mo
   }
 }
 
-int64_t bootstrapCount(const std::vector<float>& y1, const std::vector<float>& y2, float t, int64_t b,
-                       tsk::Ranseed& seed) {
+int64_t bootstrapCount(const std::vector<float>& y1, const std::vector<float>& y2, float t,
+                       int64_t b, tsk::Ranseed& seed) {
   const int n1 = static_cast<int>(y1.size()), n2 = static_cast<int>(y2.size());
   if (n1 < 2 || n2 < 2 || n1 > 65536 || n2 > 65536) {
     throw std::invalid_argument("bootstrapCount: sample size out of range");
@@ -138,7 +142,8 @@ int64_t bootstrapCount(const std::vector<float>& y1, const std::vector<float>& y
       if (std::fabs(tStar) < absT) ++count;
     }
   }
-  seed.state = static_cast<double>(tsk::lehmerJump(start, static_cast<uint64_t>(b) * perReplication));
+  seed.state =
+      static_cast<double>(tsk::lehmerJump(start, static_cast<uint64_t>(b) * perReplication));
   return count;
 }
 

@@ -30,8 +30,8 @@ void centre(const std::vector<float>& x1, const std::vector<float>& x2, const Mo
 // past all B * (n1 + n2) draws. Every draw and every sum is the one of the
 // plain loop; the replications are only computed several at a time.
 // Sample sizes from 2 to 65536.
-int64_t bootstrapCount(const std::vector<float>& y1, const std::vector<float>& y2, float t, int64_t b,
-                       tsk::Ranseed& seed);
+int64_t bootstrapCount(const std::vector<float>& y1, const std::vector<float>& y2, float t,
+                       int64_t b, tsk::Ranseed& seed);
 
 // Bootstrap two-sample t-test of the mean group size of the first two
 // samples of tskdat.tmp; `capacity` groups at most per sample.

@@ -107,9 +107,8 @@ void run(const tsk::EngineContext& context, int capacity) {
   if (n == 0) {
     report.format("(/,\"    Sample median group size:\",\"   none\")");
   } else {
-    const float med = n % 2 == 1 ? x[static_cast<size_t>(m)]
-                                 : static_cast<float>((static_cast<double>(x[static_cast<size_t>(m - 1)]) +
-                                                       x[static_cast<size_t>(m)]) / 2);
+    const auto at = [&x](int i) { return static_cast<double>(x[static_cast<size_t>(i)]); };
+    const float med = static_cast<float>(n % 2 == 1 ? at(m) : (at(m - 1) + at(m)) / 2);
     report.format("(/,\"    Sample median group size:\",f7.1)", {med});
   }
   if (n <= 4) {

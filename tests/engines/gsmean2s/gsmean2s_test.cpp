@@ -57,7 +57,8 @@ Lines withTitle(const Lines& body) {
 }
 
 // The statistics block, the replication lines and the p-value line.
-Lines results(const Lines& statistics, const Lines& warning, const std::string& b, const std::string& p) {
+Lines results(const Lines& statistics, const Lines& warning, const std::string& b,
+              const std::string& p) {
   Lines body = {"                       Sample 1  Sample 2"};
   body.insert(body.end(), statistics.begin(), statistics.end());
   body.insert(body.end(), warning.begin(), warning.end());
@@ -98,28 +99,36 @@ TEST(Gsmean2s, WholeReports) {
       // p-values from the plain transcription (bench/gsmean2s/baseline.cpp)
       // seeded with 130509: 1456 of 2000 below |t|, 357 of 500.
       {"worked example", worked, kPar + "2000\r\n", results(kWorked, {}, "  2000", " 0.2720")},
-      {"skewed samples, 500", skewed, kPar + "500 replications\r\n", results(kSkewed, {}, "   500", " 0.2860")},
+      {"skewed samples, 500", skewed, kPar + "500 replications\r\n",
+       results(kSkewed, {}, "   500", " 0.2860")},
       // 1371 of 2000 (same source).
-      {"unreadable count", skewed, kPar + "many\r\n", results(kSkewed, kWarning, "  2000", " 0.3145")},
+      {"unreadable count", skewed, kPar + "many\r\n",
+       results(kSkewed, kWarning, "  2000", " 0.3145")},
       {"two lines only", skewed, kPar, results(kSkewed, kWarning, "  2000", " 0.3145")},
       {"no replications", skewed, kPar + "0\r\n", results(kSkewed, kWarning, "  2000", " 0.3145")},
       {"negative count", skewed, kPar + "-5\r\n", results(kSkewed, kWarning, "  2000", " 0.3145")},
       // All groups equal within each sample: se = 1e-05, t = -3 / 1e-05, every
       // t* is 0 and lies below |t| (hand calculation).
       {"constant, different sizes", block({2, 2, 2}) + block({5, 5, 5, 5}), kPar + "300\r\n",
-       results({"       Sample sizes =         3         4", "       Sample means =     2.000     5.000",
-                "       Sample std.s =     0.000     0.000", "       t-statistic  =    -300000.000"},
-               {}, "   300", " 0.0000")},
+       results(
+           {"       Sample sizes =         3         4",
+            "       Sample means =     2.000     5.000",
+            "       Sample std.s =     0.000     0.000", "       t-statistic  =    -300000.000"},
+           {}, "   300", " 0.0000")},
       // t = 0 and no t* is below it.
       {"constant, equal sizes", block({4, 4}) + block({4, 4, 4}), kPar + "300\r\n",
-       results({"       Sample sizes =         2         3", "       Sample means =     4.000     4.000",
-                "       Sample std.s =     0.000     0.000", "       t-statistic  =          0.000"},
-               {}, "   300", " 1.0000")},
+       results(
+           {"       Sample sizes =         2         3",
+            "       Sample means =     4.000     4.000",
+            "       Sample std.s =     0.000     0.000", "       t-statistic  =          0.000"},
+           {}, "   300", " 1.0000")},
       {"empty file", "", kPar + "10\r\n", withTitle({"    ERROR: unexpected end of data"})},
       {"short first sample", "3\r\n6\r\n1\r\n2\r\n", kPar + "10\r\n",
        withTitle({"    ERROR: unexpected end of data"})},
-      {"no second sample", block({1, 2, 3}), kPar + "10\r\n", withTitle({"    ERROR: unexpected end of data"})},
-      {"no separator", "2\r\n3\r\n1\r\n2\r\n", kPar + "10\r\n", withTitle({"    ERROR: unexpected end of data"})},
+      {"no second sample", block({1, 2, 3}), kPar + "10\r\n",
+       withTitle({"    ERROR: unexpected end of data"})},
+      {"no separator", "2\r\n3\r\n1\r\n2\r\n", kPar + "10\r\n",
+       withTitle({"    ERROR: unexpected end of data"})},
       {"short second sample", block({1, 2, 3}) + "3\r\n6\r\n1\r\n", kPar + "10\r\n",
        withTitle({"    ERROR: unexpected end of data"})},
       {"second animal count missing", block({1, 2, 3}) + "3\r\n", kPar + "10\r\n",
@@ -131,7 +140,10 @@ TEST(Gsmean2s, WholeReports) {
        withTitle({"    ERROR: sample 1 too small (min=2)"})},
       {"second sample empty", block({1, 2}) + block({}), kPar + "10\r\n",
        withTitle({"    ERROR: sample 2 too small (min=2)"})},
-      {"missing parameter file", worked, std::nullopt, {" " + tsk::missingFileMessage("MEAN2REPS.PAR"), kClose}},
+      {"missing parameter file",
+       worked,
+       std::nullopt,
+       {" " + tsk::missingFileMessage("MEAN2REPS.PAR"), kClose}},
   };
   for (const Case& c : cases) {
     tsk::test::TempDir dir;
@@ -142,7 +154,8 @@ TEST(Gsmean2s, WholeReports) {
 TEST(Gsmean2s, ReplicationCountIsNotCapped) {
   tsk::test::TempDir dir;
   std::string text = runOn(dir, block({1, 2, 3}) + block({2, 3, 4}), kPar + "50000\r\n");
-  EXPECT_NE(text.find("\r\n   Number of bootstrap replications = 50000\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\n   Number of bootstrap replications = 50000\r\n"), std::string::npos)
+      << text;
 }
 
 // The declared counts are checked before any size of that sample is read:
@@ -154,8 +167,9 @@ TEST(Gsmean2s, CapacityOfBothBuilds) {
     full.back() = 2.0;
     tsk::test::TempDir dir;
     std::string text = runOn(dir, block(full) + block(full), kPar + "4\r\n", capacity);
-    EXPECT_NE(text.find(tsk::formatLines("(\"       Sample sizes = \",i9,i10)", {capacity, capacity})[0]),
-              std::string::npos)
+    EXPECT_NE(
+        text.find(tsk::formatLines("(\"       Sample sizes = \",i9,i10)", {capacity, capacity})[0]),
+        std::string::npos)
         << text;
     const std::string over = std::to_string(capacity + 1) + "\r\n9\r\n";
     EXPECT_TRUE(sameText(crlf(withTitle({"    ERROR: sample 1 too large (max=" + cap + ")"})),
@@ -188,8 +202,9 @@ TEST(Gsmean2s, SeedFromTheClock) {
   const auto expected = gsmean2s_baseline::run(x1, x2, 2000, tsk::kMidnightSeed);
   ASSERT_GT(expected.count, 0);
   const std::string midnight = runOn(dir, data, kPar + "2000\r\n", 5000, tsk::fixedClock(0, 0, 0));
-  EXPECT_NE(midnight.find("   Bootstrap p-value (two-sided) =" + tsk::formatF(expected.p, 7, 4) + "\r\n"),
-            std::string::npos)
+  EXPECT_NE(
+      midnight.find("   Bootstrap p-value (two-sided) =" + tsk::formatF(expected.p, 7, 4) + "\r\n"),
+      std::string::npos)
       << midnight;
 }
 
@@ -202,8 +217,8 @@ TEST(Gsmean2s, BootstrapMatchesPlainLoops) {
     double seed;
   };
   const Case cases[] = {
-      {2, 2, 1, 130509},     {2, 3, 7, 1},          {3, 2, 9, 235959},    {5, 40, 333, 120000},
-      {17, 11, 20000, 424},  {60, 3, 5000, 100},    {250, 400, 700, 99},  {1000, 1500, 250, 65432},
+      {2, 2, 1, 130509},       {2, 3, 7, 1},       {3, 2, 9, 235959},   {5, 40, 333, 120000},
+      {17, 11, 20000, 424},    {60, 3, 5000, 100}, {250, 400, 700, 99}, {1000, 1500, 250, 65432},
       {4000, 5000, 3, 524286},
   };
   std::mt19937 gen(7);
@@ -233,7 +248,8 @@ TEST(Gsmean2s, BootstrapMatchesPlainLoops) {
 // with the delivered parameter file.
 TEST(Gsmean2s, EndToEnd) {
   const auto tskrun = tsk::test::binDir() / "tskrun";
-  if (!std::filesystem::exists(tskrun) || !std::filesystem::exists(tsk::test::binDir() / "gsmean29")) {
+  if (!std::filesystem::exists(tskrun) ||
+      !std::filesystem::exists(tsk::test::binDir() / "gsmean29")) {
     GTEST_SKIP() << "tskrun or gsmean2s not built";
   }
   tsk::test::TempDir dir;
@@ -241,13 +257,14 @@ TEST(Gsmean2s, EndToEnd) {
   auto run = [&](const std::string& engine, const std::string& a, const std::string& b) {
     writeFile(dir / "a.dat", a);
     writeFile(dir / "b.dat", b);
-    const std::string command = "cd '" + dir.path().string() + "' && '" + tskrun.string() + "' " + engine +
-                                " a.dat b.dat > out.txt";
+    const std::string command = "cd '" + dir.path().string() + "' && '" + tskrun.string() + "' " +
+                                engine + " a.dat b.dat > out.txt";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     return readFile(dir / "out.txt");
   };
   // Constant samples: the report does not depend on the second of the run.
-  const std::string text = run("gsmean2s", "3\r\n6\r\n2\r\n2\r\n2\r\n", "4\r\n20\r\n5\r\n5\r\n5\r\n5\r\n");
+  const std::string text =
+      run("gsmean2s", "3\r\n6\r\n2\r\n2\r\n2\r\n", "4\r\n20\r\n5\r\n5\r\n5\r\n5\r\n");
   const Lines lines = tsk::test::splitLines(text);
   ASSERT_EQ(lines.size(), 14u) << text;
   EXPECT_EQ(lines[7], "       t-statistic  =    -300000.000");

@@ -35,7 +35,8 @@ const std::vector<std::string> kAdvice = {
     "    When reporting the confidence limits, always report the",
     "    exact confidence level rather than the desired one.",
 };
-const std::string kTooSmall = "  Sample size too small - can't reach even the 90% confidence level!";
+const std::string kTooSmall =
+    "  Sample size too small - can't reach even the 90% confidence level!";
 
 std::string block(const std::vector<double>& sizes, int groups = -1) {
   std::string b = std::to_string(groups < 0 ? static_cast<int>(sizes.size()) : groups) + "\r\n";
@@ -63,7 +64,8 @@ std::vector<std::string> report(const std::vector<std::string>& body) {
 }
 
 // A report through the table: median line, table, the three level lines, advice.
-std::vector<std::string> fullReport(const std::string& median, const std::vector<std::string>& levels) {
+std::vector<std::string> fullReport(const std::string& median,
+                                    const std::vector<std::string>& levels) {
   std::vector<std::string> body = {"", median};
   body.insert(body.end(), kTable.begin(), kTable.end());
   body.insert(body.end(), levels.begin(), levels.end());
@@ -116,7 +118,8 @@ TEST(Gsmidlim, WholeReports) {
                    "          90%      from   1  to   5         94.4%"})},
       {"four groups", block({1, 2, 4, 9}),
        report({"", "    Sample median group size:    3.0", "", kTooSmall})},
-      {"one group", block({7}), report({"", "    Sample median group size:    7.0", "", kTooSmall})},
+      {"one group", block({7}),
+       report({"", "    Sample median group size:    7.0", "", kTooSmall})},
       {"no groups", "0\r\n0\r\n \r\n",
        report({"", "    Sample median group size:   none", "", kTooSmall})},
       {"count above the values", block({1, 2, 3, 4, 5}, 6),
@@ -138,9 +141,11 @@ TEST(Gsmidlim, CapacityIsInclusive) {
   tsk::test::TempDir dir;
   std::vector<double> sizes(999, 2);
   std::string text = runOn(dir, block(sizes));
-  EXPECT_NE(text.find("          90%      from   2  to   2        100.0%"), std::string::npos) << text;
+  EXPECT_NE(text.find("          90%      from   2  to   2        100.0%"), std::string::npos)
+      << text;
   sizes.push_back(2);
-  EXPECT_TRUE(sameText(crlf(report({"    ", "    ERROR: max. sample size is 999"})), runOn(dir, block(sizes))));
+  EXPECT_TRUE(sameText(crlf(report({"    ", "    ERROR: max. sample size is 999"})),
+                       runOn(dir, block(sizes))));
 }
 
 TEST(Gsmidlim, MissingExchangeFile) {
@@ -220,7 +225,8 @@ TEST(Gsmidlim, CandidatesMatchBinomialTails) {
 // temporary directory: the ten-group worked example.
 TEST(Gsmidlim, EndToEnd) {
   const auto tskrun = tsk::test::binDir() / "tskrun";
-  if (!std::filesystem::exists(tskrun) || !std::filesystem::exists(tsk::test::binDir() / "gsmidlim")) {
+  if (!std::filesystem::exists(tskrun) ||
+      !std::filesystem::exists(tsk::test::binDir() / "gsmidlim")) {
     GTEST_SKIP() << "tskrun or gsmidlim not built";
   }
   tsk::test::TempDir dir;
