@@ -205,7 +205,8 @@ void Form3::fillFileList() {
   m_file1->clear();
   QDir dir(m_dir);
   dir.setNameFilters({QStringLiteral("*.dat")});
-  dir.setFilter(QDir::Files | QDir::Readable | QDir::Hidden);
+  // Unreadable files are listed too: choosing one gives a message, not silence.
+  dir.setFilter(QDir::Files);
   dir.setSorting(QDir::Name | QDir::IgnoreCase);
   m_file1->addItems(dir.entryList());
   onFileSelectionChanged();
