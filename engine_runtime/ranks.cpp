@@ -19,8 +19,7 @@ void midranks(std::vector<Item>& items, float start) {
   auto numbers = std::partition(items.begin(), items.end(),
                                 [](const Item& it) { return std::isnan(it.value); });
   for (auto it = items.begin(); it != numbers; ++it) *it->out = start;
-  std::sort(numbers, items.end(),
-            [](const Item& a, const Item& b) { return a.value < b.value; });
+  std::sort(numbers, items.end(), [](const Item& a, const Item& b) { return a.value < b.value; });
   long below = 0;
   for (auto run = numbers; run != items.end();) {
     auto end = run + 1;

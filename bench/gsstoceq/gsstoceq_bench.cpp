@@ -112,8 +112,7 @@ BENCHMARK(bootwmwPlain)->Arg(5)->Unit(benchmark::kMillisecond)->Iterations(1);
 // The whole engine run, files included, with B = 20000.
 void wholeRun(benchmark::State& state) {
   const Samples& s = largest();
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / "gsstoceq_bench_run";
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "gsstoceq_bench_run";
   std::filesystem::create_directories(dir);
   {
     std::ofstream data(dir / "tskdat.tmp", std::ios::binary);

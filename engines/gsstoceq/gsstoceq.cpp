@@ -55,7 +55,8 @@ void writeTitle(tsk::Report& report) {
 
 float median(const std::vector<float>& sorted) {
   const size_t n = sorted.size();
-  return static_cast<float>((static_cast<double>(sorted[(n + 1) / 2 - 1]) + sorted[(n + 2) / 2 - 1]) / 2);
+  return static_cast<float>(
+      (static_cast<double>(sorted[(n + 1) / 2 - 1]) + sorted[(n + 2) / 2 - 1]) / 2);
 }
 
 void writeDescriptives(tsk::Report& report, const std::vector<float>& x1,

@@ -56,8 +56,7 @@ float ties(std::span<const float> x1, std::span<const float> x2) {
   return tieTerm(sorted(x1), sorted(x2));
 }
 
-WmwResult wmwtest(std::span<const float> x1, std::span<const float> x2, int tiecorr,
-                  int contcorr) {
+WmwResult wmwtest(std::span<const float> x1, std::span<const float> x2, int tiecorr, int contcorr) {
   const std::vector<float> s1 = sorted(x1), s2 = sorted(x2);
   WmwResult r;
   // Exact: U is a whole number or a half below 2^22.

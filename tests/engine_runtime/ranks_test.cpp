@@ -46,8 +46,8 @@ struct Ranked {
 };
 
 Ranked fast(const Vec& x1, const Vec& x2) {
-  Ranked r{Vec(x1.size()), Vec(x2.size()), Vec(x1.size()), Vec(x2.size()), Vec(x1.size()),
-           Vec(x2.size())};
+  Ranked r{Vec(x1.size()), Vec(x2.size()), Vec(x1.size()),
+           Vec(x2.size()), Vec(x1.size()), Vec(x2.size())};
   const int n1 = static_cast<int>(x1.size()), n2 = static_cast<int>(x2.size());
   tsk::ranks(x1.data(), n1, x2.data(), n2, r.r1.data(), r.r2.data(), r.q1.data(), r.q2.data());
   tsk::ranks2(x1.data(), n1, x2.data(), n2, r.p1.data(), r.p2.data());
@@ -76,9 +76,9 @@ TEST(Ranks, FastAgreesWithAllPairsOnHeavyTies) {
   struct Shape {
     int n1, n2, levels;  // values drawn from 1..levels: few levels, many ties
   };
-  const Shape shapes[] = {{0, 3, 2},   {1, 1, 1},    {1, 5, 3},     {2, 2, 2},   {7, 3, 3},
-                          {50, 40, 4}, {100, 1, 10}, {200, 150, 6}, {300, 700, 40},
-                          {64, 64, 1000000}};
+  const Shape shapes[] = {{0, 3, 2},      {1, 1, 1},        {1, 5, 3},    {2, 2, 2},
+                          {7, 3, 3},      {50, 40, 4},      {100, 1, 10}, {200, 150, 6},
+                          {300, 700, 40}, {64, 64, 1000000}};
   for (const Shape& s : shapes) {
     for (int round = 0; round < 5; ++round) {
       std::uniform_int_distribution<int> level(1, s.levels);

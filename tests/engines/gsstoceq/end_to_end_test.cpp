@@ -48,8 +48,8 @@ TEST(GsstoceqEndToEnd, ThroughTskrun) {
   fs::copy_file(tsk::test::dataDir() / "steqreps.par", dir / "steqreps.par");
 
   const int before = secondsNow();
-  const std::string report = runCommand("cd '" + dir.path().string() + "' && '" +
-                                        tskrun.string() + "' gsstoceq a.dat b.dat 2>/dev/null");
+  const std::string report = runCommand("cd '" + dir.path().string() + "' && '" + tskrun.string() +
+                                        "' gsstoceq a.dat b.dat 2>/dev/null");
   const int after = secondsNow();
   ASSERT_EQ(readFile(dir / "tskstat.tmp"), " finished: gsstoceq\r\n");
 

@@ -58,7 +58,9 @@ std::string block(const Vec& x) {
   return b + " \r\n";
 }
 
-std::string params(int b) { return "Bootstrap replications\r\nof gsstoceq\r\n" + std::to_string(b) + "\r\n"; }
+std::string params(int b) {
+  return "Bootstrap replications\r\nof gsstoceq\r\n" + std::to_string(b) + "\r\n";
+}
 
 struct Outcome {
   std::string report, status, console;
@@ -129,10 +131,10 @@ TEST(Gsstoceq, BrunnerMunzelExample) {
   // 7 / 12 = 11.571429, z = 3 / 3.4016805 = 0.88192, p = 0.3778. The Brunner-
   // Munzel worked example: W = 1.1161, f = 6, p = 0.3071. The adjusted sample
   // is 1, 2, 3, 4 (U' = 8 of 16): no warning.
-  EXPECT_TRUE(sameText(report({descriptives(x1, x2, 2.5f, 3.5f), probabilities(11.5, 16),
-                               replications(2000), pvalues(0.3778, 0.3071, plainBoot(x1, x2, 2000)),
-                               kClosingWarning}),
-                       o.report));
+  EXPECT_TRUE(sameText(
+      report({descriptives(x1, x2, 2.5f, 3.5f), probabilities(11.5, 16), replications(2000),
+              pvalues(0.3778, 0.3071, plainBoot(x1, x2, 2000)), kClosingWarning}),
+      o.report));
   EXPECT_EQ(o.status, " finished: gsstoceq\r\n");
   EXPECT_EQ(o.console, "");
 }
@@ -150,29 +152,64 @@ TEST(Gsstoceq, WholeReportsOfSpecialSamples) {
   };
   const Case cases[] = {
       // Heavy ties: d = 1 leaves y = 0, 1, 1, 1 and U'/16 = 4.5/16 = 0.28125.
-      {"ties", {1, 1, 1, 2}, {1, 2, 2, 2}, 1, 2, 12,
+      {"ties",
+       {1, 1, 1, 2},
+       {1, 2, 2, 2},
+       1,
+       2,
+       12,
        {" WARNING: Adjustment in the bootstrap test failed ( 0.281 ), bootstrap",
         "          p-value may be invalid.", " "},
-       {}, true, true, true, ""},
+       {},
+       true,
+       true,
+       true,
+       ""},
       // Complete separation: V = 0 in the Brunner-Munzel test.
-      {"separation", {1, 2, 3}, {4, 5, 6}, 2, 5, 9, {}, {}, true, false, true,
+      {"separation",
+       {1, 2, 3},
+       {4, 5, 6},
+       2,
+       5,
+       9,
+       {},
+       {},
+       true,
+       false,
+       true,
        " bm degrees of freedom = 0\n"},
       // Identical samples: U = n1 n2 / 2, p = 2 Phi(-0.5 / s) just below 1.
       {"identical", {1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}, 3, 3, 12.5, {}, {}, true, true, true, ""},
       // Every value equal: no spread of U, no rank statistic.
-      {"all equal", {3, 3, 3}, {3, 3}, 3, 3, 3,
+      {"all equal",
+       {3, 3, 3},
+       {3, 3},
+       3,
+       3,
+       3,
        {},
        {"    NOTE: All values are equal; the Wilcoxon-Mann-Whitney p-value is 1.",
         "    NOTE: The rank statistic of the bootstrap test is not defined for these",
         "          samples (0/0); -1.0000 marks it as not computed."},
-       false, false, false, " bm degrees of freedom = 0\n"},
+       false,
+       false,
+       false,
+       " bm degrees of freedom = 0\n"},
       // One group: the rank variances of that sample are 0/0. The shift
       // d = -1 gives y = 3, 5, 7, balanced against 5: no warning.
-      {"one group", {5}, {2, 4, 6}, 5, 4, 1,
+      {"one group",
+       {5},
+       {2, 4, 6},
+       5,
+       4,
+       1,
        {},
        {"    NOTE: The Brunner-Munzel and bootstrap tests need at least two groups",
         "          in each sample; -1.0000 marks them as not computed."},
-       true, false, false, " bm degrees of freedom = 0\n"},
+       true,
+       false,
+       false,
+       " bm degrees of freedom = 0\n"},
   };
   for (const Case& c : cases) {
     const Outcome o = runEngine(c.x1, c.x2, 500);
@@ -187,10 +224,10 @@ TEST(Gsstoceq, WholeReportsOfSpecialSamples) {
     const double pw = c.wmwDefined ? w.p : 1.0;
     const double pbm = c.bmDefined ? plain::bmPvalue(plain::bmtest(c.x1, c.x2)) : -1.0;
     const double pb = c.bootDefined ? plainBoot(c.x1, c.x2, 500) : -1.0;
-    EXPECT_TRUE(sameText(report({descriptives(c.x1, c.x2, c.median1, c.median2),
-                                 probabilities(c.u, pairs), replications(500), c.afterReps,
-                                 pvalues(pw, pbm, pb), c.notes, kClosingWarning}),
-                         o.report))
+    EXPECT_TRUE(sameText(
+        report({descriptives(c.x1, c.x2, c.median1, c.median2), probabilities(c.u, pairs),
+                replications(500), c.afterReps, pvalues(pw, pbm, pb), c.notes, kClosingWarning}),
+        o.report))
         << c.name;
     EXPECT_EQ(o.console, c.console) << c.name;
     EXPECT_EQ(o.status, " finished: gsstoceq\r\n") << c.name;
@@ -231,9 +268,9 @@ TEST(Gsstoceq, ParameterFile) {
   const Lines readError = {
       "", "   WARNING: Error reading file STEQREPS.PAR, check data and format. Number",
       "            of bootstrap replications is set to 2000."};
-  const Lines tooFew = {
-      "", "   WARNING: Number of bootstrap replications in STEQREPS.PAR must be 1 to",
-      "            20000; it is set to 2000."};
+  const Lines tooFew = {"",
+                        "   WARNING: Number of bootstrap replications in STEQREPS.PAR must be 1 to",
+                        "            20000; it is set to 2000."};
   const Lines tooMany = {
       "", "   WARNING: Number of bootstrap replications in STEQREPS.PAR must be 1 to",
       "            20000; it is set to 20000."};
@@ -255,8 +292,7 @@ TEST(Gsstoceq, ParameterFile) {
     const Outcome o = runEngine(block(x1) + block(x2), &c.param);
     EXPECT_TRUE(sameText(report({descriptives(x1, x2, 2.5f, 3.5f), probabilities(11.5, 16),
                                  c.warning, replications(c.b),
-                                 pvalues(0.3778, 0.3071, plainBoot(x1, x2, c.b)),
-                                 kClosingWarning}),
+                                 pvalues(0.3778, 0.3071, plainBoot(x1, x2, c.b)), kClosingWarning}),
                          o.report))
         << c.param;
   }
@@ -285,8 +321,7 @@ TEST(Gsstoceq, Messages) {
       {"sample 2 too large", one + "2001\r\n0\r\n", "    ERROR: sample 2 too large (max=2000)",
        2000},
       // 2000 x 1001 = 2002000: checked before any value of sample 2 is read.
-      {"product", block(big) + "1001\r\n0\r\n", "    ERROR: n1 * n2 too large (max=2000000)",
-       2000},
+      {"product", block(big) + "1001\r\n0\r\n", "    ERROR: n1 * n2 too large (max=2000000)", 2000},
       {"older sample 1", "1000\r\n0\r\n", "    ERROR: sample 1 too large (max = 999)", 999},
       {"older sample 2", one + "1000\r\n0\r\n", "    ERROR: sample 2 too large (max = 999)", 999},
       {"no groups", "0\r\n0\r\n \r\n" + two, "    ERROR: sample 1 has no groups", 2000},
@@ -335,12 +370,12 @@ TEST(Gsstoceq, LargestSizesAvoidIntegerOverflow) {
   const Lines shiftWarning = {
       " WARNING: Adjustment in the bootstrap test failed ( 0.525 ), bootstrap",
       "          p-value may be invalid.", " "};
-  EXPECT_TRUE(sameText(
-      report({descriptives(x1, x2, 1, 3), probabilities(1500000, 2000000), replications(20),
-              shiftWarning,
-              pvalues(w.p, plain::bmPvalue(plain::bmtest(x1, x2)), plainBoot(x1, x2, 20)),
-              kClosingWarning}),
-      o.report));
+  EXPECT_TRUE(
+      sameText(report({descriptives(x1, x2, 1, 3), probabilities(1500000, 2000000),
+                       replications(20), shiftWarning,
+                       pvalues(w.p, plain::bmPvalue(plain::bmtest(x1, x2)), plainBoot(x1, x2, 20)),
+                       kClosingWarning}),
+               o.report));
   EXPECT_EQ(o.report.find("NaN"), std::string::npos);
   EXPECT_EQ(o.status, " finished: gsstoceq\r\n");
 }

@@ -27,7 +27,9 @@ TEST(Routines, WorkedExamples) {
   EXPECT_EQ(one.f, 1.0f);
   // Separation, all equal and a single group: no positive variance.
   for (const auto& [x1, x2] : {std::pair<Vec, Vec>{{1, 2, 3}, {4, 5, 6}},
-                               {{3, 3, 3}, {3, 3, 3}}, {{5}, {2, 4, 6}}, {{1, 2}, {7}}}) {
+                               {{3, 3, 3}, {3, 3, 3}},
+                               {{5}, {2, 4, 6}},
+                               {{1, 2}, {7}}}) {
     const gsstoceq::BmResult r = gsstoceq::bmtest(x1, x2);
     EXPECT_EQ(r.w, 0.0f);
     EXPECT_EQ(r.f, 0.0f);
@@ -94,9 +96,9 @@ struct Shape {
   int n1, n2, levels;
   float spread;
 };
-const Shape kShapes[] = {{1, 1, 3, 1},    {1, 6, 3, 1},    {2, 2, 2, 1},     {5, 3, 4, 1.5f},
-                         {12, 9, 3, 1},   {40, 60, 5, 1},  {100, 30, 8, 1.25f},
-                         {150, 150, 2, 1}, {300, 200, 60, 0.7f}, {80, 80, 1, 1}};
+const Shape kShapes[] = {
+    {1, 1, 3, 1},   {1, 6, 3, 1},        {2, 2, 2, 1},     {5, 3, 4, 1.5f},      {12, 9, 3, 1},
+    {40, 60, 5, 1}, {100, 30, 8, 1.25f}, {150, 150, 2, 1}, {300, 200, 60, 0.7f}, {80, 80, 1, 1}};
 
 TEST(Routines, FastAgreesWithPlainOnHeavyTies) {
   std::mt19937 gen(77);
@@ -138,8 +140,8 @@ TEST(Routines, BootstrapReplicationsMatchThePlainDraws) {
       tsk::MtBlock mt;
       tsk::sgrnd(mt, seed);
       Vec fastStats;
-      const gsstoceq::BootResult fast = gsstoceq::bootwmw(
-          mt, s.x1, s.x2, gsstoceq::adjuszt(s.x1, s.x2, 1.0f), b, &fastStats);
+      const gsstoceq::BootResult fast =
+          gsstoceq::bootwmw(mt, s.x1, s.x2, gsstoceq::adjuszt(s.x1, s.x2, 1.0f), b, &fastStats);
       plain::Mt pm(seed);
       Vec stats;
       const float p = plain::bootwmw(pm, s.x1, s.x2, b, &stats);
