@@ -1,7 +1,5 @@
 #include "EngineLauncher.h"
 
-#include <algorithm>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,6 +8,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
+#include <algorithm>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -95,8 +94,8 @@ EngineRunResult RunEngine(const QString& name, const EngineRunOptions& options) 
   {
     QFile status(statusPath);
     const QByteArray line = "before start\r\n";
-    if (!status.open(QIODevice::WriteOnly | QIODevice::Truncate) || status.write(line) != line.size() ||
-        !status.flush())
+    if (!status.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        status.write(line) != line.size() || !status.flush())
       return fail(EngineOutcome::StatusUnwritable,
                   QStringLiteral("Cannot write file %1 (%2): engine %3 not started.")
                       .arg(kExchangeStatusFile, status.errorString(), engine));
@@ -114,8 +113,9 @@ EngineRunResult RunEngine(const QString& name, const EngineRunOptions& options) 
 #endif
   process.start();
   if (!process.waitForStarted(-1))
-    return fail(EngineOutcome::FailedToStart,
-                QStringLiteral("Engine %1 could not be started: %2").arg(engine, process.errorString()));
+    return fail(
+        EngineOutcome::FailedToStart,
+        QStringLiteral("Engine %1 could not be started: %2").arg(engine, process.errorString()));
   events();
 
   QElapsedTimer clock;
@@ -164,7 +164,8 @@ EngineRunResult RunEngine(const QString& name, const EngineRunOptions& options) 
     if (process.exitStatus() == QProcess::CrashExit)
       return fail(EngineOutcome::EndedAbnormally,
                   QStringLiteral("Engine %1 ended abnormally (it crashed) without finishing its "
-                                 "report.").arg(engine));
+                                 "report.")
+                      .arg(engine));
     result.exitCode = process.exitCode();
     return fail(EngineOutcome::EndedAbnormally,
                 QStringLiteral("Engine %1 ended without finishing its report (exit status %2).")

@@ -4,10 +4,9 @@
 // arguments in the working directory, and waits until the status reads
 // "finished" -- or until it is clear that it never will.
 
-#include <functional>
-
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace tsk {
 
@@ -32,20 +31,20 @@ struct EngineRunOptions {
 };
 
 enum class EngineOutcome {
-  Finished,        // the status read "finished"; the report is collected
-  BadName,         // the name is empty or not a bare program name
-  NotFound,        // no such program in any of the three places
+  Finished,          // the status read "finished"; the report is collected
+  BadName,           // the name is empty or not a bare program name
+  NotFound,          // no such program in any of the three places
   StatusUnwritable,  // "before start" could not be written: not started
-  FailedToStart,   // found, but the system could not start it
-  EndedAbnormally, // it exited (or crashed) without writing "finished"
-  TimedOut,        // stopped after EngineRunOptions::timeoutMs
+  FailedToStart,     // found, but the system could not start it
+  EndedAbnormally,   // it exited (or crashed) without writing "finished"
+  TimedOut,          // stopped after EngineRunOptions::timeoutMs
   ReportUnreadable,  // finished, but tskres.tmp could not be read
 };
 
 struct EngineRunResult {
   EngineOutcome outcome = EngineOutcome::NotFound;
-  QString engine;    // the name as asked for, blanks trimmed
-  QString program;   // the program file that was started, if any
+  QString engine;   // the name as asked for, blanks trimmed
+  QString program;  // the program file that was started, if any
   // One sentence for the user when the run did not finish; empty otherwise.
   QString message;
   // tskres.tmp read whole, unchanged, when the engine finished; empty

@@ -49,12 +49,14 @@ ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& 
   for (const QString& name : sampleFiles) {
     QFile sample(base.filePath(name));
     if (!sample.open(QIODevice::ReadOnly)) {
-      result.error = QStringLiteral("Cannot read sample file %1: %2").arg(name, sample.errorString());
+      result.error =
+          QStringLiteral("Cannot read sample file %1: %2").arg(name, sample.errorString());
       return result;
     }
     QByteArray content = sample.readAll();
     if (sample.error() != QFileDevice::NoError) {
-      result.error = QStringLiteral("Cannot read sample file %1: %2").arg(name, sample.errorString());
+      result.error =
+          QStringLiteral("Cannot read sample file %1: %2").arg(name, sample.errorString());
       return result;
     }
     text += sampleBlock(content);

@@ -25,9 +25,11 @@ QString animalsTotalText(const GroupSizeSample& sample) {
 std::vector<int> expandedForm(const GroupSizeSample& sample) {
   std::vector<int> sizes;
   std::size_t count = 0;
-  for (const SampleEntry& e : sample.entries) count += static_cast<std::size_t>(std::max(e.groups, 0));
+  for (const SampleEntry& e : sample.entries)
+    count += static_cast<std::size_t>(std::max(e.groups, 0));
   sizes.reserve(count);
-  for (const SampleEntry& e : sample.entries) sizes.insert(sizes.end(), std::max(e.groups, 0), e.size);
+  for (const SampleEntry& e : sample.entries)
+    sizes.insert(sizes.end(), std::max(e.groups, 0), e.size);
   return sizes;
 }
 

@@ -2,10 +2,9 @@
 // The group-size sample as the entry and edit windows hold it: one row per
 // group size with its number of groups, and the two totals shown to the user.
 
+#include <QString>
 #include <cstdint>
 #include <vector>
-
-#include <QString>
 
 namespace tsk {
 

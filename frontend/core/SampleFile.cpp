@@ -1,11 +1,10 @@
 #include "SampleFile.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
+#include <cmath>
 
 #include "ExchangeWriter.h"
 
@@ -25,8 +24,8 @@ QString signedText(std::int64_t value) {
 template <class Sink>
 bool emitSampleFile(const GroupSizeSample& sample, Sink&& sink) {
   constexpr qsizetype kChunk = 1 << 16;
-  QByteArray buffer = groupsTotalText(sample).toLatin1() + "\r\n" +
-                      animalsTotalText(sample).toLatin1() + "\r\n";
+  QByteArray buffer =
+      groupsTotalText(sample).toLatin1() + "\r\n" + animalsTotalText(sample).toLatin1() + "\r\n";
   for (const SampleEntry& e : sample.entries) {
     const QByteArray line = (signedText(e.size) + u' ').toLatin1() + "\r\n";
     for (int g = 0; g < e.groups; ++g) {
@@ -87,15 +86,16 @@ SampleFileWrite WriteSampleFile(const QString& path, const GroupSizeSample& samp
   // QSaveFile writes a temporary file in the same folder and renames it over
   // the target on commit, so a crash midway leaves the old file intact.
   QSaveFile file(path);
-  bool written = file.open(QIODevice::WriteOnly) &&
-                 emitSampleFile(sample, [&file](const QByteArray& piece) {
-                   return file.write(piece) == piece.size();
-                 });
+  bool written =
+      file.open(QIODevice::WriteOnly) && emitSampleFile(sample, [&file](const QByteArray& piece) {
+        return file.write(piece) == piece.size();
+      });
   if (written && file.commit()) {
     result.ok = true;
     return result;
   }
-  result.error = QStringLiteral("Cannot write file %1: %2").arg(displayName(path), file.errorString());
+  result.error =
+      QStringLiteral("Cannot write file %1: %2").arg(displayName(path), file.errorString());
   file.cancelWriting();
   return result;
 }
@@ -104,7 +104,8 @@ SampleFileRead parseSampleFile(const QByteArray& content, const QString& fileNam
   const QList<QByteArray> items = splitItems(content);
   if (items.size() < 2)
     return failure(QStringLiteral("File %1 is not a sample file: it lacks the totals of groups "
-                                  "and animals.").arg(fileName));
+                                  "and animals.")
+                       .arg(fileName));
 
   constexpr double kTotalLimit = 9007199254740992.0;  // 2^53
   constexpr double kSizeLimit = 2147483647.0;
@@ -163,10 +164,12 @@ SampleFileRead parseSampleFile(const QByteArray& content, const QString& fileNam
 SampleFileRead ReadSampleFile(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
-    return failure(QStringLiteral("Cannot open file %1: %2").arg(displayName(path), file.errorString()));
+    return failure(
+        QStringLiteral("Cannot open file %1: %2").arg(displayName(path), file.errorString()));
   QByteArray content = file.readAll();
   if (file.error() != QFileDevice::NoError)
-    return failure(QStringLiteral("Cannot read file %1: %2").arg(displayName(path), file.errorString()));
+    return failure(
+        QStringLiteral("Cannot read file %1: %2").arg(displayName(path), file.errorString()));
   return parseSampleFile(content, displayName(path));
 }
 

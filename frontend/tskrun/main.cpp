@@ -1,11 +1,10 @@
 // tskrun: runs one engine on sample files from the command line, as the
 // analysis window would, and prints the engine's report.
 
-#include <cstdio>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QStringList>
+#include <cstdio>
 
 #include "EngineLauncher.h"
 #include "ExchangeWriter.h"

@@ -1,11 +1,10 @@
 #pragma once
 // Bridges between the std::filesystem helpers of the tests and Qt paths.
 
-#include <filesystem>
-#include <string>
-
 #include <QByteArray>
 #include <QString>
+#include <filesystem>
+#include <string>
 
 #include "test_support.h"
 

@@ -1,9 +1,8 @@
-#include "EngineLauncher.h"
-
 #include <gtest/gtest.h>
 
 #include <QtGlobal>
 
+#include "EngineLauncher.h"
 #include "ExchangeWriter.h"
 #include "core_test_support.h"
 
@@ -58,7 +57,7 @@ TEST(EngineLauncher, StatusLine) {
     bool finished;
   } cases[] = {
       {" finished: gssummar\r\n", true},
-      {"finished", true},           // any name, or none, may follow
+      {"finished", true},  // any name, or none, may follow
       {"\tfinishedXYZ\n", true},
       {" finishe", false},
       {"before start\r\n", false},
@@ -71,7 +70,8 @@ TEST(EngineLauncher, StatusLine) {
   for (const auto& c : cases) {
     TempDir dir;
     if (c.content) writeFile(dir / "tskstat.tmp", c.content);
-    EXPECT_EQ(tsk::statusFinished(qpath(dir / "tskstat.tmp")), c.finished) << (c.content ? c.content : "none");
+    EXPECT_EQ(tsk::statusFinished(qpath(dir / "tskstat.tmp")), c.finished)
+        << (c.content ? c.content : "none");
   }
 }
 
@@ -176,7 +176,8 @@ TEST(EngineLauncher, StopsAnEngineAfterTheTimeLimit) {
   options.timeoutMs = 300;
   tsk::EngineRunResult r = tsk::RunEngine("tskfake", options);
   EXPECT_EQ(r.outcome, EngineOutcome::TimedOut);
-  EXPECT_EQ(r.message.toStdString(), "Engine tskfake was stopped after 0.3 s without finishing its report.");
+  EXPECT_EQ(r.message.toStdString(),
+            "Engine tskfake was stopped after 0.3 s without finishing its report.");
   EXPECT_EQ(readFile(w.work / "tskstat.tmp"), " started: tskfake\r\n");
 }
 
@@ -194,12 +195,14 @@ TEST(EngineLauncher, EnginesThatCannotRun) {
   for (const char* bad : {"", "   ", "../gssummar", "/bin/sh"}) {
     tsk::EngineRunResult r = tsk::RunEngine(bad, w.options());
     EXPECT_EQ(r.outcome, EngineOutcome::BadName) << bad;
-    EXPECT_EQ(r.message.toStdString(), "\"" + QString(bad).trimmed().toStdString() +
-                                           "\" is not an engine program name.");
+    EXPECT_EQ(r.message.toStdString(),
+              "\"" + QString(bad).trimmed().toStdString() + "\" is not an engine program name.");
   }
 
   // Executable, but not a program the system can start.
-  writeFile(w.work / "junk", "\x7f" "ELF but not really");
+  writeFile(w.work / "junk",
+            "\x7f"
+            "ELF but not really");
   fs::permissions(w.work / "junk", fs::perms::owner_all);
   tsk::EngineRunResult junk = tsk::RunEngine("junk", w.options());
   EXPECT_EQ(junk.outcome, EngineOutcome::FailedToStart);

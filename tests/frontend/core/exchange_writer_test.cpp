@@ -1,7 +1,6 @@
-#include "ExchangeWriter.h"
-
 #include <gtest/gtest.h>
 
+#include "ExchangeWriter.h"
 #include "core_test_support.h"
 
 namespace {
@@ -18,12 +17,12 @@ TEST(ExchangeWriter, Items) {
     std::vector<std::string> items;
   } cases[] = {
       {"5\r\n11\r\n 1 \r\n", {"5", "11", "1"}},
-      {"a, b ,c", {"a", "b", "c"}},      // a comma ends an item, blanks around it go
-      {"  7  8 \n", {"7  8"}},           // a blank inside an item does not end it
-      {"\r\n\r\n \t \n", {}},            // empty items are passed over
+      {"a, b ,c", {"a", "b", "c"}},  // a comma ends an item, blanks around it go
+      {"  7  8 \n", {"7  8"}},       // a blank inside an item does not end it
+      {"\r\n\r\n \t \n", {}},        // empty items are passed over
       {",,", {}},
-      {"x\ry", {"x", "y"}},              // a lone CR ends a line too
-      {"last", {"last"}},                // no line end after the last item
+      {"x\ry", {"x", "y"}},  // a lone CR ends a line too
+      {"last", {"last"}},    // no line end after the last item
   };
   for (const auto& c : cases) {
     std::vector<std::string> got;
@@ -45,7 +44,8 @@ TEST(ExchangeWriter, WritesOneBlockPerFileInTheOrderGiven) {
   TempDir dir;
   writeFile(dir / "a.dat", tsk::test::kEnteredExample);
   writeFile(dir / "b.dat", crlf({"    2", "    6", " 2 ", " 4 "}));
-  writeFile(dir / tsk::kExchangeDataFile.toStdString(), "an older, longer exchange file\r\n\r\n\r\n\r\n");
+  writeFile(dir / tsk::kExchangeDataFile.toStdString(),
+            "an older, longer exchange file\r\n\r\n\r\n\r\n");
   // Relative names lie beside the exchange file; absolute ones anywhere.
   ASSERT_TRUE(tsk::writeExchangeData(qpath(dir.path()), {"b.dat", qpath(dir / "a.dat"), "b.dat"}));
   const std::string b = crlf({"2", "6", "2", "4", " "});
@@ -64,7 +64,8 @@ TEST(ExchangeWriter, UnreadableSampleLeavesTheExchangeFileAlone) {
   EXPECT_EQ(w.error.toStdString(), "Cannot read sample file gone.dat: No such file or directory");
   EXPECT_EQ(readFile(dir / "tskdat.tmp"), "previous\r\n");
 
-  tsk::ExchangeWrite nowhere = tsk::writeExchangeFile(qpath(dir / "no" / "tskdat.tmp"), {qpath(dir / "a.dat")});
+  tsk::ExchangeWrite nowhere =
+      tsk::writeExchangeFile(qpath(dir / "no" / "tskdat.tmp"), {qpath(dir / "a.dat")});
   EXPECT_FALSE(nowhere.ok);
   EXPECT_EQ(nowhere.error.left(29).toStdString(), "Cannot write file tskdat.tmp:");
 }

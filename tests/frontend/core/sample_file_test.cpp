@@ -1,12 +1,10 @@
-#include "SampleFile.h"
-
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <random>
 
-#include <QDir>
-
 #include "ExchangeWriter.h"
+#include "SampleFile.h"
 #include "core_test_support.h"
 
 namespace {
@@ -46,7 +44,8 @@ TEST(SampleFile, WorkedExampleRoundTrip) {
 }
 
 TEST(SampleFile, EmptySampleWritesTheTotalsOnly) {
-  EXPECT_EQ(tsk::sampleFileText(GroupSizeSample{}).toStdString(), tsk::test::crlf({"    0", "    0"}));
+  EXPECT_EQ(tsk::sampleFileText(GroupSizeSample{}).toStdString(),
+            tsk::test::crlf({"    0", "    0"}));
 }
 
 TEST(SampleFile, Loading) {
@@ -60,8 +59,8 @@ TEST(SampleFile, Loading) {
     V rows;
   } cases[] = {
       // 30 * 4 + 32 = 152 animals where line 2 claims 150.
-      {"wrong animals", "5\r\n150\r\n30\r\n30\r\n30\r\n30\r\n32\r\n",
-       kCorrected + " 150 to 152", 5, 152, V{{30, 4}, {32, 1}}},
+      {"wrong animals", "5\r\n150\r\n30\r\n30\r\n30\r\n30\r\n32\r\n", kCorrected + " 150 to 152", 5,
+       152, V{{30, 4}, {32, 1}}},
       {"empty sample", "0\r\n0\r\n", "", 0, 0, V{}},
       {"groups without lines", "3\r\n0\r\n", "      Invalid total in file !", 3, 0, V{}},
       {"animals without lines", "0\r\n7\r\n", kCorrected + " 7 to 0", 0, 0, V{}},
@@ -70,7 +69,8 @@ TEST(SampleFile, Loading) {
        "      Invalid total in file !", 6, 11, V{{1, 3}, {4, 2}}},
       // Runs of equal values form rows; the list shows them sorted, equal
       // sizes by their number of groups.
-      {"not ascending", "5\r\n17\r\n4\r\n1\r\n4\r\n4\r\n4\r\n", "", 5, 17, V{{1, 1}, {4, 1}, {4, 3}}},
+      {"not ascending", "5\r\n17\r\n4\r\n1\r\n4\r\n4\r\n4\r\n", "", 5, 17,
+       V{{1, 1}, {4, 1}, {4, 3}}},
       // Sizes 0 and below count as groups (and into the sum) but give no rows,
       // also at the very end of the file.
       {"zero and negative", "4\r\n2\r\n0\r\n-1\r\n1\r\n2\r\n", "", 4, 2, V{{1, 1}, {2, 1}}},
@@ -138,14 +138,19 @@ TEST(SampleFile, UnloadableFiles) {
     std::string content;
     std::string message;
   } cases[] = {
-      {"empty.dat", "", "File empty.dat is not a sample file: it lacks the totals of groups and animals."},
-      {"one.dat", "5\r\n", "File one.dat is not a sample file: it lacks the totals of groups and animals."},
+      {"empty.dat", "",
+       "File empty.dat is not a sample file: it lacks the totals of groups and animals."},
+      {"one.dat", "5\r\n",
+       "File one.dat is not a sample file: it lacks the totals of groups and animals."},
       {"word.dat", "5\r\nabc\r\n", "File word.dat holds \"abc\", which is not a whole number."},
       {"half.dat", "2.5\r\n5\r\n", "File half.dat holds \"2.5\", which is not a whole number."},
-      {"size.dat", "2\r\n3\r\n1\r\n1.5\r\n", "File size.dat holds \"1.5\", which is not a group size."},
-      {"huge.dat", "1\r\n1\r\n3000000000\r\n", "File huge.dat holds \"3000000000\", which is not a group size."},
+      {"size.dat", "2\r\n3\r\n1\r\n1.5\r\n",
+       "File size.dat holds \"1.5\", which is not a group size."},
+      {"huge.dat", "1\r\n1\r\n3000000000\r\n",
+       "File huge.dat holds \"3000000000\", which is not a group size."},
       {"inf.dat", "1\r\n1\r\ninf\r\n", "File inf.dat holds \"inf\", which is not a group size."},
-      {"bytes.dat", std::string("1\r\n1\r\n\x01\xff\r\n", 10), "File bytes.dat holds \"??\", which is not a group size."},
+      {"bytes.dat", std::string("1\r\n1\r\n\x01\xff\r\n", 10),
+       "File bytes.dat holds \"??\", which is not a group size."},
   };
   for (const auto& c : cases) {
     writeFile(dir / c.name, c.content);
@@ -156,7 +161,8 @@ TEST(SampleFile, UnloadableFiles) {
   }
   tsk::SampleFileRead missing = tsk::ReadSampleFile(qpath(dir / "missing.dat"));
   EXPECT_FALSE(missing.ok);
-  EXPECT_EQ(missing.message.toStdString(), "Cannot open file missing.dat: No such file or directory");
+  EXPECT_EQ(missing.message.toStdString(),
+            "Cannot open file missing.dat: No such file or directory");
   std::filesystem::create_directory(dir / "folder.dat");
   tsk::SampleFileRead folder = tsk::ReadSampleFile(qpath(dir / "folder.dat"));
   EXPECT_FALSE(folder.ok);

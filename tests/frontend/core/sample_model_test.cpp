@@ -1,6 +1,6 @@
-#include "GroupSizeSample.h"
-
 #include <gtest/gtest.h>
+
+#include "GroupSizeSample.h"
 
 namespace {
 
@@ -29,16 +29,13 @@ TEST(SampleModel, TotalTextIsNeverCut) {
     const char* text;
   } cases[] = {
       {0, 5, "    0"},  // a new sample
-      {12, 5, "   12"},
-      {12, 7, "     12"},
-      {99999, 5, "99999"},
+      {12, 5, "   12"},       {12, 7, "     12"},      {99999, 5, "99999"},
       {100000, 5, "100000"},  // not "00000": the last five digits would corrupt the file
-      {999999, 7, " 999999"},
-      {1000000, 7, "1000000"},
-      {900000000, 7, "900000000"},
+      {999999, 7, " 999999"}, {1000000, 7, "1000000"}, {900000000, 7, "900000000"},
       {-5, 5, "   -5"},
   };
-  for (const auto& c : cases) EXPECT_EQ(tsk::totalText(c.value, c.width).toStdString(), c.text) << c.value;
+  for (const auto& c : cases)
+    EXPECT_EQ(tsk::totalText(c.value, c.width).toStdString(), c.text) << c.value;
 }
 
 TEST(SampleModel, AddKeepsRowsSortedAndTotalsInStep) {
