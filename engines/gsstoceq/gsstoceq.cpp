@@ -190,7 +190,7 @@ void run(const tsk::EngineContext& context, int capacity) {
   const BmResult bm = bmtest(x1, x2);
   float pBM = -1.0f;
   if (bm.f <= 0.0f) {
-    *context.console << " bm degrees of freedom = 0\n";
+    if (context.console) *context.console << " bm degrees of freedom = 0\n";
   } else {
     const int df = static_cast<int>(std::min(bm.f, 1.0e9f));
     pBM = tsk::tprob(std::fabs(bm.w), df, 2);
