@@ -52,8 +52,8 @@ MethodList loadMethodList(const QString& path, const QString& name) {
   MethodList list;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    list.problem = QStringLiteral("   Cannot open the method list file ") + name +
-                   QStringLiteral(" !");
+    list.problem =
+        QStringLiteral("   Cannot open the method list file ") + name + QStringLiteral(" !");
     return list;
   }
   const QList<QByteArray> lines = file.readAll().split('\n');
@@ -133,15 +133,15 @@ Form3::Form3(QWidget* opener, const QString& workingDirectory)
   m_file1->setGeometry(twipsRect(240, 690, 3975, 2175));
   m_file1->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
-  m_command3 = makeButton(this, "Command3", QStringLiteral("Display histogram"),
-                          QStringLiteral("Show the histogram buttons"),
-                          twipsRect(4680, 690, 1935, 375));
-  m_command5 = makeButton(this, "Command5", QStringLiteral("Group size"),
-                          QStringLiteral("Histogram of group size"),
-                          twipsRect(4680, 1170, 1935, 375));
-  m_command4 = makeButton(this, "Command4", QStringLiteral("Crowding"),
-                          QStringLiteral("Histogram of crowding"),
-                          twipsRect(4680, 1650, 1935, 375));
+  m_command3 =
+      makeButton(this, "Command3", QStringLiteral("Display histogram"),
+                 QStringLiteral("Show the histogram buttons"), twipsRect(4680, 690, 1935, 375));
+  m_command5 =
+      makeButton(this, "Command5", QStringLiteral("Group size"),
+                 QStringLiteral("Histogram of group size"), twipsRect(4680, 1170, 1935, 375));
+  m_command4 =
+      makeButton(this, "Command4", QStringLiteral("Crowding"),
+                 QStringLiteral("Histogram of crowding"), twipsRect(4680, 1650, 1935, 375));
   m_command5->hide();
   m_command4->hide();
 
@@ -160,12 +160,12 @@ Form3::Form3(QWidget* opener, const QString& workingDirectory)
   m_label5 = makeLabel(this, "Label5", QString(), twipsRect(240, 6165, 4200, 255));
   m_label5->hide();
 
-  m_command1 = makeButton(this, "Command1", QStringLiteral("Start analysis"),
-                          QStringLiteral("Run the selected methods"),
-                          twipsRect(4560, 6105, 1695, 420));
-  m_command2 = makeButton(this, "Command2", QStringLiteral("Close"),
-                          QStringLiteral("Back to the main window"),
-                          twipsRect(6465, 6105, 1695, 420));
+  m_command1 =
+      makeButton(this, "Command1", QStringLiteral("Start analysis"),
+                 QStringLiteral("Run the selected methods"), twipsRect(4560, 6105, 1695, 420));
+  m_command2 =
+      makeButton(this, "Command2", QStringLiteral("Close"),
+                 QStringLiteral("Back to the main window"), twipsRect(6465, 6105, 1695, 420));
 
   connect(m_file1, &QListWidget::itemSelectionChanged, this, &Form3::onFileSelectionChanged);
   connect(m_command1, &QPushButton::clicked, this, &Form3::onStartAnalysis);
@@ -248,10 +248,10 @@ void Form3::onStartAnalysis() {
     if (m_list1->item(row)->isSelected()) methods.append(row);
   }
   if (methods.isEmpty()) {
-    messageBoxes().inform(this, kTitle,
-                          QStringLiteral("No data and/or no analysis method has been selected.") +
-                              kCrLf +
-                              QStringLiteral("  First select the data, and then the analysis methods!"));
+    messageBoxes().inform(
+        this, kTitle,
+        QStringLiteral("No data and/or no analysis method has been selected.") + kCrLf +
+            QStringLiteral("  First select the data, and then the analysis methods!"));
     return;
   }
 

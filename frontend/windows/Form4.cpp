@@ -159,9 +159,7 @@ void Form4::appendResultsText(const QString& text) {
 
 void Form4::setPrinterSource(PrinterSource source) { printerSource() = std::move(source); }
 
-void Form4::setSavePathChooser(SavePathChooser chooser) {
-  savePathChooser() = std::move(chooser);
-}
+void Form4::setSavePathChooser(SavePathChooser chooser) { savePathChooser() = std::move(chooser); }
 
 void Form4::closeEvent(QCloseEvent* event) {
   if (m_opener) m_opener->show();
@@ -185,9 +183,9 @@ void Form4::onPrint() {
 
 void Form4::offerPdf(const QString& failure) {
   const QString title = QStringLiteral("TK 1.0 - Print results");
-  if (!messageBoxes().ask(this, title,
-                          failure + kCrLf +
-                              QStringLiteral("   Save the results as a PDF file instead?"))) {
+  if (!messageBoxes().ask(
+          this, title,
+          failure + kCrLf + QStringLiteral("   Save the results as a PDF file instead?"))) {
     return;
   }
   const QString suggested = QDir(m_saveDir).filePath(QStringLiteral("results.pdf"));
@@ -200,8 +198,8 @@ void Form4::offerPdf(const QString& failure) {
   pdf.setOutputFormat(QPrinter::PdfFormat);
   pdf.setOutputFileName(path);
   if (!printResultsText(pdf, m_text) || !QFileInfo(path).isFile()) {
-    messageBoxes().inform(this, title,
-                          QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
+    messageBoxes().inform(
+        this, title, QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
   }
 }
 
@@ -213,8 +211,9 @@ void Form4::onSave() {
   if (path.isEmpty()) return;
   if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".txt");
   if (!writeTextFile(path)) {
-    messageBoxes().inform(this, QStringLiteral("TK 1.0 - Save results"),
-                          QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
+    messageBoxes().inform(
+        this, QStringLiteral("TK 1.0 - Save results"),
+        QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
   }
 }
 

@@ -7,7 +7,6 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-
 #include <functional>
 #include <memory>
 
@@ -49,9 +48,9 @@ class Form4 : public QWidget {
 
   // Asks for the name of a file to write; an empty result means cancelled.
   // A file dialog unless a test installs its own chooser.
-  using SavePathChooser = std::function<QString(QWidget* parent, const QString& caption,
-                                                const QString& suggestedPath,
-                                                const QString& filter)>;
+  using SavePathChooser =
+      std::function<QString(QWidget* parent, const QString& caption, const QString& suggestedPath,
+                            const QString& filter)>;
   static void setSavePathChooser(SavePathChooser chooser);
 
  protected:

@@ -135,8 +135,10 @@ class TestForm3 : public QObject {
     QTest::addColumn<QList<int>>("rows");
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("listFile");
-    QTest::newRow("one") << QList<int>{2} << "Analysis of one sample" << "modsz1.sys";
-    QTest::newRow("two") << QList<int>{4, 0} << "Analysis of two samples" << "modsz2.sys";
+    QTest::newRow("one") << QList<int>{2} << "Analysis of one sample"
+                         << "modsz1.sys";
+    QTest::newRow("two") << QList<int>{4, 0} << "Analysis of two samples"
+                         << "modsz2.sys";
     QTest::newRow("five") << QList<int>{0, 1, 2, 3, 4} << "Analysis of several samples"
                           << "modsz3.sys";
   }
@@ -154,8 +156,8 @@ class TestForm3 : public QObject {
     auto* form = new Form3(m_opener.get(), m_wd->path());
     form->show();
     auto* file1 = control<QListWidget>(form, "File1");
-    QCOMPARE(listTexts(file1), (QStringList{"bay.dat", "cove.dat", "delta.dat", "estuary.dat",
-                                            "Lake.dat"}));
+    QCOMPARE(listTexts(file1),
+             (QStringList{"bay.dat", "cove.dat", "delta.dat", "estuary.dat", "Lake.dat"}));
     QCOMPARE(labelText(form, "Label4"), QString());
 
     selectFiles(form, rows);
@@ -192,10 +194,9 @@ class TestForm3 : public QObject {
     QTest::addColumn<QStringList>("engines");
     QTest::addColumn<QString>("message");
     const QByteArray full = method("Mean group size: bootstrap limits", "gsmeanci");
-    QTest::newRow("exact columns")
-        << lines({full, "Short one"})
-        << QStringList{QString::fromLatin1(full.left(64)), "Short one"}
-        << QStringList{"gsmeanci", ""} << QString();
+    QTest::newRow("exact columns") << lines({full, "Short one"})
+                                   << QStringList{QString::fromLatin1(full.left(64)), "Short one"}
+                                   << QStringList{"gsmeanci", ""} << QString();
     QTest::newRow("leading blanks, LF ends, no final end")
         << ("   " + method("Median limits", "gsmidlim") + "\n" + method("Summary", "gssummar"))
         << QStringList{QString::fromLatin1(method("Median limits", "").left(64)),
@@ -203,17 +204,18 @@ class TestForm3 : public QObject {
         << QStringList{"gsmidlim", "gssummar"} << QString();
     QList<QByteArray> ten;
     for (int i = 0; i < 10; ++i) ten << method("Method", "gssummar");
-    QTest::newRow("ten lines") << lines(ten) << QStringList(ten.size(), QString(method("Method", "").left(64)))
+    QTest::newRow("ten lines") << lines(ten)
+                               << QStringList(ten.size(), QString(method("Method", "").left(64)))
                                << QStringList(10, "gssummar") << QString();
-    QTest::newRow("eleven lines") << lines(ten + QList<QByteArray>{method("Extra", "gssummar")})
-                                  << QStringList() << QStringList()
-                                  << "   The method list file modsz1.sys holds more than 10 methods !";
+    QTest::newRow("eleven lines")
+        << lines(ten + QList<QByteArray>{method("Extra", "gssummar")}) << QStringList()
+        << QStringList() << "   The method list file modsz1.sys holds more than 10 methods !";
     QTest::newRow("comma") << lines({full, method("Mean, median", "gssummar")}) << QStringList()
                            << QStringList()
                            << "   Line 2 of the method list file modsz1.sys is not valid !";
-    QTest::newRow("engine with a folder") << lines({method("Anything", "../x/sh")}) << QStringList()
-                                          << QStringList()
-                                          << "   Line 1 of the method list file modsz1.sys is not valid !";
+    QTest::newRow("engine with a folder")
+        << lines({method("Anything", "../x/sh")}) << QStringList() << QStringList()
+        << "   Line 1 of the method list file modsz1.sys is not valid !";
   }
   void methodListLayout() {
     QFETCH(QByteArray, content);
@@ -228,7 +230,8 @@ class TestForm3 : public QObject {
     QCOMPARE(listTexts(control<QListWidget>(form, "List1")), descriptions);
     for (int i = 0; i < engines.size(); ++i) QCOMPARE(form->engineName(i + 1), engines[i]);
     QCOMPARE(m_boxes->texts(), message.isEmpty() ? QStringList() : QStringList{message});
-    if (!message.isEmpty()) QCOMPARE(m_boxes->boxes()[0].title, QStringLiteral("TK 1.0 - Analyse data"));
+    if (!message.isEmpty())
+      QCOMPARE(m_boxes->boxes()[0].title, QStringLiteral("TK 1.0 - Analyse data"));
   }
 
   void missingMethodListIsReportedOnce() {
@@ -359,10 +362,10 @@ class TestForm3 : public QObject {
     QVERIFY(installProgram(*m_wd, "tskwfake", "tsknofin"));
     QVERIFY(installProgram(*m_wd, "tskwfake", "tskcrash"));
     QVERIFY(installProgram(*m_wd, "tskwfake", "tskecho2"));
-    m_wd->write(QStringLiteral("modsz1.sys"),
-                lines({method("Stops early", "tsknofin"), method("Crashes", "tskcrash"),
-                       method("Not there", "gsabsent"), "No engine named",
-                       method("Works", "tskecho2")}));
+    m_wd->write(
+        QStringLiteral("modsz1.sys"),
+        lines({method("Stops early", "tsknofin"), method("Crashes", "tskcrash"),
+               method("Not there", "gsabsent"), "No engine named", method("Works", "tskecho2")}));
     m_wd->write(QStringLiteral("one.dat"), kHerd);
     auto* form = new Form3(m_opener.get(), m_wd->path());
     form->show();
@@ -376,9 +379,11 @@ class TestForm3 : public QObject {
     const QString expected =
         resultsHead({"one"}) +
         failureBlock("Engine tsknofin ended without finishing its report (exit status 3).") +
-        failureBlock("Engine tskcrash ended abnormally (it crashed) without finishing its report.") +
-        failureBlock("Engine gsabsent not found: it is neither in the working directory, nor "
-                     "beside this program, nor on the search path.") +
+        failureBlock(
+            "Engine tskcrash ended abnormally (it crashed) without finishing its report.") +
+        failureBlock(
+            "Engine gsabsent not found: it is neither in the working directory, nor "
+            "beside this program, nor on the search path.") +
         failureBlock("the method list names no engine program for this method.") +
         "  Report of tskecho2\r\n" + kClosing + "\r\n";
     QCOMPARE(results->resultsText(), expected);

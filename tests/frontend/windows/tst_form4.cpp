@@ -18,8 +18,9 @@ using tsk::ui::Form4;
 
 namespace {
 
-const QString kText = QStringLiteral(
-    "     Toskarn - version 1.0\r\n\r\nData selected for analysis\r\n   Sample 1:  flock\r\n") +
+const QString kText =
+    QStringLiteral(
+        "     Toskarn - version 1.0\r\n\r\nData selected for analysis\r\n   Sample 1:  flock\r\n") +
     QString(79, QLatin1Char('_')) + QStringLiteral("\r\n");
 
 const QString kPrintTitle = QStringLiteral("TK 1.0 - Print results");
@@ -86,7 +87,8 @@ class TestForm4 : public QObject {
     QTest::addColumn<QStringList>("lines");
     QTest::newRow("CR LF ends") << "a\r\n b \r\n" << QStringList{"", "", "", "a", " b "};
     QTest::newRow("no final end") << "a\r\nb" << QStringList{"", "", "", "a", "b"};
-    QTest::newRow("LF ends, empty line kept") << "a\n\nb\n" << QStringList{"", "", "", "a", "", "b"};
+    QTest::newRow("LF ends, empty line kept") << "a\n\nb\n"
+                                              << QStringList{"", "", "", "a", "", "b"};
     QTest::newRow("empty text") << "" << QStringList{"", "", ""};
   }
   void printLines() {
@@ -126,9 +128,8 @@ class TestForm4 : public QObject {
     QFETCH(QString, failure);
     // A printer whose output cannot be opened fails the job.
     const QString broken = m_wd->filePath(QStringLiteral("no/such/folder/out.pdf"));
-    Form4::setPrinterSource([&]() -> std::unique_ptr<QPrinter> {
-      return havePrinter ? pdfPrinter(broken) : nullptr;
-    });
+    Form4::setPrinterSource(
+        [&]() -> std::unique_ptr<QPrinter> { return havePrinter ? pdfPrinter(broken) : nullptr; });
     QString suggested;
     Form4::setSavePathChooser([&](QWidget*, const QString&, const QString& path, const QString&) {
       suggested = path;
@@ -152,10 +153,14 @@ class TestForm4 : public QObject {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("written");
     QTest::addColumn<bool>("ok");
-    QTest::newRow("bare name") << "report" << "report.txt" << true;
-    QTest::newRow("own suffix") << "report.log" << "report.log" << true;
-    QTest::newRow("missing folder") << "none/report.txt" << "none/report.txt" << false;
-    QTest::newRow("cancelled") << "" << "" << true;
+    QTest::newRow("bare name") << "report"
+                               << "report.txt" << true;
+    QTest::newRow("own suffix") << "report.log"
+                                << "report.log" << true;
+    QTest::newRow("missing folder") << "none/report.txt"
+                                    << "none/report.txt" << false;
+    QTest::newRow("cancelled") << ""
+                               << "" << true;
   }
   void saveWritesTheText() {
     QFETCH(QString, chosen);
