@@ -7,7 +7,6 @@
 
 #include "Form2.h"
 #include "Form3.h"
-#include "Form4.h"  // Form3.h returns a QPointer<Form4> inline
 #include "Form7.h"
 #include "FormControls.h"
 
