@@ -6,7 +6,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
-
 #include <cmath>
 
 namespace tsk::ui {
@@ -47,8 +46,8 @@ QString sampleFileNameProblem(const QString& name) {
 }
 
 SampleRowEditor::SampleRowEditor(QListWidget* list, QLineEdit* sizeBox, QLineEdit* groupsBox,
-                                 QPushButton* add, QLineEdit* groupsTotalBox,
-                                 QLineEdit* animalsBox, QObject* parent)
+                                 QPushButton* add, QLineEdit* groupsTotalBox, QLineEdit* animalsBox,
+                                 QObject* parent)
     : QObject(parent),
       m_list(list),
       m_size(sizeBox),

@@ -74,8 +74,9 @@ Form1::Form1(const QString& workingDirectory)
 
   QPushButton* newButton = placeButton(this, "Command1", QStringLiteral("New"),
                                        QStringLiteral("Enter new data"), 360, 4140, 1575, 495);
-  QPushButton* editButton = placeButton(this, "Command4", QStringLiteral("Edit "),
-                                        QStringLiteral("Edit existing data"), 2190, 4140, 1575, 495);
+  QPushButton* editButton =
+      placeButton(this, "Command4", QStringLiteral("Edit "), QStringLiteral("Edit existing data"),
+                  2190, 4140, 1575, 495);
   QPushButton* analyseButton = placeButton(this, "Command3", QStringLiteral("Analyse"),
                                            QStringLiteral("Analyse data"), 4020, 4140, 1575, 495);
   QPushButton* exitButton =

@@ -23,9 +23,9 @@ Form2::Form2(QWidget* opener, const QString& workingDirectory)
   m_text1->setMaxLength(40);
   placeLabel(this, "Label2", QStringLiteral(".dat"), 4890, 195, 450, 255);
 
-  placeLabel(this, "Label3", QStringLiteral(" Groups in the sample by size"), 240, 660, 3000,
-             255);
-  QLabel* sizeHeading = placeLabel(this, "Label4", QStringLiteral(" Group size"), 240, 900, 855, 450);
+  placeLabel(this, "Label3", QStringLiteral(" Groups in the sample by size"), 240, 660, 3000, 255);
+  QLabel* sizeHeading =
+      placeLabel(this, "Label4", QStringLiteral(" Group size"), 240, 900, 855, 450);
   QLabel* groupsHeading =
       placeLabel(this, "Label5", QStringLiteral("No. of groups"), 1095, 900, 840, 450);
   for (QLabel* heading : {sizeHeading, groupsHeading}) {
@@ -34,7 +34,8 @@ Form2::Form2(QWidget* opener, const QString& workingDirectory)
   }
   m_text6 = placeNumberBox(this, "Text6", 240, 1380, 855, 330);
   m_text5 = placeNumberBox(this, "Text5", 1095, 1380, 840, 330);
-  m_command1 = placeButton(this, "Command1", QStringLiteral("Add"), QString(), 2040, 1380, 735, 330);
+  m_command1 =
+      placeButton(this, "Command1", QStringLiteral("Add"), QString(), 2040, 1380, 735, 330);
 
   m_list1 = new QListWidget(this);
   m_list1->setObjectName(QStringLiteral("List1"));
@@ -46,19 +47,21 @@ Form2::Form2(QWidget* opener, const QString& workingDirectory)
 
   // The total labels may wrap where the system font is wide.
   placeLabel(this, "Label8", QStringLiteral(" Number of groups in the sample:"), 2520, 2640, 3780,
-             480)->setWordWrap(true);
+             480)
+      ->setWordWrap(true);
   m_text4 = placeNumberBox(this, "Text4", 6360, 2715, 1215, 330);
   m_text4->setReadOnly(true);
-  placeLabel(this, "Label9", QStringLiteral(" Total number of animals in the sample:"), 2520,
-             3240, 3780, 480)->setWordWrap(true);
+  placeLabel(this, "Label9", QStringLiteral(" Total number of animals in the sample:"), 2520, 3240,
+             3780, 480)
+      ->setWordWrap(true);
   m_text2 = placeNumberBox(this, "Text2", 6360, 3315, 1215, 330);
   m_text2->setReadOnly(true);
 
   m_command2 = placeButton(this, "Command2", QStringLiteral("Save and close"),
                            QStringLiteral("Save data file and exit module"), 2760, 4380, 2295, 495);
-  m_command3 = placeButton(this, "Command3", QStringLiteral("Close without saving"),
-                           QStringLiteral("Exit module without saving data"), 5280, 4380, 2295,
-                           495);
+  m_command3 =
+      placeButton(this, "Command3", QStringLiteral("Close without saving"),
+                  QStringLiteral("Exit module without saving data"), 5280, 4380, 2295, 495);
 
   m_rows = new SampleRowEditor(m_list1, m_text6, m_text5, m_command1, m_text4, m_text2, this);
   m_rows->setSample(GroupSizeSample{});

@@ -37,8 +37,7 @@ Form7::Form7(QWidget* opener, const QString& workingDirectory)
   m_file1->setGeometry(twipsRect(240, 450, 2055, 4425));
   m_file1->setSelectionMode(QAbstractItemView::SingleSelection);
 
-  placeLabel(this, "Label2", QStringLiteral(" Groups in the sample by size"), 2520, 150, 3000,
-             255);
+  placeLabel(this, "Label2", QStringLiteral(" Groups in the sample by size"), 2520, 150, 3000, 255);
   QLabel* sizeHeading =
       placeLabel(this, "Label3", QStringLiteral("  Group    size "), 2520, 390, 855, 450);
   QLabel* groupsHeading =
@@ -71,9 +70,9 @@ Form7::Form7(QWidget* opener, const QString& workingDirectory)
 
   m_command2 = placeButton(this, "Command2", QStringLiteral("Save"),
                            QStringLiteral("Save data file"), 4800, 3480, 1575, 420);
-  m_command4 = placeButton(this, "Command4", QStringLiteral("Save As"),
-                           QStringLiteral("Save data file under different name"), 6840, 3480,
-                           1575, 420);
+  m_command4 =
+      placeButton(this, "Command4", QStringLiteral("Save As"),
+                  QStringLiteral("Save data file under different name"), 6840, 3480, 1575, 420);
   m_command6 = placeButton(this, "Command6", QStringLiteral("Delete"),
                            QStringLiteral("Delete data file"), 4800, 4080, 1575, 420);
   m_command3 = placeButton(this, "Command3", QStringLiteral("Close"),
@@ -166,8 +165,8 @@ void Form7::onSave() {
   }
   // Overwrites the picked file without a question. A failed write keeps the
   // window loaded, so the changes are not lost.
-  if (const SampleFileWrite written = WriteSampleFile(QDir(m_dir).filePath(m_picked),
-                                                      m_rows->sample());
+  if (const SampleFileWrite written =
+          WriteSampleFile(QDir(m_dir).filePath(m_picked), m_rows->sample());
       !written) {
     messageBoxes().inform(this, kProgramTitle, written.error);
     return;

@@ -11,8 +11,8 @@
 
 namespace tsk::ui {
 
-inline QLabel* placeLabel(QWidget* parent, const char* name, const QString& text, int left,
-                          int top, int width, int height) {
+inline QLabel* placeLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
+                          int width, int height) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(QLatin1String(name));
   label->setGeometry(twipsRect(left, top, width, height));
@@ -20,8 +20,7 @@ inline QLabel* placeLabel(QWidget* parent, const char* name, const QString& text
 }
 
 inline QPushButton* placeButton(QWidget* parent, const char* name, const QString& text,
-                                const QString& toolTip, int left, int top, int width,
-                                int height) {
+                                const QString& toolTip, int left, int top, int width, int height) {
   auto* button = new QPushButton(text, parent);
   button->setObjectName(QLatin1String(name));
   button->setGeometry(twipsRect(left, top, width, height));
@@ -41,8 +40,8 @@ inline QLineEdit* placeBox(QWidget* parent, const char* name, int left, int top,
 
 // A box for numbers: right-aligned in the fixed-pitch font, so that its
 // digits stand in the columns of the row texts below it.
-inline QLineEdit* placeNumberBox(QWidget* parent, const char* name, int left, int top,
-                                 int width, int height) {
+inline QLineEdit* placeNumberBox(QWidget* parent, const char* name, int left, int top, int width,
+                                 int height) {
   QLineEdit* box = placeBox(parent, name, left, top, width, height);
   box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   box->setFont(fixedFont(10));

@@ -13,8 +13,8 @@ DeliveredCopy copyDeliveredFiles(const QString& dataDir, const QString& workDir)
   DeliveredCopy result;
   const QDir source(dataDir);
   const QDir target(workDir);
-  const QStringList names = source.entryList({QStringLiteral("*.sys"), QStringLiteral("*.par")},
-                                             QDir::Files, QDir::Name);
+  const QStringList names =
+      source.entryList({QStringLiteral("*.sys"), QStringLiteral("*.par")}, QDir::Files, QDir::Name);
   for (const QString& name : names) {
     const QString destination = target.filePath(name);
     // QFile::copy never replaces an existing file, so a user's own list or
@@ -22,8 +22,8 @@ DeliveredCopy copyDeliveredFiles(const QString& dataDir, const QString& workDir)
     if (QFile::exists(destination)) continue;
     if (QFile::copy(source.filePath(name), destination)) {
       // Installed data may be read-only; the user's copy is theirs to edit.
-      QFile::setPermissions(destination, QFile::permissions(destination) |
-                                             QFileDevice::WriteOwner | QFileDevice::ReadOwner);
+      QFile::setPermissions(destination, QFile::permissions(destination) | QFileDevice::WriteOwner |
+                                             QFileDevice::ReadOwner);
       result.copied.append(name);
     } else {
       result.failed.append(name);

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QDir>
-
 #include <cstdio>
 
 #include "Form1.h"

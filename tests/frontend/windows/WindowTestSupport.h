@@ -12,7 +12,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QWidget>
-
 #include <deque>
 #include <initializer_list>
 

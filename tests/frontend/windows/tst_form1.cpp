@@ -57,7 +57,8 @@ void TestForm1::texts() {
   QVERIFY(terms.startsWith(u' '));
   QVERIFY(terms.contains(QStringLiteral("Journal of Animal Ecology 36: 1-30")));
   QCOMPARE(control<QPlainTextEdit>(&window, "Text1")->document()->lineCount(), 2);
-  const QStringList support = control<QLabel>(&window, "Label3")->text().split(QStringLiteral("\r\n"));
+  const QStringList support =
+      control<QLabel>(&window, "Label3")->text().split(QStringLiteral("\r\n"));
   QCOMPARE(support.size(), 4);
   QCOMPARE(support[0], QStringLiteral("Supported by:"));
   QCOMPARE(support[2], QString(59, u' '));
@@ -68,9 +69,15 @@ void TestForm1::opensOneWindowAndGetsItBack_data() {
   QTest::addColumn<QString>("button");
   QTest::addColumn<QString>("window");
   QTest::addColumn<QString>("title");
-  QTest::newRow("New") << "Command1" << "Form2" << "TK 1.1 - Enter new data";
-  QTest::newRow("Edit") << "Command4" << "Form7" << "TK 1.1 - Edit existing data";
-  QTest::newRow("Analyse") << "Command3" << "Form3" << "TK 1.1 - Analyse data";
+  QTest::newRow("New") << "Command1"
+                       << "Form2"
+                       << "TK 1.1 - Enter new data";
+  QTest::newRow("Edit") << "Command4"
+                        << "Form7"
+                        << "TK 1.1 - Edit existing data";
+  QTest::newRow("Analyse") << "Command3"
+                           << "Form3"
+                           << "TK 1.1 - Analyse data";
 }
 
 void TestForm1::opensOneWindowAndGetsItBack() {
@@ -111,8 +118,10 @@ void TestForm1::exitEndsTheProgram() {
   tsk::ui::Form1 main(QDir::currentPath());
   main.show();
   QTimer::singleShot(0, &main, [&main, closeBox] {
-    if (closeBox) main.close();
-    else QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);
+    if (closeBox)
+      main.close();
+    else
+      QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);
   });
   // Should the window not end the loop, this does, with another code.
   QTimer::singleShot(5000, [] { QCoreApplication::exit(3); });
@@ -132,7 +141,8 @@ void TestForm1::copiesMissingDeliveredFiles() {
   work.write(QStringLiteral("modsz1.sys"), "the user's own list\r\n");
 
   const tsk::ui::DeliveredCopy first = tsk::ui::copyDeliveredFiles(data.path(), work.path());
-  QCOMPARE(first.copied, (QStringList{QStringLiteral("crowreps.par"), QStringLiteral("modsz2.sys")}));
+  QCOMPARE(first.copied,
+           (QStringList{QStringLiteral("crowreps.par"), QStringLiteral("modsz2.sys")}));
   QVERIFY(first.failed.isEmpty());
   QCOMPARE(work.read(QStringLiteral("modsz1.sys")), QByteArray("the user's own list\r\n"));
   QCOMPARE(work.read(QStringLiteral("modsz2.sys")), QByteArray("delivered list 2\r\n"));

@@ -6,7 +6,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
-
 #include <memory>
 
 #include "DataWindowSupport.h"
@@ -115,23 +114,55 @@ void TestForm2::addRules_data() {
   QTest::addColumn<QString>("groups");
   QTest::addColumn<QString>("row");  // empty: the input is ignored
   // Halves go to the even neighbour.
-  QTest::newRow("7.5 rounds up") << "7.5" << "1" << "     8      1";
-  QTest::newRow("6.5 rounds down") << "6.5" << "1" << "     6      1";
-  QTest::newRow("groups 2.5") << "4" << "2.5" << "     4      2";
-  QTest::newRow("blanks and exponent") << " 1e1 " << "+3" << "    10      3";
-  QTest::newRow("30000 groups") << "2" << "30000" << "     2  30000";
-  QTest::newRow("size 30000") << "30000" << "1" << " 30000      1";
-  QTest::newRow("groups above 30000") << "2" << "30000.01" << "";
-  QTest::newRow("size above 30000") << "30001" << "1" << "";
-  QTest::newRow("groups 0") << "5" << "0" << "";
-  QTest::newRow("negative groups") << "5" << "-2" << "";
-  QTest::newRow("negative size") << "-5" << "2" << "";
-  QTest::newRow("groups not a number") << "5" << "abc" << "";
-  QTest::newRow("size not a number") << "5x" << "2" << "";
-  QTest::newRow("empty boxes") << "" << "" << "";
-  QTest::newRow("only a point") << "." << "2" << "";
+  QTest::newRow("7.5 rounds up") << "7.5"
+                                 << "1"
+                                 << "     8      1";
+  QTest::newRow("6.5 rounds down") << "6.5"
+                                   << "1"
+                                   << "     6      1";
+  QTest::newRow("groups 2.5") << "4"
+                              << "2.5"
+                              << "     4      2";
+  QTest::newRow("blanks and exponent") << " 1e1 "
+                                       << "+3"
+                                       << "    10      3";
+  QTest::newRow("30000 groups") << "2"
+                                << "30000"
+                                << "     2  30000";
+  QTest::newRow("size 30000") << "30000"
+                              << "1"
+                              << " 30000      1";
+  QTest::newRow("groups above 30000") << "2"
+                                      << "30000.01"
+                                      << "";
+  QTest::newRow("size above 30000") << "30001"
+                                    << "1"
+                                    << "";
+  QTest::newRow("groups 0") << "5"
+                            << "0"
+                            << "";
+  QTest::newRow("negative groups") << "5"
+                                   << "-2"
+                                   << "";
+  QTest::newRow("negative size") << "-5"
+                                 << "2"
+                                 << "";
+  QTest::newRow("groups not a number") << "5"
+                                       << "abc"
+                                       << "";
+  QTest::newRow("size not a number") << "5x"
+                                     << "2"
+                                     << "";
+  QTest::newRow("empty boxes") << ""
+                               << ""
+                               << "";
+  QTest::newRow("only a point") << "."
+                                << "2"
+                                << "";
   // Passes the range test but would round to a row of nothing.
-  QTest::newRow("size rounds to 0") << "0.4" << "2" << "";
+  QTest::newRow("size rounds to 0") << "0.4"
+                                    << "2"
+                                    << "";
 }
 
 void TestForm2::addRules() {
@@ -161,7 +192,8 @@ void TestForm2::addReplacesRowOfSameSize() {
   f.typeRow(QStringLiteral("5"), QStringLiteral("2"));
   // The rows stay sorted by size, and (5, 2) replaces (5, 3): the totals lose
   // one group and five animals (3 groups, 22 animals).
-  QCOMPARE(f.rows(), (QStringList{QStringLiteral("     5      2"), QStringLiteral("    12      1")}));
+  QCOMPARE(f.rows(),
+           (QStringList{QStringLiteral("     5      2"), QStringLiteral("    12      1")}));
   QCOMPARE(f.box("Text4")->text(), QStringLiteral("      3"));
   QCOMPARE(f.box("Text2")->text(), QStringLiteral("     22"));
 }
@@ -229,10 +261,9 @@ void TestForm2::saveRefusals_data() {
   QTest::newRow("no rows") << "flock" << false << false << false << tsk::ui::kNothingToSave
                            << false;
   QTest::newRow("no name") << "" << true << false << false << tsk::ui::kNameRequired << false;
-  QTest::newRow("name with a folder") << "../flock" << true << false << false
-                                      << tsk::ui::kNameUnusable << false;
-  QTest::newRow("exists, No") << "flock" << true << true << false << tsk::ui::kFileExists
-                              << false;
+  QTest::newRow("name with a folder")
+      << "../flock" << true << false << false << tsk::ui::kNameUnusable << false;
+  QTest::newRow("exists, No") << "flock" << true << true << false << tsk::ui::kFileExists << false;
   QTest::newRow("exists, Yes") << "flock" << true << true << true << tsk::ui::kFileExists << true;
   QTest::newRow("new name") << "flock" << true << false << false << none << true;
 }
@@ -278,8 +309,10 @@ void TestForm2::closingDropsSample() {
     Fixture f;
     QTest::keyClicks(f.box("Text1"), QStringLiteral("flock"));
     f.typeRow(QStringLiteral("2"), QStringLiteral("1"));
-    if (byButton) f.click("Command3");
-    else f.window->close();  // the close box
+    if (byButton)
+      f.click("Command3");
+    else
+      f.window->close();  // the close box
     QTRY_VERIFY(f.window.isNull());
     QVERIFY(f.opener.isVisible());
     QVERIFY(f.boxes.boxes().isEmpty());

@@ -123,12 +123,11 @@ void TestForm7::loadMessages_data() {
       << QStringList{QStringLiteral("    50      2"), QStringLiteral("    52      1")} << "    3"
       << "  152";
   // Line 1 claims 6 groups, the file holds 5: both declared totals shown.
-  QTest::newRow("invalid total")
-      << crlf({"6", "11", "1", "1", "1", "4", "4"}) << QStringLiteral("      Invalid total in file !")
-      << flockRows << "    6"
-      << "   11";
-  QTest::newRow("only totals, both 0") << crlf({"0", "0"}) << QString() << QStringList()
-                                       << "    0"
+  QTest::newRow("invalid total") << crlf({"6", "11", "1", "1", "1", "4", "4"})
+                                 << QStringLiteral("      Invalid total in file !") << flockRows
+                                 << "    6"
+                                 << "   11";
+  QTest::newRow("only totals, both 0") << crlf({"0", "0"}) << QString() << QStringList() << "    0"
                                        << "    0";
 }
 
@@ -193,7 +192,8 @@ void TestForm7::typedAnimalsTotalIsSaved() {
            crlf({"    5", "   20", " 1 ", " 1 ", " 1 ", " 4 ", " 4 "}));
   // The next load puts it right and says so.
   f.pick(QStringLiteral("flock.dat"));
-  QCOMPARE(f.boxes.texts(), QStringList{QStringLiteral("Total number of animals corrected:  20 to 11")});
+  QCOMPARE(f.boxes.texts(),
+           QStringList{QStringLiteral("Total number of animals corrected:  20 to 11")});
 
   // Text that is not a whole number is ignored: the total stays the sum.
   f.box("Text2")->selectAll();
@@ -258,8 +258,10 @@ void TestForm7::saveAsGivingUp() {
     f.click("Command4");
     QPointer<tsk::ui::Form8> dialog = f.window->saveAsDialog();
     QVERIFY(dialog);
-    if (byButton) QTest::mouseClick(control<QPushButton>(dialog, "Command1"), Qt::LeftButton);
-    else dialog->close();  // the close box acts as Cancel
+    if (byButton)
+      QTest::mouseClick(control<QPushButton>(dialog, "Command1"), Qt::LeftButton);
+    else
+      dialog->close();  // the close box acts as Cancel
     QTRY_VERIFY(dialog.isNull());
     QVERIFY(f.window->isEnabled());
     // Still loaded: Cancel gives up the new name, not the sample.
@@ -274,8 +276,9 @@ void TestForm7::deleteWithQuestion() {
   f.pick(QStringLiteral("flock.dat"));
   f.boxes.answerNext(false);
   f.click("Command6");
-  QCOMPARE(f.boxes.texts(),
-           QStringList{QStringLiteral("If you delete the file, data will be lost. Delete anyway?")});
+  QCOMPARE(
+      f.boxes.texts(),
+      QStringList{QStringLiteral("If you delete the file, data will be lost. Delete anyway?")});
   QVERIFY(f.dir.exists(QStringLiteral("flock.dat")));
   QCOMPARE(f.window->pickedFile(), QStringLiteral("flock.dat"));
 
@@ -296,8 +299,10 @@ void TestForm7::closeShowsOpener() {
     Fixture f({{"flock.dat", kFlock}});
     f.pick(QStringLiteral("flock.dat"));
     f.addRow("3", "3");
-    if (byButton) f.click("Command3");
-    else f.window->close();
+    if (byButton)
+      f.click("Command3");
+    else
+      f.window->close();
     QTRY_VERIFY(f.window.isNull());
     QVERIFY(f.opener.isVisible());
     QVERIFY(f.boxes.boxes().isEmpty());  // closes without a question

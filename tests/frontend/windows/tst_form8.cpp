@@ -56,13 +56,19 @@ void TestForm8::names_data() {
   QTest::addColumn<QString>("name");
   QTest::addColumn<QString>("file");     // written file, empty for none
   QTest::addColumn<QString>("message");  // empty for none
-  QTest::newRow("plain") << "terns" << "terns.dat" << QString();
-  QTest::newRow("with blanks") << "red deer" << "red deer.dat" << QString();
+  QTest::newRow("plain") << "terns"
+                         << "terns.dat" << QString();
+  QTest::newRow("with blanks") << "red deer"
+                               << "red deer.dat" << QString();
   // Not refused: the file is then named ".dat".
-  QTest::newRow("empty") << "" << ".dat" << QString();
-  QTest::newRow("parent folder") << "../terns" << "" << tsk::ui::kNameUnusable;
-  QTest::newRow("absolute") << "/tmp/terns" << "" << tsk::ui::kNameUnusable;
-  QTest::newRow("backslash") << "a\\b" << "" << tsk::ui::kNameUnusable;
+  QTest::newRow("empty") << ""
+                         << ".dat" << QString();
+  QTest::newRow("parent folder") << "../terns"
+                                 << "" << tsk::ui::kNameUnusable;
+  QTest::newRow("absolute") << "/tmp/terns"
+                            << "" << tsk::ui::kNameUnusable;
+  QTest::newRow("backslash") << "a\\b"
+                             << "" << tsk::ui::kNameUnusable;
 }
 
 void TestForm8::names() {
@@ -125,8 +131,10 @@ void TestForm8::cancelAndCloseBox() {
         new tsk::ui::Form8(twoGroupsOfThree(), dir.path(), QStringLiteral("gulls"));
     QSignalSpy finished(dialog.data(), &tsk::ui::Form8::finished);
     dialog->show();
-    if (byButton) QTest::mouseClick(control<QPushButton>(dialog, "Command1"), Qt::LeftButton);
-    else dialog->close();
+    if (byButton)
+      QTest::mouseClick(control<QPushButton>(dialog, "Command1"), Qt::LeftButton);
+    else
+      dialog->close();
     QTRY_VERIFY(dialog.isNull());
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.front().front().toBool(), false);
