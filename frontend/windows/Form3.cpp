@@ -85,6 +85,28 @@ MethodList loadMethodList(const QString& path, const QString& name) {
   return list;
 }
 
+// A failed method's block in the results text: the message as ERROR lines
+// wrapped at word ends to the report width, then the closing line, so that
+// it reads like the engines' own error reports.
+QString failureBlock(const QString& message) {
+  const QString first = QStringLiteral("     ERROR: ");
+  const QString indent(first.size(), QLatin1Char(' '));
+  QString block;
+  QString line = first;
+  bool lineHasWord = false;
+  for (const QString& word : message.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    if (lineHasWord && line.size() + 1 + word.size() > kClosingLine.size()) {
+      block += line + kCrLf;
+      line = indent;
+      lineHasWord = false;
+    }
+    if (lineHasWord) line += QLatin1Char(' ');
+    line += word;
+    lineHasWord = true;
+  }
+  return block + line + kCrLf + kClosingLine + kCrLf;
+}
+
 QString analysisKind(int selected) {
   switch (selected) {
     case 0:
@@ -287,9 +309,8 @@ void Form3::onStartAnalysis() {
     m_label5->show();
     repaint();
     if (engine.trimmed().isEmpty()) {
-      m_results->appendResultsText(QStringLiteral("     ERROR: the method list names no engine "
-                                                  "program for this method.") +
-                                   kCrLf + kClosingLine + kCrLf);
+      m_results->appendResultsText(
+          failureBlock(QStringLiteral("the method list names no engine program for this method.")));
       continue;
     }
     const EngineRunResult result = RunEngine(engine, options);
@@ -299,8 +320,7 @@ void Form3::onStartAnalysis() {
     } else {
       // A failed method gets a block of its own, so the reports of the other
       // methods keep their places and the user sees which one failed.
-      m_results->appendResultsText(QStringLiteral("     ERROR: ") + result.message + kCrLf +
-                                   kClosingLine + kCrLf);
+      m_results->appendResultsText(failureBlock(result.message));
     }
   }
   setEnabled(true);

@@ -87,8 +87,9 @@ QString resultsHead(const QStringList& samples) {
   return text + QStringLiteral("\r\n") + kClosing + QStringLiteral("\r\n");
 }
 
-QString failureBlock(const QString& message) {
-  return QStringLiteral("     ERROR: ") + message + QStringLiteral("\r\n") + kClosing +
+// A failed method's block: its ERROR lines, then the closing line.
+QString failureBlock(const QStringList& lines) {
+  return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n") + kClosing +
          QStringLiteral("\r\n");
 }
 
@@ -378,13 +379,17 @@ class TestForm3 : public QObject {
     QVERIFY(results);
     const QString expected =
         resultsHead({"one"}) +
-        failureBlock("Engine tsknofin ended without finishing its report (exit status 3).") +
-        failureBlock(
-            "Engine tskcrash ended abnormally (it crashed) without finishing its report.") +
-        failureBlock(
-            "Engine gsabsent not found: it is neither in the working directory, nor "
-            "beside this program, nor on the search path.") +
-        failureBlock("the method list names no engine program for this method.") +
+        // The launcher's messages, wrapped at word ends to 79 columns (the
+        // first line is exactly 79 long).
+        failureBlock({"     ERROR: Engine tsknofin ended without finishing its report (exit "
+                      "status 3)."}) +
+        failureBlock({"     ERROR: Engine tskcrash ended abnormally (it crashed) without "
+                      "finishing its",
+                      "            report."}) +
+        failureBlock({"     ERROR: Engine gsabsent not found: it is neither in the working "
+                      "directory,",
+                      "            nor beside this program, nor on the search path."}) +
+        failureBlock({"     ERROR: the method list names no engine program for this method."}) +
         "  Report of tskecho2\r\n" + kClosing + "\r\n";
     QCOMPARE(results->resultsText(), expected);
     QVERIFY(!results->resultsText().contains("partial report"));
