@@ -26,14 +26,15 @@ QString termsAndCitation() {
 }
 
 QString authorsAndAddress() {
-  return QStringLiteral("Written by the Toskarn development team, Leiden") + kCrLf +
-         QStringLiteral("Please send error reports to: toskarn@example.org");
+  // No invented names or addresses: the team and the tracker are what exist.
+  return QStringLiteral("Written by the Toskarn developers") + kCrLf +
+         QStringLiteral("Please report errors through the project's issue tracker");
 }
 
 QString acknowledgements() {
   const QString blankLine(59, u' ');
   return QStringLiteral("Supported by:") + kCrLf +
-         QStringLiteral("the Open Field Ecology Software Fund, grant OFE-2007-11") + kCrLf +
+         QStringLiteral("the field ecologists who test it and report its errors") + kCrLf +
          blankLine + kCrLf + blankLine;
 }
 
