@@ -67,8 +67,8 @@ TEST(Bca, HandCalculations) {
   EXPECT_EQ(jmean[3], 1.0f);
   EXPECT_EQ(jmean[0], static_cast<float>(7.0 / 3.0));
 
-  EXPECT_EQ(undefinedLimits(x, 1), kOneGroup);
-  EXPECT_EQ(undefinedLimits(equal, 3), kEqualGroups);
+  EXPECT_STREQ(undefinedLimits(x, 1), kOneGroup);
+  EXPECT_STREQ(undefinedLimits(equal, 3), kEqualGroups);
   EXPECT_EQ(undefinedLimits(x, 4), nullptr);
 }
 
