@@ -4,6 +4,8 @@
 BUILD     ?= build
 ASAN_BUILD ?= build-asan
 JOBS      ?= $(shell nproc)
+ENGINES   := gssummar gsmidlim gsmeanci gsmeanc9 gscrowci gscrowc9 gsmean2s gsmean29 \
+             gscrow2s gscrow29 gsmidtst gsmidts9 gsstoceq gsstoce9
 PACKAGES  := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev \
              xvfb xauth fonts-dejavu-core
 
@@ -30,12 +32,17 @@ test-sanitize: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j$(JOBS)
 
 # A working directory with the delivered files, the example samples and the
-# programs; the main job runs there.
+# programs; the desktop program starts there. Without a display it says how
+# to start it under Xvfb and runs the command-line job instead.
 run: build
 	mkdir -p run
 	cp -n data/*.dat data/*.sys data/*.par run/ 2>/dev/null || true
-	cp $(BUILD)/bin/gs* $(BUILD)/bin/tskrun run/
-	cd run && ./tskrun gssummar $$(ls *.dat)
+	cp $(addprefix $(BUILD)/bin/,$(ENGINES) tskrun) run/
+	if [ -f $(BUILD)/bin/toskarn ]; then cp $(BUILD)/bin/toskarn run/; fi
+	@cd run && if [ -x ./toskarn ] && [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then ./toskarn; else \
+	  echo "No display found: start the desktop program with  cd run && xvfb-run -a ./toskarn"; \
+	  echo "Descriptive statistics of the example samples:"; \
+	  ./tskrun gssummar $$(ls *.dat); fi
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
