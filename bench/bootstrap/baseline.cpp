@@ -50,7 +50,8 @@ OneSample oneSample(const std::vector<float>& x, int B, Kind kind, Generator& g,
   std::vector<float> j(n);
   if (kind == Kind::Mean) {
     r.statistic = static_cast<float>(static_cast<double>(s1) / n);
-    for (int i = 0; i < n; ++i) j[i] = static_cast<float>((static_cast<double>(s1) - x[i]) / (n - 1));
+    for (int i = 0; i < n; ++i)
+      j[i] = static_cast<float>((static_cast<double>(s1) - x[i]) / (n - 1));
   } else {
     r.statistic = static_cast<float>(static_cast<double>(s2) / s1);
     for (int i = 0; i < n; ++i) {
@@ -129,22 +130,24 @@ std::vector<std::string> oneSampleReport(Kind kind, int n, int B, const OneSampl
       print("    Number of groups in the sample =%5d", n),
       "  ",
       print("    Number of bootstrap replications =%6d", B),
-      mean ? "     (to change edit the file GSMEANCI.PAR)" : "     (to change edit the file CROWREPS.PAR)",
+      mean ? "     (to change edit the file GSMEANCI.PAR)"
+           : "     (to change edit the file CROWREPS.PAR)",
   };
   for (const Level& l : r.levels) {
     lines.push_back("");
     lines.push_back(print("%6d%% confidence limits:%7.2f  to%7.2f  (bootst. indices:%6d ,%6d )",
                           l.percent, l.lower, l.upper, l.kl, l.ku));
     if (l.warn) {
-      lines.push_back(print("      WARNING:%3d%% limits are uncertain, increase the number of replications!",
-                            l.percent));
+      lines.push_back(
+          print("      WARNING:%3d%% limits are uncertain, increase the number of replications!",
+                l.percent));
     }
   }
   return lines;
 }
 
-std::vector<std::string> twoSampleReport(const std::vector<float>& x1,
-                                         const std::vector<float>& x2, int B, Generator& g) {
+std::vector<std::string> twoSampleReport(const std::vector<float>& x1, const std::vector<float>& x2,
+                                         int B, Generator& g) {
   std::vector<std::string> lines = {"", "Two-sample comparison of mean crowding"};
   OneSample r[2];
   const std::vector<float>* samples[2] = {&x1, &x2};
@@ -154,7 +157,8 @@ std::vector<std::string> twoSampleReport(const std::vector<float>& x1,
     lines.push_back("");
     lines.push_back(print("  Sample%2d:", s + 1));
     lines.push_back(print("    Sample mean crowding =%7.2f", r[s].statistic));
-    lines.push_back(print("    Number of groups in the sample =%5d", static_cast<int>(samples[s]->size())));
+    lines.push_back(
+        print("    Number of groups in the sample =%5d", static_cast<int>(samples[s]->size())));
     lines.push_back("  ");
     lines.push_back(print("    Number of bootstrap replications =%6d", B));
     lines.push_back("     (to change edit the file CROWREPS.PAR)");
@@ -162,8 +166,9 @@ std::vector<std::string> twoSampleReport(const std::vector<float>& x1,
     lines.push_back(print("    97.5%% confidence limits:%7.2f to%7.2f (bootst. indices:%6d ,%6d)",
                           l.lower, l.upper, l.kl, l.ku));
     if (l.warn) {
-      lines.push_back(print("      WARNING:%5.1f%% limits are uncertain, increase the number of replications!",
-                            100.0 * l.c));
+      lines.push_back(
+          print("      WARNING:%5.1f%% limits are uncertain, increase the number of replications!",
+                100.0 * l.c));
     }
   }
   lines.push_back("");

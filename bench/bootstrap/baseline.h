@@ -55,7 +55,7 @@ std::vector<std::string> oneSampleReport(Kind kind, int n, int B, const OneSampl
 
 // The lines of a normal gscrow2s report for two samples, without the
 // closing line; g continues from sample 1 to sample 2.
-std::vector<std::string> twoSampleReport(const std::vector<float>& x1,
-                                         const std::vector<float>& x2, int B, Generator& g);
+std::vector<std::string> twoSampleReport(const std::vector<float>& x1, const std::vector<float>& x2,
+                                         int B, Generator& g);
 
 }  // namespace baseline

@@ -34,7 +34,8 @@ float engineOneSample(tsk::Ranseed& seed, const std::vector<float>& x, Statistic
   float statistic = tsk::bca::statisticOf(x.data(), n, kind);
   float a = tsk::bca::accelerationOf(x.data(), n, kind);
   float z0 = tsk::bca::bootstrap(seed, x.data(), n, kReplications, kind, statistic, b.data()).z0;
-  auto rule = kind == Statistic::Mean ? tsk::bca::UpperIndex::Truncated : tsk::bca::UpperIndex::OneAbove;
+  auto rule =
+      kind == Statistic::Mean ? tsk::bca::UpperIndex::Truncated : tsk::bca::UpperIndex::OneAbove;
   float total = 0.0f;
   for (float c : {0.90f, 0.95f, 0.99f}) {
     tsk::bca::Limits l = tsk::bca::limits(b.data(), kReplications, z0, a, c, rule);
@@ -79,11 +80,11 @@ void BM_gscrow2s_engine(benchmark::State& state) {
       const int n = static_cast<int>(x->size());
       float mc = tsk::bca::statisticOf(x->data(), n, Statistic::Crowding);
       float a = tsk::bca::accelerationOf(x->data(), n, Statistic::Crowding);
-      float z0 = tsk::bca::bootstrap(seed, x->data(), n, kReplications, Statistic::Crowding, mc,
-                                     b.data())
-                     .z0;
-      auto l = tsk::bca::limits(b.data(), kReplications, z0, a, 0.975f,
-                                tsk::bca::UpperIndex::OneAbove);
+      float z0 =
+          tsk::bca::bootstrap(seed, x->data(), n, kReplications, Statistic::Crowding, mc, b.data())
+              .z0;
+      auto l =
+          tsk::bca::limits(b.data(), kReplications, z0, a, 0.975f, tsk::bca::UpperIndex::OneAbove);
       total += l.lower + l.upper;
     }
     benchmark::DoNotOptimize(total);

@@ -32,7 +32,11 @@ TEST(Gscrow2s, WholeReportsAgreeWithThePlainLoops) {
     tsk::TimeOfDay time;
     const char* verdict;  // last line before the closing line
   } cases[] = {
-      {"identical samples overlap", herd(80, 21), herd(80, 21), 2000, {13, 5, 9},
+      {"identical samples overlap",
+       herd(80, 21),
+       herd(80, 21),
+       2000,
+       {13, 5, 9},
        "    between the two samples is non-significant (p>0.05)."},
       {"different herds", herd(200, 22), herd(150, 23), 2000, {7, 7, 7}, nullptr},
       {"few replications warn", herd(50, 24), herd(60, 25), 100, {16, 20, 0}, nullptr},
@@ -54,7 +58,8 @@ TEST(Gscrow2s, WholeReportsAgreeWithThePlainLoops) {
   std::vector<float> big = herd(150, 28);
   for (float& v : big) v += 30;
   TempDir dir;
-  Outcome o = runAt(gscrow2s::run, dir, block(herd(200, 22)) + block(big), kPar, parameters("500"), 5000);
+  Outcome o =
+      runAt(gscrow2s::run, dir, block(herd(200, 22)) + block(big), kPar, parameters("500"), 5000);
   EXPECT_TRUE(sameText(expectedReport(herd(200, 22), big, 500), o.report));
   auto lines = splitLines(o.report);
   EXPECT_EQ(lines[lines.size() - 3],
@@ -64,11 +69,12 @@ TEST(Gscrow2s, WholeReportsAgreeWithThePlainLoops) {
 
 TEST(Gscrow2s, FewReplicationsWarnAfterEachInterval) {
   TempDir dir;
-  Outcome o =
-      runAt(gscrow2s::run, dir, block(herd(50, 24)) + block(herd(60, 25)), kPar, parameters("100"), 5000);
+  Outcome o = runAt(gscrow2s::run, dir, block(herd(50, 24)) + block(herd(60, 25)), kPar,
+                    parameters("100"), 5000);
   size_t warnings = 0;
   for (const auto& line : splitLines(o.report)) {
-    warnings += line == "      WARNING: 97.5% limits are uncertain, increase the number of replications!";
+    warnings +=
+        line == "      WARNING: 97.5% limits are uncertain, increase the number of replications!";
   }
   EXPECT_EQ(warnings, 2u);
 }
@@ -106,7 +112,8 @@ TEST(Gscrow2s, ReadingAndParameterMessages) {
       {"empty file", "", parameters("10"), 5000, titleAnd({"    ERROR: unexpected end of data"})},
       {"invalid size", "2\r\n3\r\n1\r\nzz\r\n \r\n" + block(x), parameters("10"), 5000,
        titleAnd({"    ERROR: invalid data"})},
-      {"invalid count", "two\r\n3\r\n", parameters("10"), 5000, titleAnd({"    ERROR: invalid data"})},
+      {"invalid count", "two\r\n3\r\n", parameters("10"), 5000,
+       titleAnd({"    ERROR: invalid data"})},
       {"sample without groups", "0\r\n0\r\n \r\n" + block(x), parameters("10"), 5000,
        titleAnd({"    ERROR: sample 1 has no groups"})},
       {"zero size", block(x) + block({1, 0, 2}), parameters("10"), 5000,
@@ -139,15 +146,23 @@ TEST(Gscrow2s, SampleWithoutLimitsKeepsTheOthersDraws) {
                 "    97.5%% confidence limits:%7.2f to%7.2f (bootst. indices:%6d ,%6d)", l.lower,
                 l.upper, l.kl, l.ku);
   std::snprintf(crowding, sizeof crowding, "    Sample mean crowding =%7.2f", r.statistic);
-  std::vector<std::string> body = {
-      "", "  Sample 1:", "    Sample mean crowding =   3.00",
-      "    Number of groups in the sample =    7",
-      "    ERROR: all groups have the same size, no confidence limits", "", "  Sample 2:", crowding,
-      "    Number of groups in the sample =   45", "  ",
-      "    Number of bootstrap replications =   300", "     (to change edit the file CROWREPS.PAR)",
-      "", limitsLine};
+  std::vector<std::string> body = {"",
+                                   "  Sample 1:",
+                                   "    Sample mean crowding =   3.00",
+                                   "    Number of groups in the sample =    7",
+                                   "    ERROR: all groups have the same size, no confidence limits",
+                                   "",
+                                   "  Sample 2:",
+                                   crowding,
+                                   "    Number of groups in the sample =   45",
+                                   "  ",
+                                   "    Number of bootstrap replications =   300",
+                                   "     (to change edit the file CROWREPS.PAR)",
+                                   "",
+                                   limitsLine};
   if (l.warn) {
-    body.push_back("      WARNING: 97.5% limits are uncertain, increase the number of replications!");
+    body.push_back(
+        "      WARNING: 97.5% limits are uncertain, increase the number of replications!");
   }
   body.insert(body.end(), {"", "Comparison based on confidence intervals:",
                            "    No comparison: a sample has no confidence interval."});

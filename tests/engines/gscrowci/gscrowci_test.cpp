@@ -34,8 +34,8 @@ TEST(Gscrowci, WholeReportsAgreeWithThePlainLoops) {
   };
   for (const auto& c : cases) {
     TempDir dir;
-    Outcome o = runAt(gscrowci::run, dir, block(c.x), kPar, parameters(std::to_string(c.B)), 999,
-                      c.time);
+    Outcome o =
+        runAt(gscrowci::run, dir, block(c.x), kPar, parameters(std::to_string(c.B)), 999, c.time);
     EXPECT_TRUE(sameText(expectedReport(c.x, c.B, c.time), o.report)) << c.name;
     EXPECT_EQ(o.status, " finished: gscrowci\r\n") << c.name;
   }

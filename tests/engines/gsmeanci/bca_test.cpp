@@ -20,8 +20,8 @@ TEST(Bca, BootstrapValuesAreThoseOfThePlainLoop) {
   const struct {
     int n, B;
     double seed;
-  } cases[] = {{2, 1, 1},        {3, 7, 130509},  {5, 8, 235959},  {17, 9, 524286},
-               {100, 2000, 42},  {999, 333, 7},   {5000, 24, 120000}, {64, 5000, 240000}};
+  } cases[] = {{2, 1, 1},       {3, 7, 130509}, {5, 8, 235959},     {17, 9, 524286},
+               {100, 2000, 42}, {999, 333, 7},  {5000, 24, 120000}, {64, 5000, 240000}};
   for (const auto& c : cases) {
     const std::vector<float> x = herd(c.n, static_cast<unsigned>(c.n));
     for (Statistic kind : {Statistic::Mean, Statistic::Crowding}) {

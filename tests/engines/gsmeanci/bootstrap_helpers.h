@@ -51,7 +51,12 @@ inline std::vector<float> herd(int n, unsigned seed) {
   for (float& v : x) {
     s = s * 1103515245u + 12345u;
     unsigned r = (s >> 16) % 100;
-    v = static_cast<float>(r < 40 ? 1 : r < 60 ? 2 : r < 75 ? 3 : r < 85 ? 5 : r < 95 ? 9 : 25 + r % 16);
+    v = static_cast<float>(r < 40   ? 1
+                           : r < 60 ? 2
+                           : r < 75 ? 3
+                           : r < 85 ? 5
+                           : r < 95 ? 9
+                                    : 25 + r % 16);
   }
   return x;
 }

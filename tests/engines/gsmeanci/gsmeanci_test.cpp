@@ -48,8 +48,8 @@ TEST(Gsmeanci, WholeReportsAgreeWithThePlainLoops) {
   };
   for (const auto& c : cases) {
     TempDir dir;
-    Outcome o = runAt(gsmeanci::run, dir, block(c.x), kPar, parameters(std::to_string(c.B)), 999,
-                      c.time);
+    Outcome o =
+        runAt(gsmeanci::run, dir, block(c.x), kPar, parameters(std::to_string(c.B)), 999, c.time);
     EXPECT_TRUE(sameText(expectedReport(c.x, c.B, c.time), o.report)) << c.name;
     EXPECT_EQ(o.status, " finished: gsmeanci\r\n") << c.name;
   }
@@ -123,22 +123,47 @@ TEST(Gsmeanci, MessagesEndTheReport) {
   } cases[] = {
       {"no values", "3\r\n9\r\n", parameters("100"), 5000, {"  Sample size = 0, check data!"}},
       {"empty file", "", parameters("100"), 5000, {"  Sample size = 0, check data!"}},
-      {"count says 12, 11 follow", block(eleven, 12), parameters("100"), 5000,
+      {"count says 12, 11 follow",
+       block(eleven, 12),
+       parameters("100"),
+       5000,
        {"  ", "  ***** STOP: inconsistent data"}},
-      {"one value too many", block(ten, 9), parameters("100"), 5000,
+      {"one value too many",
+       block(ten, 9),
+       parameters("100"),
+       5000,
        {"  ", "  ***** STOP: inconsistent data"}},
-      {"invalid size", "2\r\n3\r\n1\r\nabc\r\n", parameters("100"), 5000, {"    ERROR: invalid data"}},
+      {"invalid size",
+       "2\r\n3\r\n1\r\nabc\r\n",
+       parameters("100"),
+       5000,
+       {"    ERROR: invalid data"}},
       {"invalid count", "x\r\n3\r\n1\r\n", parameters("100"), 5000, {"    ERROR: invalid data"}},
-      {"small build, 1000 values", block(herd(1000, 7)), parameters("100"), 999,
+      {"small build, 1000 values",
+       block(herd(1000, 7)),
+       parameters("100"),
+       999,
        {"    ERROR: max. sample size is 999"}},
-      {"large build, 5001 values", block(herd(5001, 7)), parameters("100"), 5000,
+      {"large build, 5001 values",
+       block(herd(5001, 7)),
+       parameters("100"),
+       5000,
        {"    ERROR: max. sample size is 5000"}},
-      {"missing parameter file", block(ten), std::nullopt, 5000,
+      {"missing parameter file",
+       block(ten),
+       std::nullopt,
+       5000,
        {"     ERROR: cannot open file GSMEANCI.PAR"}},
-      {"one group", block({7}), parameters("100"), 5000,
+      {"one group",
+       block({7}),
+       parameters("100"),
+       5000,
        {"    Sample mean group size =     7.00", "    Number of groups in the sample =    1",
         "    ERROR: one group only, no confidence limits"}},
-      {"equal groups", block({3, 3, 3, 3}), parameters("100"), 5000,
+      {"equal groups",
+       block({3, 3, 3, 3}),
+       parameters("100"),
+       5000,
        {"    Sample mean group size =     3.00", "    Number of groups in the sample =    4",
         "    ERROR: all groups have the same size, no confidence limits"}},
   };
@@ -171,12 +196,12 @@ TEST(Gsmeanci, MissingExchangeFile) {
 TEST(Gsmeanci, SameSecondSameLimitsNextSecondOthers) {
   const std::vector<float> x = herd(200, 9);
   TempDir dir;
-  std::string first = runAt(gsmeanci::run, dir, block(x), kPar, parameters("2000"), 5000,
-                            {10, 11, 12}).report;
-  std::string again = runAt(gsmeanci::run, dir, block(x), kPar, parameters("2000"), 5000,
-                            {10, 11, 12}).report;
-  std::string later = runAt(gsmeanci::run, dir, block(x), kPar, parameters("2000"), 5000,
-                            {10, 11, 13}).report;
+  std::string first =
+      runAt(gsmeanci::run, dir, block(x), kPar, parameters("2000"), 5000, {10, 11, 12}).report;
+  std::string again =
+      runAt(gsmeanci::run, dir, block(x), kPar, parameters("2000"), 5000, {10, 11, 12}).report;
+  std::string later =
+      runAt(gsmeanci::run, dir, block(x), kPar, parameters("2000"), 5000, {10, 11, 13}).report;
   EXPECT_EQ(first, again);
   EXPECT_NE(first, later);
 }
