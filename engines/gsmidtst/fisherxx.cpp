@@ -9,6 +9,19 @@
 
 namespace gsmidtst {
 
+namespace {
+
+// Running products beyond these bounds have lost, or are about to lose, their
+// value to overflow or underflow.
+constexpr double kProductHigh = 1e280;
+constexpr double kProductLow = 1e-280;
+
+double logChooseExact(int n, int r) {
+  return static_cast<double>(std::lgamma(n + 1.0L) - std::lgamma(r + 1.0L) - std::lgamma(n - r + 1.0L));
+}
+
+}  // namespace
+
 double hipgeo(int N, int K, int m, int c) {
   int kk = 0, cc = 0;
   if (K > N / 2) {
@@ -19,13 +32,21 @@ double hipgeo(int N, int K, int m, int c) {
     cc = m - c;
   }
   double p = 1.0;
-  for (int i = 1; i <= cc; ++i) {
+  bool safe = true;
+  for (int i = 1; i <= cc && safe; ++i) {
     p = ((kk - i + 1) * p / (N - i + 1)) * (m - i + 1) / (cc - i + 1);
+    safe = p < kProductHigh && p > kProductLow;
   }
-  for (int j = 1; j <= m - cc; ++j) {
+  for (int j = 1; j <= m - cc && safe; ++j) {
     p = (N - kk - j + 1) * p / (N - cc - j + 1);
+    safe = p > kProductLow;
   }
-  return p;
+  if (safe) return p;
+  // From a few thousand values on, the first product grows past the double
+  // range (two samples of 2000 reach 1e300) before the second brings it
+  // back: then the probability is taken through the logarithms instead.
+  if (c < 0 || c > K || m - c < 0 || m - c > N - K) return 0.0;
+  return std::exp(logChooseExact(K, c) + logChooseExact(N - K, m - c) - logChooseExact(N, m));
 }
 
 double probab(int k, const int* t, const int* n, int A, int N) {
@@ -80,6 +101,10 @@ const double kTolerance = static_cast<double>(1.0e-12f);
 // so outside the band both sides always agree.
 constexpr double kBand = 1e-8;
 
+// Logarithms of the weights: the counts outside a visited run are found as a
+// difference of two sums, which extended precision keeps accurate.
+using Log = long double;
+
 // Largest number of partial tables kept in the sorted lists of the tail.
 constexpr double kTailBudget = 2097152.0;
 
@@ -90,18 +115,19 @@ class Search {
   double run() {
     const int N = tb_.N, A = tb_.A;
     logFact_.resize(static_cast<size_t>(N) + 1);
-    for (int x = 0; x <= N; ++x) logFact_[x] = static_cast<double>(std::lgamma(x + 1.0L));
+    for (int x = 0; x <= N; ++x) logFact_[x] = std::lgamma(x + 1.0L);
     rest_.assign(static_cast<size_t>(k_) + 1, 0);
     for (int i = k_ - 1; i >= 0; --i) rest_[i] = rest_[i + 1] + tb_.n[i];
     for (int i = 0; i < k_; ++i) {
-      std::vector<double> row(static_cast<size_t>(tb_.n[i]) + 1);
+      std::vector<Log> row(static_cast<size_t>(tb_.n[i]) + 1);
       for (int t = 0; t <= tb_.n[i]; ++t) row[t] = logChoose(tb_.n[i], t);
+      logRowD_.emplace_back(row.begin(), row.end());
       logRow_.push_back(std::move(row));
     }
     logTotal_ = logChoose(N, A);
     const double p0 = probab(k_, tb_.a.data(), tb_.n.data(), A, N);
     cut_ = p0 + kTolerance;
-    logCut_ = std::log(cut_);
+    logCut_ = std::log(static_cast<Log>(cut_));
 
     buildTail();
     buildBounds();
@@ -110,14 +136,14 @@ class Search {
     } else {
       descend(0, A, 0.0);
     }
-    return p_;
+    return static_cast<double>(p_);
   }
 
  private:
-  double logChoose(int n, int r) const { return logFact_[n] - logFact_[r] - logFact_[n - r]; }
+  Log logChoose(int n, int r) const { return logFact_[n] - logFact_[r] - logFact_[n - r]; }
   // Log of the summed weight of every completion of rows i..k-1 with the
   // remaining first-column total r (Vandermonde's identity).
-  double logSubtree(int i, int r) const { return logChoose(rest_[i], r); }
+  Log logSubtree(int i, int r) const { return logChoose(rest_[i], r); }
   // Smallest remaining total that rows i..k-1 can be left with, given that
   // rows 0..i-1 take at most their row totals.
   int lowestRest(int i) const { return std::max(0, tb_.A - (tb_.N - rest_[i])); }
@@ -141,15 +167,16 @@ class Search {
       g.ref = logSubtree(h_, r);
       g.prefix.resize(g.entries.size() + 1);
       g.prefix[0] = 0.0;
+      const double refD = static_cast<double>(g.ref);
       for (size_t e = 0; e < g.entries.size(); ++e) {
-        g.prefix[e + 1] = g.prefix[e] + std::exp(g.entries[e].logWeight - g.ref);
+        g.prefix[e + 1] = g.prefix[e] + std::exp(g.entries[e].logWeight - refD);
       }
     }
   }
 
-  void generate(int j, int sum, double logWeight, uint32_t code) {
+  void generate(int j, int sum, Log logWeight, uint32_t code) {
     if (j == k_) {
-      groups_[sum - restLo_].entries.push_back({logWeight, code});
+      groups_[sum - restLo_].entries.push_back({static_cast<double>(logWeight), code});
       return;
     }
     const int lo = std::max(0, restLo_ - sum - rest_[j + 1]);
@@ -185,8 +212,9 @@ class Search {
         for (int t = lo; t <= hi; ++t) {
           const double below = maxW_[i + 1][r - t];
           if (below == -inf) continue;
-          mx = std::max(mx, logRow_[i][t] + below);
-          mn = std::min(mn, logRow_[i][t] + minW_[i + 1][r - t]);
+          const double own = static_cast<double>(logRow_[i][t]);
+          mx = std::max(mx, own + below);
+          mn = std::min(mn, own + minW_[i + 1][r - t]);
         }
         maxW_[i][r] = mx;
         minW_[i][r] = mn;
@@ -195,34 +223,71 @@ class Search {
   }
 
   // Row i is to be chosen; r is what rows i..k-1 still take, logPast the
-  // log weight of rows 0..i-1.
-  void descend(int i, int r, double logPast) {
+  // log weight of rows 0..i-1. The log of the largest table under child t is
+  // concave in t (a sum of concave sequences), so the children that cannot be
+  // counted whole form one run around its peak. Only that run is visited; the
+  // children outside it are counted together, as the node's total (by
+  // Vandermonde's identity) less the totals of the run.
+  void descend(int i, int r, Log logPast) {
     const int lo = std::max(0, r - rest_[i + 1]);
     const int hi = std::min(tb_.n[i], r);
-    for (int t = lo; t <= hi; ++t) {
-      t_[i] = t;
-      const double lp = logPast + logRow_[i][t];
-      const int rr = r - t;
-      if (i + 1 == h_) {
-        leaf(rr, lp);
-        continue;
+    const std::vector<double>& row = logRowD_[i];
+    const std::vector<double>& below = maxW_[i + 1];
+    auto largest = [&](int t) { return row[t] + below[r - t]; };
+    int a = lo, b = hi;
+    while (a < b) {
+      const int mid = a + (b - a) / 2;
+      if (largest(mid) < largest(mid + 1)) {
+        a = mid + 1;
+      } else {
+        b = mid;
       }
-      const double shift = lp - logTotal_ - logCut_;
-      if (shift + maxW_[i + 1][rr] < -kBand) {
-        p_ += std::exp(lp + logSubtree(i + 1, rr) - logTotal_);
-      } else if (shift + minW_[i + 1][rr] <= kBand) {
-        descend(i + 1, rr, lp);
-      }
+    }
+    // A child whose largest table lies below this is counted whole.
+    const double floor = static_cast<double>(logCut_ + logTotal_ - logPast) - kBand;
+    // Share of the node's weight under child t (hypergeometric in t), at the
+    // peak from the logarithms, elsewhere by the ratio of neighbours.
+    const double n = tb_.n[i], below0 = rest_[i + 1];
+    const double atPeak =
+        static_cast<double>(std::exp(logRow_[i][a] + logSubtree(i + 1, r - a) - logSubtree(i, r)));
+    double run = 0.0, share = atPeak;
+    int first = a + 1, last = a;
+    for (int t = a; t >= lo && largest(t) >= floor; --t) {
+      if (t < a) share = share * (t + 1) / (n - t) * (below0 - r + t + 1) / (r - t);
+      run += share;
+      visit(i, r, t, logPast);
+      first = t;
+    }
+    share = atPeak;
+    for (int t = a + 1; t <= hi && largest(t) >= floor; ++t) {
+      share = share * (n - t + 1) / t * (r - t + 1) / (below0 - r + t);
+      run += share;
+      visit(i, r, t, logPast);
+      last = t;
+    }
+    if (first == lo && last == hi) return;
+    if (run < 1.0) p_ += std::exp(logPast + logSubtree(i, r) - logTotal_) * (1.0 - run);
+  }
+
+  // Child t of a node: counts what it must of the child's subtree.
+  void visit(int i, int r, int t, Log logPast) {
+    t_[i] = t;
+    const Log lp = logPast + logRow_[i][t];
+    const int rr = r - t;
+    if (i + 1 == h_) {
+      leaf(rr, lp);
+    } else if (static_cast<double>(lp - logTotal_ - logCut_) + minW_[i + 1][rr] <= kBand) {
+      descend(i + 1, rr, lp);
     }
   }
 
   // Rows 0..h-1 are chosen: every completion from the list of the remaining
   // total r whose table probability is at most the cut is counted.
-  void leaf(int r, double logPast) {
+  void leaf(int r, Log logPast) {
     const Group& g = groups_[r - restLo_];
-    const double limit = logCut_ + logTotal_ - logPast;
+    const double limit = static_cast<double>(logCut_ + logTotal_ - logPast);
     if (g.entries.back().logWeight < limit - kBand) {
-      p_ += std::exp(logPast + g.ref - logTotal_) * g.prefix.back();
+      p_ += std::exp(static_cast<double>(logPast + g.ref - logTotal_)) * g.prefix.back();
       return;
     }
     if (g.entries.front().logWeight > limit + kBand) return;
@@ -234,7 +299,7 @@ class Search {
     };
     const size_t sure = above(limit - kBand);
     const size_t maybe = above(limit + kBand);
-    if (sure > 0) p_ += std::exp(logPast + g.ref - logTotal_) * g.prefix[sure];
+    if (sure > 0) p_ += std::exp(static_cast<double>(logPast + g.ref - logTotal_)) * g.prefix[sure];
     for (size_t e = sure; e < maybe; ++e) {
       uint32_t code = g.entries[e].code;
       for (int j = h_; j < k_; ++j) {
@@ -254,24 +319,25 @@ class Search {
   struct Group {
     std::vector<Entry> entries;
     std::vector<double> prefix;
-    double ref = 0.0;
+    Log ref = 0.0;
   };
 
   const FisherTable& tb_;
   const int k_;
   const int h_;
-  std::vector<double> logFact_;
+  std::vector<Log> logFact_;
   std::vector<int> rest_;  // rest_[i] = n(i) + ... + n(k-1)
-  std::vector<std::vector<double>> logRow_;
-  double logTotal_ = 0.0;
+  std::vector<std::vector<Log>> logRow_;
+  std::vector<std::vector<double>> logRowD_;  // the same in double, for the bounds
+  Log logTotal_ = 0.0;
   double cut_ = 0.0;
-  double logCut_ = 0.0;
+  Log logCut_ = 0.0;
   int restLo_ = 0, restHi_ = 0;
   std::vector<Group> groups_;
   std::vector<uint32_t> radix_;
   std::vector<std::vector<double>> maxW_, minW_;
   std::array<int, kMaxRows> t_{};
-  double p_ = 0.0;
+  Log p_ = 0.0;
 };
 
 }  // namespace
