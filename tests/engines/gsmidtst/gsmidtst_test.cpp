@@ -41,6 +41,13 @@ std::string block(const std::vector<int>& sizes, int animals = -1) {
   return b + " \r\n";
 }
 
+// ones groups of size 1 and threes of size 3, the threes first.
+std::string mixed(int ones, int threes) {
+  std::vector<int> sizes(static_cast<size_t>(threes), 3);
+  sizes.insert(sizes.end(), static_cast<size_t>(ones), 1);
+  return block(sizes);
+}
+
 std::string repeated(int size, int count) { return block(std::vector<int>(static_cast<size_t>(count), size)); }
 
 struct Outcome {
@@ -134,6 +141,20 @@ TEST(Gsmidtst, WholeReports) {
         "             Sample 6:        1         2",
         "",
         "   Exact p-value (2-sided)  =  0.006"}},
+      // Two samples of 2000: 960 and 1040 values at or below the pooled
+      // median 2. p by exact enumeration in big integers: 0.012473.
+      {"two samples of 2000", mixed(960, 1040) + mixed(1040, 960),
+       {"       Sample 1:         2000            3.0",
+        "       Sample 2:         2000            1.0",
+        "",
+        "       Combined sample:  4000            2.0",
+        "",
+        "   Number of values below/above the combined median",
+        "                            (LE)      (GT)",
+        "             Sample 1:      960      1040",
+        "             Sample 2:     1040       960",
+        "",
+        "   Exact p-value (2-sided)  =  0.012"}},
   };
   for (const Case& c : cases) {
     Outcome r = runOn(c.data);
