@@ -106,11 +106,15 @@ TEST(Unif01, IndexCycleGivesTheDrawsOfTheLoop) {
 }
 
 TEST(ResampleIndex, ProductInDoubleNotSingle) {
-  // u * n rounded to single would carry u = 0.99999994 (largest float below
-  // 1) with n = 5000 to 5000 exactly and the index to 5001 before the cap;
-  // in double it is 4999.9997 and the index 5000 (hand calculation).
-  float u = std::nextafter(1.0f, 0.0f);
-  EXPECT_EQ(resampleIndex(u, 5000), 5000);
+  // State 58091 gives u = 0.110799998 (58091 / 524287 in single precision);
+  // u * 5000 = 553.99999 in double, index 554, but rounds to 554.0 in single,
+  // which would give 555 (independent computation of both products).
+  float u = unifValue(58091);
+  EXPECT_EQ(u, 0.110799998f);
+  EXPECT_EQ(static_cast<float>(u * 5000.0f), 554.0f);
+  EXPECT_EQ(resampleIndex(u, 5000), 554);
+  // The largest u below 1 stays at n; u = 0 is the first position.
+  EXPECT_EQ(resampleIndex(std::nextafter(1.0f, 0.0f), 5000), 5000);
   EXPECT_EQ(resampleIndex(0.0f, 5000), 1);
 }
 
