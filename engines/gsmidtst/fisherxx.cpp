@@ -106,7 +106,7 @@ constexpr double kBand = 1e-8;
 using Log = long double;
 
 // Largest number of partial tables kept in the sorted lists of the tail.
-constexpr double kTailBudget = 2097152.0;
+constexpr double kTailBudget = 4.5e6;
 
 class Search {
  public:

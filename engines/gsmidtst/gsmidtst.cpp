@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,35 @@ constexpr const char* kRefusal =
 constexpr const char* kResult = "(/,\"   Exact p-value (2-sided)  = \",F6.3)";
 
 void emptyLine(tsk::Report& report) { report.format("()"); }
+
+// The time limit in minutes. The estimate of six large samples runs to
+// trillions of minutes, past a 32-bit field, while the search here finishes
+// them in seconds: a whole number beyond that field is therefore taken as it
+// stands rather than as a reading error. Everything else reads as any
+// parameter file does.
+tsk::ParamStatus readLimit(const std::filesystem::path& path, double& limit) {
+  int32_t value = 0;
+  const tsk::ParamStatus status = tsk::readParameterFile(path, value);
+  if (status == tsk::ParamStatus::Ok) limit = value;
+  if (status != tsk::ParamStatus::Unreadable) return status;
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  for (int skipped = 0; skipped < 2; ++skipped) std::getline(in, line);
+  while (std::getline(in, line)) {
+    const size_t first = line.find_first_not_of(" \t\r");
+    if (first == std::string::npos) continue;
+    const size_t end = line.find_first_of(" \t,\r", first);
+    const std::string item = line.substr(first, end == std::string::npos ? std::string::npos : end - first);
+    const size_t digits = item[0] == '+' ? 1 : 0;
+    if (item.size() == digits || item.size() - digits > 18 ||
+        item.find_first_not_of("0123456789", digits) != std::string::npos) {
+      return status;
+    }
+    limit = static_cast<double>(std::stoll(item.substr(digits)));
+    return tsk::ParamStatus::Ok;
+  }
+  return status;
+}
 
 }  // namespace
 
@@ -147,8 +178,8 @@ void run(const tsk::EngineContext& context, int capacity) {
   }
 
   const Estimate e = estimate(k, n);
-  int32_t limit = 1;
-  switch (tsk::readParameterFile(run.file(kParameterFile), limit)) {
+  double limit = 1;
+  switch (readLimit(run.file(kParameterFile), limit)) {
     case tsk::ParamStatus::Ok:
       break;
     case tsk::ParamStatus::Unreadable:

@@ -256,7 +256,8 @@ TEST(Gsmidtst, ParameterFile) {
                          "   WARNING: Error reading file GSMIDTST.PAR, check data and format. Time",
                          "            limit is set to 1 minute."};
   const Lines result = {"", "   Exact p-value (2-sided)  =  0.545"};
-  for (const std::string par : {"only\r\ntwo lines\r\n", "a\r\nb\r\nsixty\r\n", ""}) {
+  for (const std::string par : {"only\r\ntwo lines\r\n", "a\r\nb\r\nsixty\r\n", "", "a\r\nb\r\n1.5\r\n",
+                                "a\r\nb\r\n-99999999999\r\n", "a\r\nb\r\n99999999999999999999\r\n"}) {
     Lines body = table;
     body.insert(body.end(), warning.begin(), warning.end());
     body.insert(body.end(), result.begin(), result.end());
@@ -271,6 +272,15 @@ TEST(Gsmidtst, ParameterFile) {
   Lines refused = refusal("     3");
   body.insert(body.end(), refused.begin(), refused.end());
   EXPECT_TRUE(sameText(crlf(report(body)), runOn(four, &bad).report));
+
+  // A limit past the 32-bit range is a limit, not a reading error: six
+  // samples of 1000 (estimate 52083333333 minutes) are tested.
+  std::string six;
+  for (int j = 0; j < 6; ++j) six += repeated(1, 1000);
+  const std::string wide = "a\r\nb\r\n  60000000000 minutes\r\n";
+  EXPECT_NE(runOn(six, &wide).report.find("   Exact p-value (2-sided)  =  1.000\r\n"), std::string::npos);
+  const std::string narrow = "a\r\nb\r\n50000000000\r\n";
+  EXPECT_NE(runOn(six, &narrow).report.find("Pentium PC) is ****** minutes."), std::string::npos);
 
   // A missing file is reported, and the run still finishes.
   Lines missing = table;
