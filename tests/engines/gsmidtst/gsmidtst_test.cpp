@@ -50,6 +50,25 @@ std::string mixed(int ones, int threes) {
 
 std::string repeated(int size, int count) { return block(std::vector<int>(static_cast<size_t>(count), size)); }
 
+// Medians 2 and (4 + 6) / 2; pooled 11 values, the sixth is 4. Table
+// 4 1 / 3 3: p = 6/11 by exact enumeration in rational arithmetic.
+const std::string kTwoSamples = block({1, 1, 2, 3, 5}) + block({2, 4, 4, 6, 7, 9});
+const Lines kTwoSampleTable = {"       Sample 1:            5            2.0",
+                               "       Sample 2:            6            5.0",
+                               "",
+                               "       Combined sample:    11            4.0",
+                               "",
+                               "   Number of values below/above the combined median",
+                               "                            (LE)      (GT)",
+                               "             Sample 1:        4         1",
+                               "             Sample 2:        3         3"};
+const Lines kTwoSampleResult = {"", "   Exact p-value (2-sided)  =  0.545"};
+
+Lines join(Lines a, const Lines& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
 struct Outcome {
   std::string report, status, console;
 };
@@ -73,20 +92,7 @@ TEST(Gsmidtst, WholeReports) {
     Lines body;
   };
   const Case cases[] = {
-      // Medians 2 and (4 + 6) / 2; pooled 11 values, the sixth is 4.
-      // Table 4 1 / 3 3: p = 6/11.
-      {"two samples", block({1, 1, 2, 3, 5}) + block({2, 4, 4, 6, 7, 9}),
-       {"       Sample 1:            5            2.0",
-        "       Sample 2:            6            5.0",
-        "",
-        "       Combined sample:    11            4.0",
-        "",
-        "   Number of values below/above the combined median",
-        "                            (LE)      (GT)",
-        "             Sample 1:        4         1",
-        "             Sample 2:        3         3",
-        "",
-        "   Exact p-value (2-sided)  =  0.545"}},
+      {"two samples", kTwoSamples, join(kTwoSampleTable, kTwoSampleResult)},
       // A single table exists.
       {"all values equal", repeated(2, 3) + repeated(2, 4),
        {"       Sample 1:            3            2.0",
@@ -223,17 +229,11 @@ TEST(Gsmidtst, RefusesWhenTheEstimateExceedsTheLimit) {
   for (int j = 0; j < 4; ++j) four += repeated(3, 100);
   for (int j = 0; j < 6; ++j) six += repeated(1, 1000);
 
-  Lines body = equalSamples(4, 100, 3);
-  Lines refused = refusal("     3");
-  body.insert(body.end(), refused.begin(), refused.end());
-  EXPECT_TRUE(sameText(crlf(report(body)), runOn(four).report));
+  EXPECT_TRUE(sameText(crlf(report(join(equalSamples(4, 100, 3), refusal("     3")))), runOn(four).report));
 
   // Beyond I6: six asterisks, and still refused.
-  body = equalSamples(6, 1000, 1);
-  refused = refusal("******");
-  body.insert(body.end(), refused.begin(), refused.end());
   Outcome r = runOn(six);
-  EXPECT_TRUE(sameText(crlf(report(body)), r.report));
+  EXPECT_TRUE(sameText(crlf(report(join(equalSamples(6, 1000, 1), refusal("******")))), r.report));
   EXPECT_EQ(r.status, " finished: gsmidtst\r\n");
 
   // A limit of 3 minutes admits the estimate of 3.
@@ -242,36 +242,21 @@ TEST(Gsmidtst, RefusesWhenTheEstimateExceedsTheLimit) {
 }
 
 TEST(Gsmidtst, ParameterFile) {
-  const std::string data = block({1, 1, 2, 3, 5}) + block({2, 4, 4, 6, 7, 9});
-  const Lines table = {"       Sample 1:            5            2.0",
-                       "       Sample 2:            6            5.0",
-                       "",
-                       "       Combined sample:    11            4.0",
-                       "",
-                       "   Number of values below/above the combined median",
-                       "                            (LE)      (GT)",
-                       "             Sample 1:        4         1",
-                       "             Sample 2:        3         3"};
   const Lines warning = {"",
                          "   WARNING: Error reading file GSMIDTST.PAR, check data and format. Time",
                          "            limit is set to 1 minute."};
-  const Lines result = {"", "   Exact p-value (2-sided)  =  0.545"};
   for (const std::string par : {"only\r\ntwo lines\r\n", "a\r\nb\r\nsixty\r\n", "", "a\r\nb\r\n1.5\r\n",
                                 "a\r\nb\r\n-99999999999\r\n", "a\r\nb\r\n99999999999999999999\r\n"}) {
-    Lines body = table;
-    body.insert(body.end(), warning.begin(), warning.end());
-    body.insert(body.end(), result.begin(), result.end());
-    EXPECT_TRUE(sameText(crlf(report(body)), runOn(data, &par).report)) << par;
+    EXPECT_TRUE(sameText(crlf(report(join(join(kTwoSampleTable, warning), kTwoSampleResult))),
+                         runOn(kTwoSamples, &par).report))
+        << par;
   }
   // The warning sets the limit to 1: four samples of 100 are refused.
   std::string four;
   for (int j = 0; j < 4; ++j) four += repeated(3, 100);
   const std::string bad = "a\r\nb\r\n";
-  Lines body = equalSamples(4, 100, 3);
-  body.insert(body.end(), warning.begin(), warning.end());
-  Lines refused = refusal("     3");
-  body.insert(body.end(), refused.begin(), refused.end());
-  EXPECT_TRUE(sameText(crlf(report(body)), runOn(four, &bad).report));
+  EXPECT_TRUE(sameText(crlf(report(join(join(equalSamples(4, 100, 3), warning), refusal("     3")))),
+                       runOn(four, &bad).report));
 
   // A limit past the 32-bit range is a limit, not a reading error: six
   // samples of 1000 (estimate 52083333333 minutes) are tested.
@@ -283,11 +268,8 @@ TEST(Gsmidtst, ParameterFile) {
   EXPECT_NE(runOn(six, &narrow).report.find("Pentium PC) is ****** minutes."), std::string::npos);
 
   // A missing file is reported, and the run still finishes.
-  Lines missing = table;
-  missing.push_back("");
-  missing.push_back("     ERROR: cannot open file GSMIDTST.PAR");
-  Outcome r = runOn(data, nullptr);
-  EXPECT_TRUE(sameText(crlf(report(missing)), r.report));
+  Outcome r = runOn(kTwoSamples, nullptr);
+  EXPECT_TRUE(sameText(crlf(report(join(kTwoSampleTable, {"", "     ERROR: cannot open file GSMIDTST.PAR"}))), r.report));
   EXPECT_EQ(r.status, " finished: gsmidtst\r\n");
 }
 
@@ -359,18 +341,7 @@ TEST(Gsmidtst, RunsThroughTskrun) {
   const std::string command = "cd '" + dir.path().string() + "' && '" + tskrun.string() +
                               "' gsmidtst first.dat second.dat > out.txt 2> err.txt";
   ASSERT_EQ(std::system(command.c_str()), 0) << readFile(dir / "err.txt");
-  const Lines body = {"       Sample 1:            5            2.0",
-                      "       Sample 2:            6            5.0",
-                      "",
-                      "       Combined sample:    11            4.0",
-                      "",
-                      "   Number of values below/above the combined median",
-                      "                            (LE)      (GT)",
-                      "             Sample 1:        4         1",
-                      "             Sample 2:        3         3",
-                      "",
-                      "   Exact p-value (2-sided)  =  0.545"};
-  EXPECT_TRUE(sameText(crlf(report(body)), readFile(dir / "out.txt")));
+  EXPECT_TRUE(sameText(crlf(report(join(kTwoSampleTable, kTwoSampleResult))), readFile(dir / "out.txt")));
   EXPECT_EQ(readFile(dir / tsk::kStatusFile), " finished: gsmidtst\r\n");
 }
 
