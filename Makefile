@@ -19,7 +19,7 @@ deps:
 	fi
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTSK_BUILD_GUI=ON
 	cmake --build $(BUILD) -j$(JOBS)
 
 test: build
