@@ -17,7 +17,8 @@ constexpr double kProductHigh = 1e280;
 constexpr double kProductLow = 1e-280;
 
 double logChooseExact(int n, int r) {
-  return static_cast<double>(std::lgamma(n + 1.0L) - std::lgamma(r + 1.0L) - std::lgamma(n - r + 1.0L));
+  return static_cast<double>(std::lgamma(n + 1.0L) - std::lgamma(r + 1.0L) -
+                             std::lgamma(n - r + 1.0L));
 }
 
 }  // namespace
@@ -182,7 +183,8 @@ class Search {
     const int lo = std::max(0, restLo_ - sum - rest_[j + 1]);
     const int hi = std::min(tb_.n[j], restHi_ - sum);
     for (int t = lo; t <= hi; ++t) {
-      generate(j + 1, sum + t, logWeight + logRow_[j][t], code + static_cast<uint32_t>(t) * radix_[j - h_]);
+      generate(j + 1, sum + t, logWeight + logRow_[j][t],
+               code + static_cast<uint32_t>(t) * radix_[j - h_]);
     }
   }
 

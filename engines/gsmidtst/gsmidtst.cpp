@@ -62,7 +62,8 @@ tsk::ParamStatus readLimit(const std::filesystem::path& path, double& limit) {
     const size_t first = line.find_first_not_of(" \t\r");
     if (first == std::string::npos) continue;
     const size_t end = line.find_first_of(" \t,\r", first);
-    const std::string item = line.substr(first, end == std::string::npos ? std::string::npos : end - first);
+    const std::string item =
+        line.substr(first, end == std::string::npos ? std::string::npos : end - first);
     const size_t digits = item[0] == '+' ? 1 : 0;
     if (item.size() == digits || item.size() - digits > 18 ||
         item.find_first_not_of("0123456789", digits) != std::string::npos) {
@@ -134,8 +135,8 @@ void run(const tsk::EngineContext& context, int capacity) {
     }
     if (groups > capacity) {
       emptyLine(report);
-      return report.message("    ERROR: sample " + std::to_string(j) + " too large (max = " +
-                            std::to_string(capacity) + ")");
+      return report.message("    ERROR: sample " + std::to_string(j) +
+                            " too large (max = " + std::to_string(capacity) + ")");
     }
     // A sample without groups has no median to compare.
     if (groups == 0) {
@@ -166,7 +167,8 @@ void run(const tsk::EngineContext& context, int capacity) {
   report.format(kTableHeading);
   for (int j = 0; j < k; ++j) {
     const float* x = store.data() + static_cast<size_t>(j) * static_cast<size_t>(capacity);
-    le[j] = static_cast<int>(std::count_if(x, x + n[j], [&](float v) { return v <= pooledMedian; }));
+    le[j] =
+        static_cast<int>(std::count_if(x, x + n[j], [&](float v) { return v <= pooledMedian; }));
     report.format(kTableLine, {j + 1, le[j], n[j] - le[j]});
   }
 

@@ -27,7 +27,7 @@ TEST(Hipgeo, AgreesWithTheBinomialRatio) {
     int N, K, m, c;
   };
   // Both branches (K above and at most half of N), empty and full draws.
-  const Case cases[] = {{20, 10, 10, 10}, {20, 10, 10, 0}, {20, 15, 8, 6}, {20, 3, 8, 1},
+  const Case cases[] = {{20, 10, 10, 10}, {20, 10, 10, 0}, {20, 15, 8, 6},   {20, 3, 8, 1},
                         {11, 5, 7, 4},    {11, 6, 7, 4},   {30, 30, 12, 12}, {30, 0, 12, 0},
                         {50, 26, 25, 13}, {7, 1, 0, 0},    {9, 4, 9, 4}};
   for (const Case& c : cases) {
@@ -47,7 +47,8 @@ TEST(Hipgeo, LargeArgumentsStayFinite) {
   const Case cases[] = {{4000, 2000, 2000, 960, 0.0010290598867107891},
                         {4000, 1500, 2000, 700, 0.00012578734282294514}};
   for (const Case& c : cases) {
-    EXPECT_NEAR(gsmidtst::hipgeo(c.N, c.K, c.m, c.c), c.expected, 1e-12 * c.expected) << c.N << " " << c.K;
+    EXPECT_NEAR(gsmidtst::hipgeo(c.N, c.K, c.m, c.c), c.expected, 1e-12 * c.expected)
+        << c.N << " " << c.K;
   }
 }
 
@@ -72,7 +73,8 @@ TEST(Fisherxx, KnownPValues) {
   std::ostringstream console;
   for (const Case& c : cases) {
     const int k = static_cast<int>(c.n.size());
-    EXPECT_NEAR(fisherxx(k, c.le.data(), c.n.data(), console), c.expected, 1e-12 + 1e-12 * c.expected)
+    EXPECT_NEAR(fisherxx(k, c.le.data(), c.n.data(), console), c.expected,
+                1e-12 + 1e-12 * c.expected)
         << c.name;
     // The plain transcription overflows on the large tables.
     if (c.n[0] < 1000) {
@@ -101,7 +103,8 @@ TEST(Fisherxx, CanonicalTableExchangesColumnsAndOrdersRows) {
   const auto tb = canonicalTable(4, le, n);
   EXPECT_EQ(tb.A, 4);
   EXPECT_EQ(tb.N, 13);
-  const std::vector<int> rows(tb.n.begin(), tb.n.begin() + 4), first(tb.a.begin(), tb.a.begin() + 4);
+  const std::vector<int> rows(tb.n.begin(), tb.n.begin() + 4),
+      first(tb.a.begin(), tb.a.begin() + 4);
   EXPECT_EQ(rows, (std::vector<int>{5, 4, 2, 2}));
   EXPECT_EQ(first, (std::vector<int>{2, 1, 1, 0}));
 }
@@ -125,10 +128,18 @@ TEST(Fisherxx, FastSearchMatchesFullEnumeration) {
     if (tables > 1.0e5) continue;
     for (int i = 0; i < k; ++i) {
       switch (rng() % 4) {
-        case 0: le[i] = 0; break;
-        case 1: le[i] = n[i]; break;
-        case 2: le[i] = n[i] / 2; break;
-        default: le[i] = static_cast<int>(rng() % (n[i] + 1)); break;
+        case 0:
+          le[i] = 0;
+          break;
+        case 1:
+          le[i] = n[i];
+          break;
+        case 2:
+          le[i] = n[i] / 2;
+          break;
+        default:
+          le[i] = static_cast<int>(rng() % (n[i] + 1));
+          break;
       }
     }
     const double expected = gsmidtst::plain::fisherxx(k, le.data(), n.data());

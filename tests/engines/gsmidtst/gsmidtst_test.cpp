@@ -36,7 +36,8 @@ Lines report(const Lines& body) {
 std::string block(const std::vector<int>& sizes, int animals = -1) {
   int sum = 0;
   for (int s : sizes) sum += s;
-  std::string b = std::to_string(sizes.size()) + "\r\n" + std::to_string(animals < 0 ? sum : animals) + "\r\n";
+  std::string b =
+      std::to_string(sizes.size()) + "\r\n" + std::to_string(animals < 0 ? sum : animals) + "\r\n";
   for (int s : sizes) b += std::to_string(s) + "\r\n";
   return b + " \r\n";
 }
@@ -48,7 +49,9 @@ std::string mixed(int ones, int threes) {
   return block(sizes);
 }
 
-std::string repeated(int size, int count) { return block(std::vector<int>(static_cast<size_t>(count), size)); }
+std::string repeated(int size, int count) {
+  return block(std::vector<int>(static_cast<size_t>(count), size));
+}
 
 // Medians 2 and (4 + 6) / 2; pooled 11 values, the sixth is 4. Table
 // 4 1 / 3 3: p = 6/11 by exact enumeration in rational arithmetic.
@@ -94,32 +97,23 @@ TEST(Gsmidtst, WholeReports) {
   const Case cases[] = {
       {"two samples", kTwoSamples, join(kTwoSampleTable, kTwoSampleResult)},
       // A single table exists.
-      {"all values equal", repeated(2, 3) + repeated(2, 4),
+      {"all values equal",
+       repeated(2, 3) + repeated(2, 4),
        {"       Sample 1:            3            2.0",
-        "       Sample 2:            4            2.0",
-        "",
-        "       Combined sample:     7            2.0",
-        "",
+        "       Sample 2:            4            2.0", "",
+        "       Combined sample:     7            2.0", "",
         "   Number of values below/above the combined median",
-        "                            (LE)      (GT)",
-        "             Sample 1:        3         0",
-        "             Sample 2:        4         0",
-        "",
-        "   Exact p-value (2-sided)  =  1.000"}},
+        "                            (LE)      (GT)", "             Sample 1:        3         0",
+        "             Sample 2:        4         0", "", "   Exact p-value (2-sided)  =  1.000"}},
       // Pooled median (10 + 11) / 2; p = 2 / C(20, 10) = 1/92378.
       {"complete separation",
        block({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}) + block({11, 12, 13, 14, 15, 16, 17, 18, 19, 20}),
        {"       Sample 1:           10            5.5",
-        "       Sample 2:           10           15.5",
-        "",
-        "       Combined sample:    20           10.5",
-        "",
+        "       Sample 2:           10           15.5", "",
+        "       Combined sample:    20           10.5", "",
         "   Number of values below/above the combined median",
-        "                            (LE)      (GT)",
-        "             Sample 1:       10         0",
-        "             Sample 2:        0        10",
-        "",
-        "   Exact p-value (2-sided)  =  0.000"}},
+        "                            (LE)      (GT)", "             Sample 1:       10         0",
+        "             Sample 2:        0        10", "", "   Exact p-value (2-sided)  =  0.000"}},
       // The seventh sample's counts are read, its values are not. Pooled 16
       // values, (3 + 4) / 2; p = 1/165.
       {"seven samples",
@@ -149,18 +143,14 @@ TEST(Gsmidtst, WholeReports) {
         "   Exact p-value (2-sided)  =  0.006"}},
       // Two samples of 2000: 960 and 1040 values at or below the pooled
       // median 2. p by exact enumeration in big integers: 0.012473.
-      {"two samples of 2000", mixed(960, 1040) + mixed(1040, 960),
+      {"two samples of 2000",
+       mixed(960, 1040) + mixed(1040, 960),
        {"       Sample 1:         2000            3.0",
-        "       Sample 2:         2000            1.0",
-        "",
-        "       Combined sample:  4000            2.0",
-        "",
+        "       Sample 2:         2000            1.0", "",
+        "       Combined sample:  4000            2.0", "",
         "   Number of values below/above the combined median",
-        "                            (LE)      (GT)",
-        "             Sample 1:      960      1040",
-        "             Sample 2:     1040       960",
-        "",
-        "   Exact p-value (2-sided)  =  0.012"}},
+        "                            (LE)      (GT)", "             Sample 1:      960      1040",
+        "             Sample 2:     1040       960", "", "   Exact p-value (2-sided)  =  0.012"}},
   };
   for (const Case& c : cases) {
     Outcome r = runOn(c.data);
@@ -207,19 +197,21 @@ Lines refusal(const std::string& minutes) {
 Lines equalSamples(int k, int n, int size) {
   Lines body;
   for (int j = 1; j <= k; ++j) {
-    body.push_back("       Sample " + std::to_string(j) + ":" + std::string(12 - std::to_string(n).size() + 1, ' ') +
-                   std::to_string(n) + "            " + std::to_string(size) + ".0");
+    body.push_back("       Sample " + std::to_string(j) + ":" +
+                   std::string(12 - std::to_string(n).size() + 1, ' ') + std::to_string(n) +
+                   "            " + std::to_string(size) + ".0");
   }
   body.push_back("");
   const std::string total = std::to_string(k * n);
-  body.push_back("       Combined sample: " + std::string(5 - total.size(), ' ') + total + "            " +
-                 std::to_string(size) + ".0");
+  body.push_back("       Combined sample: " + std::string(5 - total.size(), ' ') + total +
+                 "            " + std::to_string(size) + ".0");
   body.push_back("");
   body.push_back("   Number of values below/above the combined median");
   body.push_back("                            (LE)      (GT)");
   for (int j = 1; j <= k; ++j) {
-    body.push_back("             Sample " + std::to_string(j) + ":" + std::string(9 - std::to_string(n).size(), ' ') +
-                   std::to_string(n) + "         0");
+    body.push_back("             Sample " + std::to_string(j) + ":" +
+                   std::string(9 - std::to_string(n).size(), ' ') + std::to_string(n) +
+                   "         0");
   }
   return body;
 }
@@ -229,7 +221,8 @@ TEST(Gsmidtst, RefusesWhenTheEstimateExceedsTheLimit) {
   for (int j = 0; j < 4; ++j) four += repeated(3, 100);
   for (int j = 0; j < 6; ++j) six += repeated(1, 1000);
 
-  EXPECT_TRUE(sameText(crlf(report(join(equalSamples(4, 100, 3), refusal("     3")))), runOn(four).report));
+  EXPECT_TRUE(
+      sameText(crlf(report(join(equalSamples(4, 100, 3), refusal("     3")))), runOn(four).report));
 
   // Beyond I6: six asterisks, and still refused.
   Outcome r = runOn(six);
@@ -238,15 +231,17 @@ TEST(Gsmidtst, RefusesWhenTheEstimateExceedsTheLimit) {
 
   // A limit of 3 minutes admits the estimate of 3.
   const std::string three = "x\r\nx\r\n3\r\n";
-  EXPECT_NE(runOn(four, &three).report.find("   Exact p-value (2-sided)  =  1.000\r\n"), std::string::npos);
+  EXPECT_NE(runOn(four, &three).report.find("   Exact p-value (2-sided)  =  1.000\r\n"),
+            std::string::npos);
 }
 
 TEST(Gsmidtst, ParameterFile) {
   const Lines warning = {"",
                          "   WARNING: Error reading file GSMIDTST.PAR, check data and format. Time",
                          "            limit is set to 1 minute."};
-  for (const std::string par : {"only\r\ntwo lines\r\n", "a\r\nb\r\nsixty\r\n", "", "a\r\nb\r\n1.5\r\n",
-                                "a\r\nb\r\n-99999999999\r\n", "a\r\nb\r\n99999999999999999999\r\n"}) {
+  for (const std::string par :
+       {"only\r\ntwo lines\r\n", "a\r\nb\r\nsixty\r\n", "", "a\r\nb\r\n1.5\r\n",
+        "a\r\nb\r\n-99999999999\r\n", "a\r\nb\r\n99999999999999999999\r\n"}) {
     EXPECT_TRUE(sameText(crlf(report(join(join(kTwoSampleTable, warning), kTwoSampleResult))),
                          runOn(kTwoSamples, &par).report))
         << par;
@@ -255,21 +250,25 @@ TEST(Gsmidtst, ParameterFile) {
   std::string four;
   for (int j = 0; j < 4; ++j) four += repeated(3, 100);
   const std::string bad = "a\r\nb\r\n";
-  EXPECT_TRUE(sameText(crlf(report(join(join(equalSamples(4, 100, 3), warning), refusal("     3")))),
-                       runOn(four, &bad).report));
+  EXPECT_TRUE(
+      sameText(crlf(report(join(join(equalSamples(4, 100, 3), warning), refusal("     3")))),
+               runOn(four, &bad).report));
 
   // A limit past the 32-bit range is a limit, not a reading error: six
   // samples of 1000 (estimate 52083333333 minutes) are tested.
   std::string six;
   for (int j = 0; j < 6; ++j) six += repeated(1, 1000);
   const std::string wide = "a\r\nb\r\n  60000000000 minutes\r\n";
-  EXPECT_NE(runOn(six, &wide).report.find("   Exact p-value (2-sided)  =  1.000\r\n"), std::string::npos);
+  EXPECT_NE(runOn(six, &wide).report.find("   Exact p-value (2-sided)  =  1.000\r\n"),
+            std::string::npos);
   const std::string narrow = "a\r\nb\r\n50000000000\r\n";
   EXPECT_NE(runOn(six, &narrow).report.find("Pentium PC) is ****** minutes."), std::string::npos);
 
   // A missing file is reported, and the run still finishes.
   Outcome r = runOn(kTwoSamples, nullptr);
-  EXPECT_TRUE(sameText(crlf(report(join(kTwoSampleTable, {"", "     ERROR: cannot open file GSMIDTST.PAR"}))), r.report));
+  EXPECT_TRUE(sameText(
+      crlf(report(join(kTwoSampleTable, {"", "     ERROR: cannot open file GSMIDTST.PAR"}))),
+      r.report));
   EXPECT_EQ(r.status, " finished: gsmidtst\r\n");
 }
 
@@ -287,21 +286,40 @@ TEST(Gsmidtst, DataErrors) {
       {"count without animals", "3\r\n", {"  ERROR: unexpected end of data"}, 2000},
       {"values cut short", "3\r\n6\r\n1\r\n2\r\n", {"  ERROR: unexpected end of data"}, 2000},
       {"separator missing", "3\r\n6\r\n1\r\n2\r\n3\r\n", {"  ERROR: unexpected end of data"}, 2000},
-      {"second sample cut short", first + "2\r\n5\r\n1\r\n", {firstLine, "  ERROR: unexpected end of data"}, 2000},
+      {"second sample cut short",
+       first + "2\r\n5\r\n1\r\n",
+       {firstLine, "  ERROR: unexpected end of data"},
+       2000},
       {"invalid count", "three\r\n", {"  ERROR: invalid data"}, 2000},
       {"invalid animals", "3\r\n6.5\r\n", {"  ERROR: invalid data"}, 2000},
       {"invalid size", "3\r\n6\r\n1\r\nabc\r\n3\r\n \r\n", {"  ERROR: invalid data"}, 2000},
-      {"more groups than animals", "5\r\n3\r\n1\r\n1\r\n1\r\n1\r\n1\r\n \r\n",
-       {"  ", "  ***** invalid parameters: 3 5"}, 2000},
-      {"negative count", first + "-1\r\n4\r\n", {firstLine, "  ", "  ***** invalid parameters: 4 -1"}, 2000},
-      {"no groups", first + "0\r\n0\r\n \r\n", {firstLine, "", "     ERROR: sample 2 has no groups"}, 2000},
-      {"one sample", first,
-       {firstLine, "", "       Combined sample:     3            2.0", "",
-        "   Number of values below/above the combined median", "                            (LE)      (GT)",
-        "             Sample 1:        2         1", "", "     ERROR: the test needs at least two samples"},
+      {"more groups than animals",
+       "5\r\n3\r\n1\r\n1\r\n1\r\n1\r\n1\r\n \r\n",
+       {"  ", "  ***** invalid parameters: 3 5"},
        2000},
-      {"too large", first + repeated(1, 2001), {firstLine, "", "     ERROR: sample 2 too large (max = 2000)"}, 2000},
-      {"too large, small build", repeated(1, 1000), {"", "     ERROR: sample 1 too large (max = 999)"}, 999},
+      {"negative count",
+       first + "-1\r\n4\r\n",
+       {firstLine, "  ", "  ***** invalid parameters: 4 -1"},
+       2000},
+      {"no groups",
+       first + "0\r\n0\r\n \r\n",
+       {firstLine, "", "     ERROR: sample 2 has no groups"},
+       2000},
+      {"one sample",
+       first,
+       {firstLine, "", "       Combined sample:     3            2.0", "",
+        "   Number of values below/above the combined median",
+        "                            (LE)      (GT)", "             Sample 1:        2         1",
+        "", "     ERROR: the test needs at least two samples"},
+       2000},
+      {"too large",
+       first + repeated(1, 2001),
+       {firstLine, "", "     ERROR: sample 2 too large (max = 2000)"},
+       2000},
+      {"too large, small build",
+       repeated(1, 1000),
+       {"", "     ERROR: sample 1 too large (max = 999)"},
+       999},
   };
   for (const Case& c : cases) {
     Outcome r = runOn(c.data, &kLimitOne, c.capacity);
@@ -313,8 +331,10 @@ TEST(Gsmidtst, DataErrors) {
 
 TEST(Gsmidtst, CapacityIsInclusive) {
   for (int capacity : {2000, 999}) {
-    const std::string report = runOn(repeated(1, capacity) + repeated(2, capacity), &kLimitOne, capacity).report;
-    EXPECT_NE(report.find("   Exact p-value (2-sided)  =  0.000\r\n"), std::string::npos) << capacity;
+    const std::string report =
+        runOn(repeated(1, capacity) + repeated(2, capacity), &kLimitOne, capacity).report;
+    EXPECT_NE(report.find("   Exact p-value (2-sided)  =  0.000\r\n"), std::string::npos)
+        << capacity;
   }
 }
 
@@ -322,7 +342,8 @@ TEST(Gsmidtst, MissingExchangeFile) {
   tsk::test::TempDir dir;
   tsk::EngineContext ctx{dir.path(), tsk::fixedClock(10, 0, 0)};
   gsmidtst::run(ctx);
-  EXPECT_TRUE(sameText(crlf({" " + tsk::missingFileMessage("TSKDAT.TMP"), kClose}), readFile(dir / tsk::kReportFile)));
+  EXPECT_TRUE(sameText(crlf({" " + tsk::missingFileMessage("TSKDAT.TMP"), kClose}),
+                       readFile(dir / tsk::kReportFile)));
   EXPECT_EQ(readFile(dir / tsk::kStatusFile), " finished: gsmidtst\r\n");
 }
 
@@ -341,7 +362,8 @@ TEST(Gsmidtst, RunsThroughTskrun) {
   const std::string command = "cd '" + dir.path().string() + "' && '" + tskrun.string() +
                               "' gsmidtst first.dat second.dat > out.txt 2> err.txt";
   ASSERT_EQ(std::system(command.c_str()), 0) << readFile(dir / "err.txt");
-  EXPECT_TRUE(sameText(crlf(report(join(kTwoSampleTable, kTwoSampleResult))), readFile(dir / "out.txt")));
+  EXPECT_TRUE(
+      sameText(crlf(report(join(kTwoSampleTable, kTwoSampleResult))), readFile(dir / "out.txt")));
   EXPECT_EQ(readFile(dir / tsk::kStatusFile), " finished: gsmidtst\r\n");
 }
 
