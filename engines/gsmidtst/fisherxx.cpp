@@ -97,9 +97,10 @@ namespace {
 const double kTolerance = static_cast<double>(1.0e-12f);
 
 // Half-width, in log probability, of the band around the cut in which a
-// table is decided by probab itself rather than by its logarithm. The
-// logarithms are good to about 1e-11 and probab to a few 1e-11 (relative),
-// so outside the band both sides always agree.
+// table is decided by probab itself rather than by its logarithm, so that
+// every decision is the one the full enumeration makes. The logarithms are
+// good to about 1e-11 and probab to a few 1e-11 (relative): outside the band
+// both always agree.
 constexpr double kBand = 1e-8;
 
 // Logarithms of the weights: the counts outside a visited run are found as a
