@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QLineEdit>
@@ -11,11 +10,11 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QSaveFile>
 
 #include "MessageBoxes.h"
+#include "PrintTarget.h"
 #include "Twips.h"
 
 namespace tsk::ui {
@@ -23,27 +22,6 @@ namespace tsk::ui {
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-
-std::unique_ptr<QPrinter> defaultPrinter() {
-  const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-  if (info.isNull()) return nullptr;
-  return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-}
-
-QString dialogSavePath(QWidget* parent, const QString& caption, const QString& suggestedPath,
-                       const QString& filter) {
-  return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
-}
-
-Form4::PrinterSource& printerSource() {
-  static Form4::PrinterSource source;
-  return source;
-}
-
-Form4::SavePathChooser& savePathChooser() {
-  static Form4::SavePathChooser chooser;
-  return chooser;
-}
 
 QString displayText(const QString& text) {
   QString shown = text;
@@ -157,10 +135,6 @@ void Form4::appendResultsText(const QString& text) {
   m_text1->setPlainText(displayText(m_text));
 }
 
-void Form4::setPrinterSource(PrinterSource source) { printerSource() = std::move(source); }
-
-void Form4::setSavePathChooser(SavePathChooser chooser) { savePathChooser() = std::move(chooser); }
-
 void Form4::closeEvent(QCloseEvent* event) {
   if (m_opener) m_opener->show();
   event->accept();
@@ -169,7 +143,7 @@ void Form4::closeEvent(QCloseEvent* event) {
 void Form4::onPrint() {
   m_text2->show();
   repaint();
-  std::unique_ptr<QPrinter> printer = printerSource() ? printerSource()() : defaultPrinter();
+  std::unique_ptr<QPrinter> printer = openPrinter();
   QString failure;
   if (!printer) {
     failure = QStringLiteral("   No printer is available !");
@@ -189,11 +163,9 @@ void Form4::offerPdf(const QString& failure) {
     return;
   }
   const QString suggested = QDir(m_saveDir).filePath(QStringLiteral("results.pdf"));
-  const auto& chooser = savePathChooser() ? savePathChooser() : SavePathChooser(dialogSavePath);
-  QString path = chooser(this, QStringLiteral("Save results as PDF"), suggested,
-                         QStringLiteral("PDF files (*.pdf)"));
+  const QString path = chooseSavePath(this, QStringLiteral("Save results as PDF"), suggested,
+                                      QStringLiteral("PDF files (*.pdf)"), QStringLiteral("pdf"));
   if (path.isEmpty()) return;
-  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
   QPrinter pdf(QPrinter::HighResolution);
   pdf.setOutputFormat(QPrinter::PdfFormat);
   pdf.setOutputFileName(path);
@@ -205,11 +177,9 @@ void Form4::offerPdf(const QString& failure) {
 
 void Form4::onSave() {
   const QString suggested = QDir(m_saveDir).filePath(QStringLiteral("results.txt"));
-  const auto& chooser = savePathChooser() ? savePathChooser() : SavePathChooser(dialogSavePath);
-  QString path = chooser(this, QStringLiteral("Save results"), suggested,
-                         QStringLiteral("Text files (*.txt)"));
+  const QString path = chooseSavePath(this, QStringLiteral("Save results"), suggested,
+                                      QStringLiteral("Text files (*.txt)"), QStringLiteral("txt"));
   if (path.isEmpty()) return;
-  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".txt");
   if (!writeTextFile(path)) {
     messageBoxes().inform(
         this, QStringLiteral("TK 1.0 - Save results"),

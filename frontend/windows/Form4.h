@@ -41,18 +41,6 @@ class Form4 : public QWidget {
   void setResultsText(const QString& text);
   void appendResultsText(const QString& text);
 
-  // Where print jobs go: the default printer unless a test installs its own
-  // source. A source that returns nullptr means "no printer".
-  using PrinterSource = std::function<std::unique_ptr<QPrinter>()>;
-  static void setPrinterSource(PrinterSource source);
-
-  // Asks for the name of a file to write; an empty result means cancelled.
-  // A file dialog unless a test installs its own chooser.
-  using SavePathChooser =
-      std::function<QString(QWidget* parent, const QString& caption, const QString& suggestedPath,
-                            const QString& filter)>;
-  static void setSavePathChooser(SavePathChooser chooser);
-
  protected:
   void closeEvent(QCloseEvent* event) override;
 

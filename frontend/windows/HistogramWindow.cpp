@@ -6,7 +6,6 @@
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QImage>
@@ -17,7 +16,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QWindow>
@@ -26,6 +24,7 @@
 
 #include "ExchangeWriter.h"
 #include "MessageBoxes.h"
+#include "PrintTarget.h"
 #include "Twips.h"
 
 namespace tsk::ui {
@@ -77,27 +76,6 @@ QFont titleFont() {
   font.setPointSize(10);
   font.setBold(true);
   return font;
-}
-
-std::unique_ptr<QPrinter> defaultPrinter() {
-  const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-  if (info.isNull()) return nullptr;
-  return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-}
-
-QString dialogSavePath(QWidget* parent, const QString& caption, const QString& suggestedPath,
-                       const QString& filter) {
-  return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
-}
-
-HistogramWindow::PrinterSource& printerSource() {
-  static HistogramWindow::PrinterSource source;
-  return source;
-}
-
-HistogramWindow::SavePathChooser& savePathChooser() {
-  static HistogramWindow::SavePathChooser chooser;
-  return chooser;
 }
 
 // A message box, file dialog or menu rather than one of the program's forms.
@@ -501,7 +479,7 @@ bool HistogramWindow::savePicture(const QString& path) {
 }
 
 void HistogramWindow::onPrint() {
-  std::unique_ptr<QPrinter> printer = printerSource() ? printerSource()() : defaultPrinter();
+  std::unique_ptr<QPrinter> printer = openPrinter();
   if (!printer) {
     offerPdf(QStringLiteral("   No printer is available !"));
   } else if (!printTo(*printer)) {
@@ -515,12 +493,10 @@ void HistogramWindow::offerPdf(const QString& failure) {
           failure + kCrLf + QStringLiteral("   Save the picture as a PDF file instead?"))) {
     return;
   }
-  const auto& chooser = savePathChooser() ? savePathChooser() : SavePathChooser(dialogSavePath);
-  QString path = chooser(this, QStringLiteral("Save histogram as PDF"),
-                         QDir(m_dir).filePath(QStringLiteral("histogram.pdf")),
-                         QStringLiteral("PDF files (*.pdf)"));
+  const QString path = chooseSavePath(this, QStringLiteral("Save histogram as PDF"),
+                                      QDir(m_dir).filePath(QStringLiteral("histogram.pdf")),
+                                      QStringLiteral("PDF files (*.pdf)"), QStringLiteral("pdf"));
   if (path.isEmpty()) return;
-  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
   if (!savePdf(path)) {
     messageBoxes().inform(
         this, kPrintTitle,
@@ -529,25 +505,16 @@ void HistogramWindow::offerPdf(const QString& failure) {
 }
 
 void HistogramWindow::onSave() {
-  const auto& chooser = savePathChooser() ? savePathChooser() : SavePathChooser(dialogSavePath);
-  QString path = chooser(this, QStringLiteral("Save histogram"),
-                         QDir(m_dir).filePath(QStringLiteral("histogram.png")),
-                         QStringLiteral("PNG pictures (*.png);;PDF files (*.pdf)"));
+  const QString path = chooseSavePath(this, QStringLiteral("Save histogram"),
+                                      QDir(m_dir).filePath(QStringLiteral("histogram.png")),
+                                      QStringLiteral("PNG pictures (*.png);;PDF files (*.pdf)"),
+                                      QStringLiteral("png"));
   if (path.isEmpty()) return;
-  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
   if (!savePicture(path)) {
     messageBoxes().inform(
         this, QStringLiteral("TK 1.0 - Save histogram"),
         QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
   }
-}
-
-void HistogramWindow::setPrinterSource(PrinterSource source) {
-  printerSource() = std::move(source);
-}
-
-void HistogramWindow::setSavePathChooser(SavePathChooser chooser) {
-  savePathChooser() = std::move(chooser);
 }
 
 }  // namespace tsk::ui

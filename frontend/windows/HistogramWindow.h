@@ -61,16 +61,6 @@ class HistogramWindow : public QWidget {
   // Saves that picture as PNG, or as PDF when `path` ends in ".pdf".
   bool savePicture(const QString& path);
 
-  // Where print jobs go: the default printer unless a test installs its own
-  // source; a source returning nullptr means "no printer".
-  using PrinterSource = std::function<std::unique_ptr<QPrinter>()>;
-  static void setPrinterSource(PrinterSource source);
-  // A file dialog unless a test installs its own chooser.
-  using SavePathChooser =
-      std::function<QString(QWidget* parent, const QString& caption, const QString& suggestedPath,
-                            const QString& filter)>;
-  static void setSavePathChooser(SavePathChooser chooser);
-
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;

@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "Form4.h"
+#include "PrintTarget.h"
 #include "WindowTestSupport.h"
 
 using tsk::test::control;
@@ -51,8 +52,8 @@ class TestForm4 : public QObject {
     m_opener->hide();
   }
   void cleanup() {
-    Form4::setPrinterSource(nullptr);
-    Form4::setSavePathChooser(nullptr);
+    tsk::ui::setPrinterSource(nullptr);
+    tsk::ui::setSavePathChooser(nullptr);
     delete m_form.data();
     m_opener.reset();
     m_wd.reset();
@@ -101,7 +102,7 @@ class TestForm4 : public QObject {
   void printsOnThePrinter() {
     const QString path = m_wd->filePath(QStringLiteral("printed.pdf"));
     bool indicatorShown = false;
-    Form4::setPrinterSource([&] {
+    tsk::ui::setPrinterSource([&] {
       indicatorShown = control<QLineEdit>(m_form, "Text2")->isVisible();
       return pdfPrinter(path);
     });
@@ -128,10 +129,10 @@ class TestForm4 : public QObject {
     QFETCH(QString, failure);
     // A printer whose output cannot be opened fails the job.
     const QString broken = m_wd->filePath(QStringLiteral("no/such/folder/out.pdf"));
-    Form4::setPrinterSource(
+    tsk::ui::setPrinterSource(
         [&]() -> std::unique_ptr<QPrinter> { return havePrinter ? pdfPrinter(broken) : nullptr; });
     QString suggested;
-    Form4::setSavePathChooser([&](QWidget*, const QString&, const QString& path, const QString&) {
+    tsk::ui::setSavePathChooser([&](QWidget*, const QString&, const QString& path, const QString&) {
       suggested = path;
       return m_wd->filePath(QStringLiteral("results"));
     });
@@ -166,7 +167,7 @@ class TestForm4 : public QObject {
     QFETCH(QString, chosen);
     QFETCH(QString, written);
     QFETCH(bool, ok);
-    Form4::setSavePathChooser([&](QWidget*, const QString&, const QString&, const QString&) {
+    tsk::ui::setSavePathChooser([&](QWidget*, const QString&, const QString&, const QString&) {
       return chosen.isEmpty() ? QString() : m_wd->filePath(chosen);
     });
     QTest::mouseClick(control<QPushButton>(m_form, "Command2"), Qt::LeftButton);

@@ -12,6 +12,7 @@
 #include "Form3.h"
 #include "Form4.h"
 #include "HistogramWindow.h"
+#include "PrintTarget.h"
 #include "WindowTestSupport.h"
 
 using tsk::test::control;
@@ -66,8 +67,8 @@ class TestHistogram : public QObject {
   void cleanup() {
     for (QWidget* w : QApplication::topLevelWidgets()) w->close();
     flushDeletes();
-    HistogramWindow::setPrinterSource(nullptr);
-    HistogramWindow::setSavePathChooser(nullptr);
+    tsk::ui::setPrinterSource(nullptr);
+    tsk::ui::setSavePathChooser(nullptr);
   }
 
   // Ten selected files: one warning at the ninth, eight panels, in file order.
@@ -258,7 +259,7 @@ class TestHistogram : public QObject {
 
     // A print job that succeeds: no message.
     const QString printed = dir.filePath(QStringLiteral("printed.pdf"));
-    HistogramWindow::setPrinterSource([printed] {
+    tsk::ui::setPrinterSource([printed] {
       auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
       printer->setOutputFormat(QPrinter::PdfFormat);
       printer->setOutputFileName(printed);
@@ -269,8 +270,8 @@ class TestHistogram : public QObject {
     QVERIFY(dir.read(QStringLiteral("printed.pdf")).startsWith("%PDF"));
 
     // No printer: the offer of a PDF, taken.
-    HistogramWindow::setPrinterSource([] { return std::unique_ptr<QPrinter>(); });
-    HistogramWindow::setSavePathChooser(
+    tsk::ui::setPrinterSource([] { return std::unique_ptr<QPrinter>(); });
+    tsk::ui::setSavePathChooser(
         [&dir](QWidget*, const QString&, const QString&, const QString&) {
           return dir.filePath(QStringLiteral("offered"));
         });

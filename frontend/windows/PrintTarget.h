@@ -1,0 +1,31 @@
+#pragma once
+// Where the windows' print jobs and saved files go: the default printer and a
+// file dialog, unless a test installs its own source and chooser.
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QPrinter;
+class QWidget;
+
+namespace tsk::ui {
+
+// A source that returns nullptr means "no printer".
+using PrinterSource = std::function<std::unique_ptr<QPrinter>()>;
+// Returns the chosen file name; empty means cancelled.
+using SavePathChooser = std::function<QString(QWidget* parent, const QString& caption,
+                                              const QString& suggestedPath, const QString& filter)>;
+
+// nullptr restores the real printer or dialog.
+void setPrinterSource(PrinterSource source);
+void setSavePathChooser(SavePathChooser chooser);
+
+// The printer to print on; nullptr when there is none.
+std::unique_ptr<QPrinter> openPrinter();
+// Asks for a file to write; `defaultSuffix` is added to a name without one.
+// Empty when cancelled.
+QString chooseSavePath(QWidget* parent, const QString& caption, const QString& suggestedPath,
+                       const QString& filter, const QString& defaultSuffix);
+
+}  // namespace tsk::ui
