@@ -7,39 +7,12 @@
 #include <random>
 #include <vector>
 
+#include "plain_ranks.h"
+
 namespace {
 
 using Vec = std::vector<float>;
 
-// The midranks by their definition: every pair compared once.
-void allPairs(const Vec& x1, const Vec& x2, Vec& r1, Vec& r2, Vec& q1, Vec& q2, float start) {
-  r1.assign(x1.size(), start);
-  r2.assign(x2.size(), start);
-  q1.assign(x1.size(), start);
-  q2.assign(x2.size(), start);
-  auto within = [](const Vec& x, Vec& r, Vec& q) {
-    for (size_t i = 0; i < x.size(); ++i) {
-      for (size_t j = i + 1; j < x.size(); ++j) {
-        if (x[i] == x[j]) {
-          r[i] += 0.5f, q[i] += 0.5f, r[j] += 0.5f, q[j] += 0.5f;
-        } else if (x[i] > x[j]) {
-          r[i] += 1, q[i] += 1;
-        } else if (x[i] < x[j]) {
-          r[j] += 1, q[j] += 1;
-        }
-      }
-    }
-  };
-  within(x1, r1, q1);
-  within(x2, r2, q2);
-  for (size_t i = 0; i < x1.size(); ++i) {
-    for (size_t j = 0; j < x2.size(); ++j) {
-      if (x1[i] > x2[j]) r1[i] += 1;
-      if (x1[i] < x2[j]) r2[j] += 1;
-      if (x1[i] == x2[j]) r1[i] += 0.5f, r2[j] += 0.5f;
-    }
-  }
-}
 
 struct Ranked {
   Vec r1, r2, q1, q2, p1, p2;
@@ -88,8 +61,8 @@ TEST(Ranks, FastAgreesWithAllPairsOnHeavyTies) {
       if (round == 4 && s.n1 > 0) x1[0] = -0.0f, x2[0] = 0.0f;  // -0 equals +0
       Ranked got = fast(x1, x2);
       Vec r1, r2, q1, q2, p1, p2, unused1, unused2;
-      allPairs(x1, x2, r1, r2, q1, q2, 1.0f);
-      allPairs(x1, x2, p1, p2, unused1, unused2, 0.0f);
+      tsk::test::allPairsRanks(x1, x2, r1, r2, q1, q2, 1.0f);
+      tsk::test::allPairsRanks(x1, x2, p1, p2, unused1, unused2, 0.0f);
       ASSERT_EQ(got.r1, r1) << s.n1 << "x" << s.n2;
       ASSERT_EQ(got.r2, r2) << s.n1 << "x" << s.n2;
       ASSERT_EQ(got.q1, q1) << s.n1 << "x" << s.n2;
@@ -105,7 +78,7 @@ TEST(Ranks, ValueThatIsNotANumberComparesWithNothing) {
   const Vec x1 = {3, nan, 1}, x2 = {nan, 2, 3};
   Ranked got = fast(x1, x2);
   Vec r1, r2, q1, q2;
-  allPairs(x1, x2, r1, r2, q1, q2, 1.0f);
+  tsk::test::allPairsRanks(x1, x2, r1, r2, q1, q2, 1.0f);
   EXPECT_EQ(got.r1, r1);
   EXPECT_EQ(got.r2, r2);
   EXPECT_EQ(got.q1, q1);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "numerics.h"
+#include "plain_ranks.h"
 #include "tdist.h"
 
 namespace plain {
@@ -35,30 +36,7 @@ inline float f(double v) { return static_cast<float>(v); }
 // Pooled midranks (start 1) with internal ones, or pooled minus one (start 0).
 inline void ranks(const Vec& x1, const Vec& x2, Vec& r1, Vec& r2, Vec& q1, Vec& q2,
                   float start = 1) {
-  r1.assign(x1.size(), start), q1.assign(x1.size(), start);
-  r2.assign(x2.size(), start), q2.assign(x2.size(), start);
-  auto within = [](const Vec& x, Vec& r, Vec& q) {
-    for (size_t i = 0; i < x.size(); ++i) {
-      for (size_t j = i + 1; j < x.size(); ++j) {
-        if (x[i] == x[j]) {
-          r[i] += 0.5f, q[i] += 0.5f, r[j] += 0.5f, q[j] += 0.5f;
-        } else if (x[i] > x[j]) {
-          r[i] += 1, q[i] += 1;
-        } else {
-          r[j] += 1, q[j] += 1;
-        }
-      }
-    }
-  };
-  within(x1, r1, q1);
-  within(x2, r2, q2);
-  for (size_t i = 0; i < x1.size(); ++i) {
-    for (size_t j = 0; j < x2.size(); ++j) {
-      if (x1[i] > x2[j]) r1[i] += 1;
-      if (x1[i] < x2[j]) r2[j] += 1;
-      if (x1[i] == x2[j]) r1[i] += 0.5f, r2[j] += 0.5f;
-    }
-  }
+  tsk::test::allPairsRanks(x1, x2, r1, r2, q1, q2, start);
 }
 
 inline void stdev(const Vec& x, float& mean, float& sd) {
