@@ -1,12 +1,17 @@
 #include "DataWindowSupport.h"
 
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <cmath>
+
+#include "MessageBoxes.h"
+#include "SampleFile.h"
 
 namespace tsk::ui {
 
@@ -43,6 +48,23 @@ QString sampleFileNameProblem(const QString& name) {
     if (c.unicode() < 0x20) return kNameUnusable;
   }
   return {};
+}
+
+SaveOutcome saveSampleUnderName(QWidget* window, const QString& directory, const QString& name,
+                                const GroupSizeSample& sample) {
+  if (const QString problem = sampleFileNameProblem(name); !problem.isEmpty()) {
+    messageBoxes().inform(window, kProgramTitle, problem);
+    return SaveOutcome::NameRefused;
+  }
+  const QString path = QDir(directory).filePath(name + kSampleFileSuffix);
+  if (QFileInfo::exists(path) && !messageBoxes().ask(window, kProgramTitle, kFileExists)) {
+    return SaveOutcome::NotSaved;
+  }
+  if (const SampleFileWrite written = WriteSampleFile(path, sample); !written) {
+    messageBoxes().inform(window, kProgramTitle, written.error);
+    return SaveOutcome::NotSaved;
+  }
+  return SaveOutcome::Saved;
 }
 
 SampleRowEditor::SampleRowEditor(QListWidget* list, QLineEdit* sizeBox, QLineEdit* groupsBox,

@@ -14,6 +14,7 @@ class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
+class QWidget;
 
 namespace tsk::ui {
 
@@ -43,6 +44,17 @@ std::optional<std::int64_t> typedTotal(const QString& text);
 // directory, or an empty string when it can. The empty name is allowed here
 // (it names the file ".dat"); the entry window refuses it itself.
 QString sampleFileNameProblem(const QString& name);
+
+// How a save under a typed name ended.
+enum class SaveOutcome { Saved, NameRefused, NotSaved };
+
+// Writes `sample` as `name` + ".dat" in `directory`, for the entry window
+// and the save-as dialog: a name that `sampleFileNameProblem` refuses gives
+// its message, an existing file is overwritten only after the question, and
+// a failed write is reported. Messages go to `window` with the program's
+// title.
+SaveOutcome saveSampleUnderName(QWidget* window, const QString& directory, const QString& name,
+                                const GroupSizeSample& sample);
 
 // The row editing of one window over its sample. The window keeps the
 // controls; the editor keeps them and the sample in step.

@@ -1,13 +1,11 @@
 #include "Form2.h"
 
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QListWidget>
 
 #include "DataWindowSupport.h"
 #include "FormControls.h"
 #include "MessageBoxes.h"
-#include "SampleFile.h"
 
 namespace tsk::ui {
 
@@ -37,9 +35,7 @@ Form2::Form2(QWidget* opener, const QString& workingDirectory)
   m_command1 =
       placeButton(this, "Command1", QStringLiteral("Add"), QString(), 2040, 1380, 735, 330);
 
-  m_list1 = new QListWidget(this);
-  m_list1->setObjectName(QStringLiteral("List1"));
-  m_list1->setGeometry(twipsRect(240, 1770, 2055, 3195));
+  m_list1 = placeList(this, "List1", 240, 1770, 2055, 3195, QAbstractItemView::SingleSelection);
   m_list1->setFont(fixedFont(10));
 
   placeLabel(this, "Label6", QStringLiteral("Double click to edit/delete"), 2520, 1830, 2400, 255);
@@ -91,20 +87,22 @@ void Form2::onSaveAndClose() {
     return;
   }
   const QString name = m_text1->text();
-  QString problem = name.isEmpty() ? kNameRequired : sampleFileNameProblem(name);
-  if (!problem.isEmpty()) {
-    messageBoxes().inform(this, kProgramTitle, problem);
+  if (name.isEmpty()) {
+    messageBoxes().inform(this, kProgramTitle, kNameRequired);
     m_text1->setFocus();
     return;
   }
-  const QString path = QDir(m_dir).filePath(name + kSampleFileSuffix);
-  if (QFileInfo::exists(path) && !messageBoxes().ask(this, kProgramTitle, kFileExists)) return;
   // A failed write keeps the window and its rows, so nothing typed is lost.
-  if (const SampleFileWrite written = WriteSampleFile(path, m_rows->sample()); !written) {
-    messageBoxes().inform(this, kProgramTitle, written.error);
-    return;
+  switch (saveSampleUnderName(this, m_dir, name, m_rows->sample())) {
+    case SaveOutcome::Saved:
+      close();
+      break;
+    case SaveOutcome::NameRefused:
+      m_text1->setFocus();
+      break;
+    case SaveOutcome::NotSaved:
+      break;
   }
-  close();
 }
 
 }  // namespace tsk::ui

@@ -11,6 +11,7 @@
 #include "EngineLauncher.h"
 #include "ExchangeWriter.h"
 #include "Form4.h"
+#include "FormControls.h"
 #include "HistogramWindow.h"
 #include "MessageBoxes.h"
 #include "Twips.h"
@@ -120,22 +121,6 @@ QString analysisKind(int selected) {
   }
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& rect) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(QLatin1String(name));
-  label->setGeometry(rect);
-  return label;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& text,
-                        const QString& toolTip, const QRect& rect) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(QLatin1String(name));
-  button->setToolTip(toolTip);
-  button->setGeometry(rect);
-  return button;
-}
-
 }  // namespace
 
 Form3::Form3(QWidget* opener, const QString& workingDirectory)
@@ -145,49 +130,36 @@ Form3::Form3(QWidget* opener, const QString& workingDirectory)
   setWindowTitle(QStringLiteral("TK 1.1 - Analyse data"));
   setFixedSize(twips(8400), twips(6690));
 
-  m_label1 = makeLabel(this, "Label1", QStringLiteral("Select data files for analysis"),
-                       twipsRect(240, 120, 4200, 255));
-  m_label2 = makeLabel(this, "Label2", QStringLiteral("For multiple selection use the Ctrl key"),
-                       twipsRect(240, 375, 4200, 255));
+  m_label1 = placeLabel(this, "Label1", QStringLiteral("Select data files for analysis"), 240, 120,
+                        4200, 255);
+  m_label2 = placeLabel(this, "Label2", QStringLiteral("For multiple selection use the Ctrl key"),
+                        240, 375, 4200, 255);
+  m_file1 = placeList(this, "File1", 240, 690, 3975, 2175, QAbstractItemView::ExtendedSelection);
 
-  m_file1 = new QListWidget(this);
-  m_file1->setObjectName(QStringLiteral("File1"));
-  m_file1->setGeometry(twipsRect(240, 690, 3975, 2175));
-  m_file1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-
-  m_command3 =
-      makeButton(this, "Command3", QStringLiteral("Display histogram"),
-                 QStringLiteral("Show the histogram buttons"), twipsRect(4680, 690, 1935, 375));
-  m_command5 =
-      makeButton(this, "Command5", QStringLiteral("Group size"),
-                 QStringLiteral("Histogram of group size"), twipsRect(4680, 1170, 1935, 375));
-  m_command4 =
-      makeButton(this, "Command4", QStringLiteral("Crowding"),
-                 QStringLiteral("Histogram of crowding"), twipsRect(4680, 1650, 1935, 375));
+  m_command3 = placeButton(this, "Command3", QStringLiteral("Display histogram"),
+                           QStringLiteral("Show the histogram buttons"), 4680, 690, 1935, 375);
+  m_command5 = placeButton(this, "Command5", QStringLiteral("Group size"),
+                           QStringLiteral("Histogram of group size"), 4680, 1170, 1935, 375);
+  m_command4 = placeButton(this, "Command4", QStringLiteral("Crowding"),
+                           QStringLiteral("Histogram of crowding"), 4680, 1650, 1935, 375);
   m_command5->hide();
   m_command4->hide();
 
-  m_label4 = makeLabel(this, "Label4", QString(), twipsRect(240, 2985, 7920, 255));
+  m_label4 = placeLabel(this, "Label4", QString(), 240, 2985, 7920, 255);
   QFont bold = m_label4->font();
   bold.setBold(true);
   m_label4->setFont(bold);
-  m_label3 = makeLabel(this, "Label3", QStringLiteral("Select analysis methods"),
-                       twipsRect(240, 3270, 4200, 255));
+  m_label3 =
+      placeLabel(this, "Label3", QStringLiteral("Select analysis methods"), 240, 3270, 4200, 255);
+  m_list1 = placeList(this, "List1", 240, 3570, 7920, 2415, QAbstractItemView::MultiSelection);
 
-  m_list1 = new QListWidget(this);
-  m_list1->setObjectName(QStringLiteral("List1"));
-  m_list1->setGeometry(twipsRect(240, 3570, 7920, 2415));
-  m_list1->setSelectionMode(QAbstractItemView::MultiSelection);
-
-  m_label5 = makeLabel(this, "Label5", QString(), twipsRect(240, 6165, 4200, 255));
+  m_label5 = placeLabel(this, "Label5", QString(), 240, 6165, 4200, 255);
   m_label5->hide();
 
-  m_command1 =
-      makeButton(this, "Command1", QStringLiteral("Start analysis"),
-                 QStringLiteral("Run the selected methods"), twipsRect(4560, 6105, 1695, 420));
-  m_command2 =
-      makeButton(this, "Command2", QStringLiteral("Close"),
-                 QStringLiteral("Back to the main window"), twipsRect(6465, 6105, 1695, 420));
+  m_command1 = placeButton(this, "Command1", QStringLiteral("Start analysis"),
+                           QStringLiteral("Run the selected methods"), 4560, 6105, 1695, 420);
+  m_command2 = placeButton(this, "Command2", QStringLiteral("Close"),
+                           QStringLiteral("Back to the main window"), 6465, 6105, 1695, 420);
 
   connect(m_file1, &QListWidget::itemSelectionChanged, this, &Form3::onFileSelectionChanged);
   connect(m_command1, &QPushButton::clicked, this, &Form3::onStartAnalysis);
@@ -223,14 +195,7 @@ QString Form3::engineName(int slot) const {
 }
 
 void Form3::fillFileList() {
-  const QSignalBlocker block(m_file1);
-  m_file1->clear();
-  QDir dir(m_dir);
-  dir.setNameFilters({QStringLiteral("*.dat")});
-  // Unreadable files are listed too: choosing one gives a message, not silence.
-  dir.setFilter(QDir::Files);
-  dir.setSorting(QDir::Name | QDir::IgnoreCase);
-  m_file1->addItems(dir.entryList());
+  listSampleFiles(m_file1, m_dir);
   onFileSelectionChanged();
 }
 

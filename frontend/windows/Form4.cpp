@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 
+#include "FormControls.h"
 #include "MessageBoxes.h"
 #include "PrintTarget.h"
 #include "Twips.h"
@@ -90,15 +91,11 @@ Form4::Form4(QWidget* opener, const QString& saveDirectory)
   m_text1->setLineWrapMode(QPlainTextEdit::NoWrap);
   m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-  m_command1 = new QPushButton(QStringLiteral("Print"), this);
-  m_command1->setObjectName(QStringLiteral("Command1"));
-  m_command1->setToolTip(QStringLiteral("Print the results"));
-  m_command1->setGeometry(twipsRect(120, 5985, 1215, 420));
-
-  m_command2 = new QPushButton(QStringLiteral("Save"), this);
-  m_command2->setObjectName(QStringLiteral("Command2"));
-  m_command2->setToolTip(QStringLiteral("Save the results as a text file"));
-  m_command2->setGeometry(twipsRect(1455, 5985, 1215, 420));
+  m_command1 = placeButton(this, "Command1", QStringLiteral("Print"),
+                           QStringLiteral("Print the results"), 120, 5985, 1215, 420);
+  m_command2 =
+      placeButton(this, "Command2", QStringLiteral("Save"),
+                  QStringLiteral("Save the results as a text file"), 1455, 5985, 1215, 420);
 
   m_text2 = new QLineEdit(QStringLiteral("       Printing ..."), this);
   m_text2->setObjectName(QStringLiteral("Text2"));
@@ -111,10 +108,8 @@ Form4::Form4(QWidget* opener, const QString& saveDirectory)
   m_text2->setGeometry(twipsRect(3120, 5985, 2640, 420));
   m_text2->hide();
 
-  m_command3 = new QPushButton(QStringLiteral("Close"), this);
-  m_command3->setObjectName(QStringLiteral("Command3"));
-  m_command3->setToolTip(QStringLiteral("Close this window"));
-  m_command3->setGeometry(twipsRect(8265, 5985, 1215, 420));
+  m_command3 = placeButton(this, "Command3", QStringLiteral("Close"),
+                           QStringLiteral("Close this window"), 8265, 5985, 1215, 420);
 
   connect(m_command1, &QPushButton::clicked, this, &Form4::onPrint);
   connect(m_command2, &QPushButton::clicked, this, &Form4::onSave);

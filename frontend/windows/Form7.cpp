@@ -32,10 +32,7 @@ Form7::Form7(QWidget* opener, const QString& workingDirectory)
   setFixedSize(twips(8880), twips(5115));
 
   placeLabel(this, "Label1", QStringLiteral("Select a data file to edit "), 240, 150, 2520, 255);
-  m_file1 = new QListWidget(this);
-  m_file1->setObjectName(QStringLiteral("File1"));
-  m_file1->setGeometry(twipsRect(240, 450, 2055, 4425));
-  m_file1->setSelectionMode(QAbstractItemView::SingleSelection);
+  m_file1 = placeList(this, "File1", 240, 450, 2055, 4425, QAbstractItemView::SingleSelection);
 
   placeLabel(this, "Label2", QStringLiteral(" Groups in the sample by size"), 2520, 150, 3000, 255);
   QLabel* sizeHeading =
@@ -50,9 +47,7 @@ Form7::Form7(QWidget* opener, const QString& workingDirectory)
   m_text5 = placeNumberBox(this, "Text5", 3375, 870, 840, 330);
   m_command1 = placeButton(this, "Command1", QStringLiteral("Add"), QString(), 4320, 870, 735, 330);
 
-  m_list1 = new QListWidget(this);
-  m_list1->setObjectName(QStringLiteral("List1"));
-  m_list1->setGeometry(twipsRect(2520, 1260, 2055, 3615));
+  m_list1 = placeList(this, "List1", 2520, 1260, 2055, 3615, QAbstractItemView::SingleSelection);
   m_list1->setFont(fixedFont(10));
 
   placeLabel(this, "Label5", QStringLiteral("Double click to edit/delete"), 4800, 1320, 2400, 255);
@@ -114,14 +109,8 @@ void Form7::setBoxesEnabled(bool enabled) {
 void Form7::fillFileList() {
   // A re-read list has no pick: Save, Save As and Delete then refuse rather
   // than act on a file that is no longer shown as loaded.
-  const QSignalBlocker block(m_file1);
   m_picked.clear();
-  m_file1->clear();
-  QDir dir(m_dir);
-  dir.setNameFilters({QStringLiteral("*.dat")});
-  dir.setFilter(QDir::Files | QDir::Hidden);
-  dir.setSorting(QDir::Name | QDir::IgnoreCase);
-  m_file1->addItems(dir.entryList());
+  listSampleFiles(m_file1, m_dir);
 }
 
 void Form7::onFileSelectionChanged() {

@@ -1,13 +1,9 @@
 #include "Form8.h"
 
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
 
 #include "DataWindowSupport.h"
 #include "FormControls.h"
-#include "MessageBoxes.h"
-#include "SampleFile.h"
 
 namespace tsk::ui {
 
@@ -42,17 +38,7 @@ void Form8::closeEvent(QCloseEvent* event) {
 }
 
 void Form8::onSave() {
-  const QString name = m_text1->text();
-  if (const QString problem = sampleFileNameProblem(name); !problem.isEmpty()) {
-    messageBoxes().inform(this, kProgramTitle, problem);
-    return;
-  }
-  const QString path = QDir(m_dir).filePath(name + kSampleFileSuffix);
-  if (QFileInfo::exists(path) && !messageBoxes().ask(this, kProgramTitle, kFileExists)) return;
-  if (const SampleFileWrite written = WriteSampleFile(path, m_sample); !written) {
-    messageBoxes().inform(this, kProgramTitle, written.error);
-    return;
-  }
+  if (saveSampleUnderName(this, m_dir, m_text1->text(), m_sample) != SaveOutcome::Saved) return;
   m_saved = true;
   close();
 }

@@ -1,10 +1,13 @@
 #pragma once
 // Controls placed by twips and named as the windows' texts name them, for
-// the main, entry, edit and save-as windows.
+// every window of the program.
 
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QString>
 
 #include "Twips.h"
@@ -46,6 +49,29 @@ inline QLineEdit* placeNumberBox(QWidget* parent, const char* name, int left, in
   box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   box->setFont(fixedFont(10));
   return box;
+}
+
+inline QListWidget* placeList(QWidget* parent, const char* name, int left, int top, int width,
+                              int height, QAbstractItemView::SelectionMode selection) {
+  auto* list = new QListWidget(parent);
+  list->setObjectName(QLatin1String(name));
+  list->setGeometry(twipsRect(left, top, width, height));
+  list->setSelectionMode(selection);
+  return list;
+}
+
+// Fills `list` afresh with the sample files (*.dat) of `directory`, by name
+// regardless of case. Names beginning with a dot are listed too: the empty
+// name that the save-as dialog allows makes the file ".dat". The list's
+// signals are blocked meanwhile.
+inline void listSampleFiles(QListWidget* list, const QString& directory) {
+  const QSignalBlocker block(list);
+  list->clear();
+  QDir dir(directory);
+  dir.setNameFilters({QStringLiteral("*.dat")});
+  dir.setFilter(QDir::Files | QDir::Hidden);
+  dir.setSorting(QDir::Name | QDir::IgnoreCase);
+  list->addItems(dir.entryList());
 }
 
 }  // namespace tsk::ui

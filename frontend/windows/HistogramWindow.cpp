@@ -23,6 +23,7 @@
 #include <cmath>
 
 #include "ExchangeWriter.h"
+#include "FormControls.h"
 #include "MessageBoxes.h"
 #include "PrintTarget.h"
 #include "Twips.h"
@@ -86,16 +87,6 @@ bool isDialogWindow(QWindow* window) {
     }
   }
   return true;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& text,
-                        const QString& toolTip, int left, int width) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(QLatin1String(name));
-  button->setToolTip(toolTip);
-  button->setGeometry(twipsRect(left, 5640, width, 375));
-  button->setAutoDefault(false);
-  return button;
 }
 
 }  // namespace
@@ -235,22 +226,25 @@ HistogramWindow::HistogramWindow(HistogramKind kind, QWidget* opener,
   m_canvas->setGeometry(
       twipsRect(kContainerLeft, kContainerTop, kContainerWidth, kContainerHeight));
 
-  m_maxSize = makeButton(m_canvas, "Command1", QStringLiteral("Max. size displayed"),
-                         QStringLiteral("Limit the largest group size shown"), 0, 1935);
-  m_box = new QLineEdit(m_canvas);
-  m_box->setObjectName(QStringLiteral("Text1"));
-  m_box->setGeometry(twipsRect(2040, 5640, 495, 375));
+  // The buttons and the max-size box stand in one row at top 5640.
+  constexpr int top = 5640;
+  constexpr int height = 375;
+  m_maxSize =
+      placeButton(m_canvas, "Command1", QStringLiteral("Max. size displayed"),
+                  QStringLiteral("Limit the largest group size shown"), 0, top, 1935, height);
+  m_box = placeBox(m_canvas, "Text1", 2040, top, 495, height);
   m_box->setAlignment(Qt::AlignRight);
   m_box->setMaxLength(4);
   m_box->setToolTip(QStringLiteral("Largest group size to show"));
-  m_redisplay = makeButton(m_canvas, "Command2", QStringLiteral("Redisplay"),
-                           QStringLiteral("Draw up to the size in the box"), 2640, 855);
-  m_noLimit = makeButton(m_canvas, "Command3", QStringLiteral("No limit"),
-                         QStringLiteral("Draw every group size"), 3600, 855);
-  m_print = makeButton(m_canvas, "Command4", QStringLiteral("Print"),
-                       QStringLiteral("Print the histogram"), 6600, 1215);
-  m_close = makeButton(m_canvas, "Command5", QStringLiteral("Close"),
-                       QStringLiteral("Back to the analysis window"), 8040, 1005);
+  m_redisplay =
+      placeButton(m_canvas, "Command2", QStringLiteral("Redisplay"),
+                  QStringLiteral("Draw up to the size in the box"), 2640, top, 855, height);
+  m_noLimit = placeButton(m_canvas, "Command3", QStringLiteral("No limit"),
+                          QStringLiteral("Draw every group size"), 3600, top, 855, height);
+  m_print = placeButton(m_canvas, "Command4", QStringLiteral("Print"),
+                        QStringLiteral("Print the histogram"), 6600, top, 1215, height);
+  m_close = placeButton(m_canvas, "Command5", QStringLiteral("Close"),
+                        QStringLiteral("Back to the analysis window"), 8040, top, 1005, height);
   m_box->hide();
   m_redisplay->hide();
   m_noLimit->hide();
@@ -505,10 +499,9 @@ void HistogramWindow::offerPdf(const QString& failure) {
 }
 
 void HistogramWindow::onSave() {
-  const QString path = chooseSavePath(this, QStringLiteral("Save histogram"),
-                                      QDir(m_dir).filePath(QStringLiteral("histogram.png")),
-                                      QStringLiteral("PNG pictures (*.png);;PDF files (*.pdf)"),
-                                      QStringLiteral("png"));
+  const QString path = chooseSavePath(
+      this, QStringLiteral("Save histogram"), QDir(m_dir).filePath(QStringLiteral("histogram.png")),
+      QStringLiteral("PNG pictures (*.png);;PDF files (*.pdf)"), QStringLiteral("png"));
   if (path.isEmpty()) return;
   if (!savePicture(path)) {
     messageBoxes().inform(

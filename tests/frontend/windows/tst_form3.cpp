@@ -186,6 +186,27 @@ class TestForm3 : public QObject {
     QCOMPARE(list1->count(), 0);
   }
 
+  // The save-as dialog lets a sample have the empty name, stored as ".dat":
+  // the analysis window lists it beside the others and analyses it under
+  // that empty name.
+  void emptyNamedSampleIsAnalysed() {
+    QVERIFY(installProgram(*m_wd, "tskwfake", "tskecho1"));
+    m_wd->write(QStringLiteral("modsz1.sys"), lines({method("Echo", "tskecho1")}));
+    m_wd->write(QStringLiteral(".dat"), kHerd);
+    m_wd->write(QStringLiteral("flock.dat"), kFlock);
+    auto* form = new Form3(m_opener.get(), m_wd->path());
+    form->show();
+    QCOMPARE(listTexts(control<QListWidget>(form, "File1")), (QStringList{".dat", "flock.dat"}));
+    selectFiles(form, {0});
+    clickRow(control<QListWidget>(form, "List1"), 0);
+    QTest::mouseClick(control<QPushButton>(form, "Command1"), Qt::LeftButton);
+    QVERIFY(form->resultsWindow());
+    QCOMPARE(form->resultsWindow()->resultsText(),
+             resultsHead({""}) + "  Report of tskecho1\r\n" + kClosing + "\r\n");
+    QCOMPARE(m_wd->read(QStringLiteral("tskdat.tmp")), crlf({"2", "6", "2", "4", " "}));
+    QVERIFY(m_boxes->boxes().isEmpty());
+  }
+
   // Columns count from the first non-blank character of a line; a short line
   // gives a short description and no engine; broken files offer nothing and
   // say why, once per window.
