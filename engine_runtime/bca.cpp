@@ -61,42 +61,29 @@ float acceleration(const float* j, int n) {
   return static_cast<float>(-(s3 / s2pow) / 6.0);
 }
 
-int bootstrapMeans(Ranseed& r, const float* x, int n, int B, float statistic, float* b) {
-  if (n <= 0 || B <= 0) return 0;
-  const uint32_t start = ranseedState(r);
-  const IndexCycle cycle(start, n);
-  const uint16_t* positions = cycle.data();
-  const double dn = n;
-  int rep = 0;
-  for (; rep + kLanes <= B; rep += kLanes) {
-    const uint16_t* p[kLanes];
-    float sum[kLanes];
-    for (int l = 0; l < kLanes; ++l) {
-      p[l] = positions + cycle.offset(static_cast<uint64_t>(rep + l) * n);
-      sum[l] = 0.0f;
-    }
-    for (int i = 0; i < n; ++i)
-      for (int l = 0; l < kLanes; ++l) sum[l] += x[p[l][i]];
-    for (int l = 0; l < kLanes; ++l) b[rep + l] = static_cast<float>(sum[l] / dn);
-  }
-  for (; rep < B; ++rep) {
-    const uint16_t* p = positions + cycle.offset(static_cast<uint64_t>(rep) * n);
-    float sum = 0.0f;
-    for (int i = 0; i < n; ++i) sum += x[p[i]];
-    b[rep] = static_cast<float>(sum / dn);
-  }
-  r.state = lehmerJump(start, static_cast<uint64_t>(B) * n);
-  return countBelow(b, B, statistic);
-}
+namespace {
 
-int bootstrapCrowding(Ranseed& r, const float* x, int n, int B, float statistic, float* b) {
+// B replications of n draws each, replication after replication and draw
+// after draw from r, which is left after the last draw: b[r] is the mean
+// (T1 / n) or the mean crowding (T2 / T1) of resample r, with T1 the sum of
+// the drawn values and T2 that of their squares. Returns how many b[r] lie
+// strictly below `statistic`. Gives the values of the plain loop over unif01.
+template <Statistic kind>
+int resample(Ranseed& r, const float* x, int n, int B, float statistic, float* b) {
+  constexpr bool crowding = kind == Statistic::Crowding;
   if (n <= 0 || B <= 0) return 0;
   const uint32_t start = ranseedState(r);
   const IndexCycle cycle(start, n);
   const uint16_t* positions = cycle.data();
-  std::vector<double> squares(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i) squares[i] = static_cast<double>(x[i]) * x[i];
+  // Squares are exact in double: each running sum rounds once per draw.
+  std::vector<double> squares(crowding ? static_cast<size_t>(n) : 0);
+  for (size_t i = 0; i < squares.size(); ++i) squares[i] = static_cast<double>(x[i]) * x[i];
   const double* sq = squares.data();
+  const double dn = n;
+  auto value = [dn](float t1, float t2) {
+    return crowding ? static_cast<float>(static_cast<double>(t2) / t1)
+                    : static_cast<float>(t1 / dn);
+  };
   int rep = 0;
   for (; rep + kLanes <= B; rep += kLanes) {
     const uint16_t* p[kLanes];
@@ -111,11 +98,10 @@ int bootstrapCrowding(Ranseed& r, const float* x, int n, int B, float statistic,
       for (int l = 0; l < kLanes; ++l) {
         const uint16_t k = p[l][i];
         t1[l] += x[k];
-        t2[l] = static_cast<float>(t2[l] + sq[k]);
+        if constexpr (crowding) t2[l] = static_cast<float>(t2[l] + sq[k]);
       }
     }
-    for (int l = 0; l < kLanes; ++l)
-      b[rep + l] = static_cast<float>(static_cast<double>(t2[l]) / t1[l]);
+    for (int l = 0; l < kLanes; ++l) b[rep + l] = value(t1[l], t2[l]);
   }
   for (; rep < B; ++rep) {
     const uint16_t* p = positions + cycle.offset(static_cast<uint64_t>(rep) * n);
@@ -123,13 +109,15 @@ int bootstrapCrowding(Ranseed& r, const float* x, int n, int B, float statistic,
     float t2 = 0.0f;
     for (int i = 0; i < n; ++i) {
       t1 += x[p[i]];
-      t2 = static_cast<float>(t2 + sq[p[i]]);
+      if constexpr (crowding) t2 = static_cast<float>(t2 + sq[p[i]]);
     }
-    b[rep] = static_cast<float>(static_cast<double>(t2) / t1);
+    b[rep] = value(t1, t2);
   }
   r.state = lehmerJump(start, static_cast<uint64_t>(B) * n);
   return countBelow(b, B, statistic);
 }
+
+}  // namespace
 
 float biasCorrection(int count, int B) {
   float p0 = static_cast<float>(static_cast<double>(count) / B);
@@ -154,8 +142,8 @@ float accelerationOf(const float* x, int n, Statistic kind) {
 Bootstrap bootstrap(Ranseed& r, const float* x, int n, int B, Statistic kind, float statistic,
                     float* b) {
   Bootstrap result;
-  result.count = kind == Statistic::Mean ? bootstrapMeans(r, x, n, B, statistic, b)
-                                         : bootstrapCrowding(r, x, n, B, statistic, b);
+  result.count = kind == Statistic::Mean ? resample<Statistic::Mean>(r, x, n, B, statistic, b)
+                                         : resample<Statistic::Crowding>(r, x, n, B, statistic, b);
   result.z0 = biasCorrection(result.count, B);
   sort(b, B);
   return result;

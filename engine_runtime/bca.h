@@ -35,13 +35,6 @@ void jackknifeCrowding(const float* x, int n, float s1, float s2, float* j);
 // Not finite when the jackknife values are all equal.
 float acceleration(const float* j, int n);
 
-// B replications of n draws each, replication after replication and draw
-// after draw from r, which is left after the last draw: b[r] is the mean
-// (or mean crowding) of resample r. Returns how many b[r] lie strictly
-// below `statistic`. Gives the values of the plain loop over unif01.
-int bootstrapMeans(Ranseed& r, const float* x, int n, int B, float statistic, float* b);
-int bootstrapCrowding(Ranseed& r, const float* x, int n, int B, float statistic, float* b);
-
 // z0 = stnicdf(count / B).
 float biasCorrection(int count, int B);
 
@@ -77,7 +70,9 @@ float statisticOf(const float* x, int n, Statistic kind);
 // The jackknife acceleration of the statistic; n >= 2.
 float accelerationOf(const float* x, int n, Statistic kind);
 
-// B replications into b (ascending on return) and the bias correction.
+// B replications into b (ascending on return) and the bias correction. The
+// draws come from r replication after replication and draw after draw, as
+// the plain loop over unif01 makes them; r is left after the last one.
 struct Bootstrap {
   int count = 0;  // replications strictly below the statistic
   float z0 = 0.0f;
