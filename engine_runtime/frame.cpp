@@ -17,17 +17,17 @@ void OverwriteFile::write(std::string_view text) {
   if (file_) std::fwrite(text.data(), 1, text.size(), file_);
 }
 
+void OverwriteFile::cutHere() { platform::truncateOpenFile(file_, std::ftell(file_)); }
+
 void OverwriteFile::rewind() {
   if (!file_) return;
-  long at = std::ftell(file_);
-  platform::truncateOpenFile(file_, at);
+  cutHere();
   std::fseek(file_, 0, SEEK_SET);
 }
 
 void OverwriteFile::close() {
   if (!file_) return;
-  long at = std::ftell(file_);
-  platform::truncateOpenFile(file_, at);
+  cutHere();
   std::fclose(file_);
   file_ = nullptr;
 }

@@ -43,6 +43,7 @@ class OverwriteFile {
   void close();
 
  private:
+  void cutHere();  // cuts the file after the current position
   std::FILE* file_ = nullptr;
 };
 

@@ -11,33 +11,6 @@ namespace tsk {
 
 NumberReader::NumberReader(std::string content) : content_(std::move(content)) { splitLines(); }
 
-NumberReader::NumberReader(const NumberReader& other) : content_(other.content_), next_(other.next_) {
-  splitLines();
-}
-
-NumberReader::NumberReader(NumberReader&& other) noexcept
-    : content_(std::move(other.content_)), next_(other.next_) {
-  splitLines();
-}
-
-NumberReader& NumberReader::operator=(const NumberReader& other) {
-  if (this != &other) {
-    content_ = other.content_;
-    next_ = other.next_;
-    splitLines();
-  }
-  return *this;
-}
-
-NumberReader& NumberReader::operator=(NumberReader&& other) noexcept {
-  if (this != &other) {
-    content_ = std::move(other.content_);
-    next_ = other.next_;
-    splitLines();
-  }
-  return *this;
-}
-
 void NumberReader::splitLines() {
   lines_.clear();
   std::string_view all(content_);
@@ -45,12 +18,16 @@ void NumberReader::splitLines() {
   while (start < all.size()) {
     size_t end = all.find('\n', start);
     size_t stop = end == std::string_view::npos ? all.size() : end;
-    std::string_view line = all.substr(start, stop - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines_.push_back(line);
+    size_t length = stop - start;
+    if (length > 0 && all[stop - 1] == '\r') --length;
+    lines_.push_back({start, length});
     if (end == std::string_view::npos) break;
     start = end + 1;
   }
+}
+
+std::string_view NumberReader::line(size_t index) const {
+  return std::string_view(content_).substr(lines_[index].start, lines_[index].length);
 }
 
 std::optional<NumberReader> NumberReader::open(const std::filesystem::path& path) {
@@ -63,7 +40,7 @@ std::optional<NumberReader> NumberReader::open(const std::filesystem::path& path
 
 std::optional<std::string_view> NumberReader::nextItem() {
   while (next_ < lines_.size()) {
-    std::string_view line = lines_[next_++];
+    std::string_view line = this->line(next_++);
     size_t first = line.find_first_not_of(" \t");
     if (first == std::string_view::npos) continue;
     size_t end = line.find_first_of(" \t,", first);

@@ -17,12 +17,6 @@ enum class ReadStatus { Value, EndOfData, Invalid };
 class NumberReader {
  public:
   explicit NumberReader(std::string content);
-  // The line views point into content_, which a move or copy may relocate
-  // (short strings live inside the object): they are rebuilt each time.
-  NumberReader(const NumberReader& other);
-  NumberReader(NumberReader&& other) noexcept;
-  NumberReader& operator=(const NumberReader& other);
-  NumberReader& operator=(NumberReader&& other) noexcept;
   // nullopt when the file cannot be opened.
   static std::optional<NumberReader> open(const std::filesystem::path& path);
 
@@ -37,9 +31,15 @@ class NumberReader {
   // line; nullopt at end of data.
   std::optional<std::string_view> nextItem();
   void splitLines();
+  std::string_view line(size_t index) const;
 
+  // Lines as (start, length) in content_: offsets, not views, so that a
+  // copied or moved reader needs nothing rebuilt.
+  struct Line {
+    size_t start, length;
+  };
   std::string content_;
-  std::vector<std::string_view> lines_;
+  std::vector<Line> lines_;
   size_t next_ = 0;
 };
 

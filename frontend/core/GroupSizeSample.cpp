@@ -42,11 +42,11 @@ void takeOff(GroupSizeSample& sample, std::size_t row) {
   sample.entries.erase(sample.entries.begin() + static_cast<std::ptrdiff_t>(row));
 }
 
+}  // namespace
+
 bool listOrder(const SampleEntry& a, const SampleEntry& b) {
   return a.size != b.size ? a.size < b.size : a.groups < b.groups;
 }
-
-}  // namespace
 
 void AddEntry(GroupSizeSample& sample, int size, int groups) {
   auto same = std::find_if(sample.entries.begin(), sample.entries.end(),

@@ -39,6 +39,10 @@ QString totalText(std::int64_t value, int width);
 QString groupsTotalText(const GroupSizeSample& sample);
 QString animalsTotalText(const GroupSizeSample& sample);
 
+// The order of the rows in the list: by size, rows of equal size by their
+// number of groups (the order of their texts).
+bool listOrder(const SampleEntry& a, const SampleEntry& b);
+
 // The group list: each row's size repeated `groups` times, in row order.
 std::vector<int> expandedForm(const GroupSizeSample& sample);
 

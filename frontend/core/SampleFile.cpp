@@ -141,10 +141,7 @@ SampleFileRead parseSampleFile(const QByteArray& content, const QString& fileNam
   closeRun();
 
   // The list shows rows sorted; equal sizes by their number of groups.
-  std::stable_sort(sample.entries.begin(), sample.entries.end(),
-                   [](const SampleEntry& a, const SampleEntry& b) {
-                     return a.size != b.size ? a.size < b.size : a.groups < b.groups;
-                   });
+  std::stable_sort(sample.entries.begin(), sample.entries.end(), listOrder);
 
   SampleFileRead result;
   result.ok = true;

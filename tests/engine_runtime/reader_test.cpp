@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 
 #include "test_support.h"
@@ -68,6 +69,28 @@ TEST(NumberReader, SkipLinePassesOverExactlyOneLine) {
   s.skipLine();
   s.readInt(n);
   EXPECT_EQ(n, 2);
+}
+
+// Short contents live inside the string object itself: a reader moved or
+// copied mid-read must go on from its place in its own copy of the text, not
+// in the storage it came from (here refilled with other digits).
+TEST(NumberReader, MovedOrCopiedReaderKeepsItsPlace) {
+  int32_t n = 0;
+  NumberReader first("1\n2\n3\n4\n");
+  ASSERT_EQ(first.readInt(n), ReadStatus::Value);
+  NumberReader moved(std::move(first));
+  std::optional<NumberReader> copy(moved);
+  first = NumberReader("5\n6\n7\n8\n");
+  ASSERT_EQ(moved.readInt(n), ReadStatus::Value);
+  EXPECT_EQ(n, 2);
+  moved = NumberReader("9\n9\n9\n9\n");
+  for (int expected : {2, 3, 4}) {
+    ASSERT_EQ(copy->readInt(n), ReadStatus::Value);
+    EXPECT_EQ(n, expected);
+  }
+  EXPECT_EQ(copy->readInt(n), ReadStatus::EndOfData);
+  ASSERT_EQ(first.readInt(n), ReadStatus::Value);
+  EXPECT_EQ(n, 5);
 }
 
 TEST(ParameterFile, ReadsThirdLineOrReportsWhy) {

@@ -104,6 +104,20 @@ TEST(Gssummar, CapacityIsInclusive) {
   EXPECT_TRUE(sameText(crlf(with({"     ERROR: max. sample size is 5000"})), runOn(dir, block(sizes))));
 }
 
+// Sample numbers have three columns: the thousandth sample is numbered ***.
+TEST(Gssummar, SampleNumbersPast999) {
+  tsk::test::TempDir dir;
+  std::string data;
+  for (int k = 0; k < 1000; ++k) data += block({5});
+  const std::vector<std::string> lines = tsk::test::splitLines(runOn(dir, data));
+  ASSERT_EQ(lines.size(), kTitle.size() + 1000 + 1);
+  EXPECT_EQ(lines[kTitle.size() + 998],
+            "   Sample999:       1        5        5.00      5.00        5.00      5.00");
+  EXPECT_EQ(lines[kTitle.size() + 999],
+            "   Sample***:       1        5        5.00      5.00        5.00      5.00");
+  EXPECT_EQ(lines.back(), kClose);
+}
+
 TEST(Gssummar, MissingExchangeFile) {
   tsk::test::TempDir dir;
   tsk::EngineContext ctx{dir.path()};

@@ -10,25 +10,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using tsk::EngineOutcome;
-using tsk::test::crlf;
 using tsk::test::qpath;
 using tsk::test::readFile;
 using tsk::test::TempDir;
 using tsk::test::writeFile;
-
-// The whole report of gssummar on the worked example and on sizes 2 and 4:
-// means 11/5 = 2.20 and 6/2 = 3.00, crowding 35/11 = 3.18 and 20/6 = 3.33,
-// medians by hand.
-const std::string kTwoSampleReport = crlf({
-    "  ",
-    "Descriptive statistics",
-    "",
-    "                   Number of          Mean    Median        Mean    Median",
-    "                Groups  Animals         Group size             Crowding",
-    "   Sample  1:       5       11        2.20      1.00        3.18      4.00",
-    "   Sample  2:       2        6        3.00      3.00        3.33      4.00",
-    std::string(79, '_'),
-});
 
 void installProgram(const fs::path& from, const fs::path& to) {
   fs::copy_file(from, to, fs::copy_options::overwrite_existing);
@@ -101,7 +86,7 @@ TEST(EngineLauncher, ResolvesWorkDirThenProgramDirThenSearchPath) {
 TEST(EngineLauncher, RunsTheRealEngine) {
   Workplace w;
   writeFile(w.work / "a.dat", tsk::test::kEnteredExample);
-  writeFile(w.work / "b.dat", crlf({"    2", "    6", " 2 ", " 4 "}));
+  writeFile(w.work / "b.dat", tsk::test::kPairExample);
   writeFile(w.work / "tskres.tmp", std::string(5000, 'x'));  // an older, longer report
   ASSERT_TRUE(tsk::writeExchangeData(qpath(w.work.path()), {"a.dat", "b.dat"}));
 
@@ -114,7 +99,7 @@ TEST(EngineLauncher, RunsTheRealEngine) {
   ASSERT_TRUE(r.ok()) << r.message.toStdString();
   EXPECT_EQ(r.engine.toStdString(), "gssummar");
   EXPECT_EQ(r.program, qpath(tsk::test::binDir() / "gssummar"));
-  EXPECT_TRUE(tsk::test::sameText(kTwoSampleReport, tsk::test::str(r.report)));
+  EXPECT_TRUE(tsk::test::sameText(tsk::test::kTwoSampleReport, tsk::test::str(r.report)));
   EXPECT_EQ(r.message.toStdString(), "");
   EXPECT_EQ(r.console.toStdString(), "");
   EXPECT_EQ(readFile(w.work / "tskstat.tmp"), " finished: gssummar\r\n");

@@ -43,7 +43,7 @@ TEST(ExchangeWriter, Blocks) {
 TEST(ExchangeWriter, WritesOneBlockPerFileInTheOrderGiven) {
   TempDir dir;
   writeFile(dir / "a.dat", tsk::test::kEnteredExample);
-  writeFile(dir / "b.dat", crlf({"    2", "    6", " 2 ", " 4 "}));
+  writeFile(dir / "b.dat", tsk::test::kPairExample);
   writeFile(dir / tsk::kExchangeDataFile.toStdString(),
             "an older, longer exchange file\r\n\r\n\r\n\r\n");
   // Relative names lie beside the exchange file; absolute ones anywhere.
