@@ -67,6 +67,29 @@ TEST(Gscrow2s, WholeReportsAgreeWithThePlainLoops) {
   EXPECT_EQ(lines[lines.size() - 2], "    between the two samples is significant (p<0.05).");
 }
 
+TEST(Gscrow2s, TouchingIntervalsOverlap) {
+  // Resamples of 1, 2 have the crowding 1, 5/3 or 2 and those of 2, 3 the
+  // crowding 2, 13/5 or 3, each end value with probability 1/4: sample 1's
+  // upper limit (index near 0.83 B) and sample 2's lower limit (index near
+  // 0) are both 2.00, whatever the seed. Touching intervals overlap.
+  const std::vector<float> x1 = {1, 2}, x2 = {2, 3};
+  for (tsk::TimeOfDay time : {tsk::TimeOfDay{13, 5, 9}, tsk::TimeOfDay{22, 40, 17}}) {
+    TempDir dir;
+    Outcome o =
+        runAt(gscrow2s::run, dir, block(x1) + block(x2), kPar, parameters("2000"), 5000, time);
+    EXPECT_TRUE(sameText(expectedReport(x1, x2, 2000, time), o.report));
+    baseline::Generator g = generatorAt(time);
+    auto r1 = baseline::oneSample(x1, 2000, baseline::Kind::Crowding, g, {0.975f});
+    auto r2 = baseline::oneSample(x2, 2000, baseline::Kind::Crowding, g, {0.975f});
+    EXPECT_EQ(r1.levels[0].upper, 2.0f);
+    EXPECT_EQ(r2.levels[0].lower, 2.0f);
+    auto lines = splitLines(o.report);
+    EXPECT_EQ(lines[lines.size() - 3],
+              "    As the above 97.5% confidence intervals overlap, the difference");
+    EXPECT_EQ(lines[lines.size() - 2], "    between the two samples is non-significant (p>0.05).");
+  }
+}
+
 TEST(Gscrow2s, FewReplicationsWarnAfterEachInterval) {
   TempDir dir;
   Outcome o = runAt(gscrow2s::run, dir, block(herd(50, 24)) + block(herd(60, 25)), kPar,
