@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <cmath>
 
+#include "FormControls.h"
 #include "MessageBoxes.h"
 #include "SampleFile.h"
 
@@ -48,6 +49,36 @@ QString sampleFileNameProblem(const QString& name) {
     if (c.unicode() < 0x20) return kNameUnusable;
   }
   return {};
+}
+
+RowControls placeRowControls(QWidget* window, int left, int top, int listHeight, int firstLabel,
+                             const QString& sizeHeading, const QString& groupsHeading,
+                             QWidget* tabBefore) {
+  const auto label = [&](int offset, const QString& text, int x, int y, int width, int height) {
+    const QByteArray name = "Label" + QByteArray::number(firstLabel + offset);
+    return placeLabel(window, name.constData(), text, x, y, width, height);
+  };
+  label(0, QStringLiteral(" Groups in the sample by size"), left, top, 3000, 255);
+  for (QLabel* heading : {label(1, sizeHeading, left, top + 240, 855, 450),
+                          label(2, groupsHeading, left + 855, top + 240, 840, 450)}) {
+    heading->setWordWrap(true);
+    heading->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+  }
+  RowControls controls;
+  controls.size = placeNumberBox(window, "Text6", left, top + 720, 855, 330);
+  controls.groups = placeNumberBox(window, "Text5", left + 855, top + 720, 840, 330);
+  controls.add = placeButton(window, "Command1", QStringLiteral("Add"), QString(), left + 1800,
+                             top + 720, 735, 330);
+  controls.list = placeList(window, "List1", left, top + 1110, 2055, listHeight,
+                            QAbstractItemView::SingleSelection);
+  controls.list->setFont(fixedFont(10));
+  label(3, QStringLiteral("Double click to edit/delete"), left + 2280, top + 1170, 2400, 255);
+  label(4, QStringLiteral("Del to delete"), left + 2280, top + 1440, 2400, 255);
+
+  QWidget::setTabOrder(tabBefore, controls.size);
+  QWidget::setTabOrder(controls.size, controls.groups);
+  QWidget::setTabOrder(controls.groups, controls.add);
+  return controls;
 }
 
 SaveOutcome saveSampleUnderName(QWidget* window, const QString& directory, const QString& name,

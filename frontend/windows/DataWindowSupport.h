@@ -45,6 +45,25 @@ std::optional<std::int64_t> typedTotal(const QString& text);
 // (it names the file ".dat"); the entry window refuses it itself.
 QString sampleFileNameProblem(const QString& name);
 
+// The row-editing controls that the entry and edit windows share.
+struct RowControls {
+  QLineEdit* size;    // Text6
+  QLineEdit* groups;  // Text5
+  QPushButton* add;   // Command1
+  QListWidget* list;  // List1
+};
+
+// Places the row-editing block of a data window with its heading " Groups
+// in the sample by size" at (`left`, `top`) in twips: the column headings
+// `sizeHeading` and `groupsHeading` over the size and groups boxes, which
+// stand in the columns of the row texts, Add to their right, the row list of
+// height `listHeight` below, and the two hints beside the list. The labels
+// are numbered on from `firstLabel` (the heading) in that order. In the tab
+// order the boxes and Add follow `tabBefore`.
+RowControls placeRowControls(QWidget* window, int left, int top, int listHeight, int firstLabel,
+                             const QString& sizeHeading, const QString& groupsHeading,
+                             QWidget* tabBefore);
+
 // How a save under a typed name ended.
 enum class SaveOutcome { Saved, NameRefused, NotSaved };
 

@@ -21,53 +21,34 @@ Form2::Form2(QWidget* opener, const QString& workingDirectory)
   m_text1->setMaxLength(40);
   placeLabel(this, "Label2", QStringLiteral(".dat"), 4890, 195, 450, 255);
 
-  placeLabel(this, "Label3", QStringLiteral(" Groups in the sample by size"), 240, 660, 3000, 255);
-  QLabel* sizeHeading =
-      placeLabel(this, "Label4", QStringLiteral(" Group size"), 240, 900, 855, 450);
-  QLabel* groupsHeading =
-      placeLabel(this, "Label5", QStringLiteral("No. of groups"), 1095, 900, 840, 450);
-  for (QLabel* heading : {sizeHeading, groupsHeading}) {
-    heading->setWordWrap(true);
-    heading->setAlignment(Qt::AlignRight | Qt::AlignBottom);
-  }
-  m_text6 = placeNumberBox(this, "Text6", 240, 1380, 855, 330);
-  m_text5 = placeNumberBox(this, "Text5", 1095, 1380, 840, 330);
-  m_command1 =
-      placeButton(this, "Command1", QStringLiteral("Add"), QString(), 2040, 1380, 735, 330);
-
-  m_list1 = placeList(this, "List1", 240, 1770, 2055, 3195, QAbstractItemView::SingleSelection);
-  m_list1->setFont(fixedFont(10));
-
-  placeLabel(this, "Label6", QStringLiteral("Double click to edit/delete"), 2520, 1830, 2400, 255);
-  placeLabel(this, "Label7", QStringLiteral("Del to delete"), 2520, 2100, 2400, 255);
+  const RowControls rows = placeRowControls(this, 240, 660, 3195, 3, QStringLiteral(" Group size"),
+                                            QStringLiteral("No. of groups"), m_text1);
 
   // The total labels may wrap where the system font is wide.
   placeLabel(this, "Label8", QStringLiteral(" Number of groups in the sample:"), 2520, 2640, 3780,
              480)
       ->setWordWrap(true);
-  m_text4 = placeNumberBox(this, "Text4", 6360, 2715, 1215, 330);
-  m_text4->setReadOnly(true);
+  QLineEdit* text4 = placeNumberBox(this, "Text4", 6360, 2715, 1215, 330);
+  text4->setReadOnly(true);
   placeLabel(this, "Label9", QStringLiteral(" Total number of animals in the sample:"), 2520, 3240,
              3780, 480)
       ->setWordWrap(true);
-  m_text2 = placeNumberBox(this, "Text2", 6360, 3315, 1215, 330);
-  m_text2->setReadOnly(true);
+  QLineEdit* text2 = placeNumberBox(this, "Text2", 6360, 3315, 1215, 330);
+  text2->setReadOnly(true);
 
-  m_command2 = placeButton(this, "Command2", QStringLiteral("Save and close"),
-                           QStringLiteral("Save data file and exit module"), 2760, 4380, 2295, 495);
-  m_command3 =
+  QPushButton* command2 =
+      placeButton(this, "Command2", QStringLiteral("Save and close"),
+                  QStringLiteral("Save data file and exit module"), 2760, 4380, 2295, 495);
+  QPushButton* command3 =
       placeButton(this, "Command3", QStringLiteral("Close without saving"),
                   QStringLiteral("Exit module without saving data"), 5280, 4380, 2295, 495);
 
-  m_rows = new SampleRowEditor(m_list1, m_text6, m_text5, m_command1, m_text4, m_text2, this);
+  m_rows = new SampleRowEditor(rows.list, rows.size, rows.groups, rows.add, text4, text2, this);
   m_rows->setSample(GroupSizeSample{});
 
-  connect(m_command2, &QPushButton::clicked, this, &Form2::onSaveAndClose);
-  connect(m_command3, &QPushButton::clicked, this, &QWidget::close);
+  connect(command2, &QPushButton::clicked, this, &Form2::onSaveAndClose);
+  connect(command3, &QPushButton::clicked, this, &QWidget::close);
 
-  setTabOrder(m_text1, m_text6);
-  setTabOrder(m_text6, m_text5);
-  setTabOrder(m_text5, m_command1);
   if (opener) move(opener->pos());
   m_text1->setFocus();
 }

@@ -9,8 +9,6 @@
 
 class QCloseEvent;
 class QLineEdit;
-class QListWidget;
-class QPushButton;
 
 namespace tsk::ui {
 
@@ -37,14 +35,6 @@ class Form2 : public QWidget {
   SampleRowEditor* m_rows;
 
   QLineEdit* m_text1;  // file name
-  QListWidget* m_list1;
-  QLineEdit* m_text6;  // size
-  QLineEdit* m_text5;  // groups
-  QLineEdit* m_text4;  // number of groups
-  QLineEdit* m_text2;  // number of animals
-  QPushButton* m_command1;
-  QPushButton* m_command2;
-  QPushButton* m_command3;
 };
 
 }  // namespace tsk::ui

@@ -34,24 +34,12 @@ Form7::Form7(QWidget* opener, const QString& workingDirectory)
   placeLabel(this, "Label1", QStringLiteral("Select a data file to edit "), 240, 150, 2520, 255);
   m_file1 = placeList(this, "File1", 240, 450, 2055, 4425, QAbstractItemView::SingleSelection);
 
-  placeLabel(this, "Label2", QStringLiteral(" Groups in the sample by size"), 2520, 150, 3000, 255);
-  QLabel* sizeHeading =
-      placeLabel(this, "Label3", QStringLiteral("  Group    size "), 2520, 390, 855, 450);
-  QLabel* groupsHeading =
-      placeLabel(this, "Label4", QStringLiteral(" No. of groups"), 3375, 390, 840, 450);
-  for (QLabel* heading : {sizeHeading, groupsHeading}) {
-    heading->setWordWrap(true);
-    heading->setAlignment(Qt::AlignRight | Qt::AlignBottom);
-  }
-  m_text6 = placeNumberBox(this, "Text6", 2520, 870, 855, 330);
-  m_text5 = placeNumberBox(this, "Text5", 3375, 870, 840, 330);
-  m_command1 = placeButton(this, "Command1", QStringLiteral("Add"), QString(), 4320, 870, 735, 330);
-
-  m_list1 = placeList(this, "List1", 2520, 1260, 2055, 3615, QAbstractItemView::SingleSelection);
-  m_list1->setFont(fixedFont(10));
-
-  placeLabel(this, "Label5", QStringLiteral("Double click to edit/delete"), 4800, 1320, 2400, 255);
-  placeLabel(this, "Label6", QStringLiteral("Del to delete"), 4800, 1590, 2400, 255);
+  const RowControls rows =
+      placeRowControls(this, 2520, 150, 3615, 2, QStringLiteral("  Group    size "),
+                       QStringLiteral(" No. of groups"), m_file1);
+  m_text6 = rows.size;
+  m_text5 = rows.groups;
+  m_command1 = rows.add;
 
   // The total labels may wrap where the system font is wide.
   placeLabel(this, "Label7", QStringLiteral(" Number of groups:"), 4800, 2070, 2520, 480)
@@ -73,17 +61,13 @@ Form7::Form7(QWidget* opener, const QString& workingDirectory)
   m_command3 = placeButton(this, "Command3", QStringLiteral("Close"),
                            QStringLiteral("Close this window"), 6840, 4080, 1575, 420);
 
-  m_rows = new SampleRowEditor(m_list1, m_text6, m_text5, m_command1, m_text4, m_text2, this);
+  m_rows = new SampleRowEditor(rows.list, m_text6, m_text5, m_command1, m_text4, m_text2, this);
 
   connect(m_file1, &QListWidget::itemSelectionChanged, this, &Form7::onFileSelectionChanged);
   connect(m_command2, &QPushButton::clicked, this, &Form7::onSave);
   connect(m_command4, &QPushButton::clicked, this, &Form7::onSaveAs);
   connect(m_command6, &QPushButton::clicked, this, &Form7::onDelete);
   connect(m_command3, &QPushButton::clicked, this, &QWidget::close);
-
-  setTabOrder(m_file1, m_text6);
-  setTabOrder(m_text6, m_text5);
-  setTabOrder(m_text5, m_command1);
 
   // Empty state: nothing loaded, the four boxes disabled and empty.
   m_rows->clearAll();

@@ -55,7 +55,6 @@ class Form7 : public QWidget {
   QPointer<Form8> m_saveAs;
 
   QListWidget* m_file1;
-  QListWidget* m_list1;
   QLineEdit* m_text6;  // size
   QLineEdit* m_text5;  // groups
   QLineEdit* m_text4;  // number of groups
