@@ -178,6 +178,33 @@ TEST(Gsstoceq, WholeReportsOfSpecialSamples) {
        false,
        true,
        " bm degrees of freedom = 0\n"},
+      // The shift d = 0 leaves U' = U = 24.5 of 50 pairs, a share of exactly
+      // 0.49, and with the samples exchanged 25.5, exactly 0.51 (hand
+      // counts): the ends of the accepted range give no warning.
+      {"share 0.49",
+       {1, 1, 2, 2, 3},
+       {1, 1, 1, 1, 1, 2, 2, 3, 3, 3},
+       2,
+       1.5f,
+       24.5,
+       {},
+       {},
+       true,
+       true,
+       true,
+       ""},
+      {"share 0.51",
+       {1, 1, 1, 1, 1, 2, 2, 3, 3, 3},
+       {1, 1, 2, 2, 3},
+       1.5f,
+       2,
+       25.5,
+       {},
+       {},
+       true,
+       true,
+       true,
+       ""},
       // Identical samples: U = n1 n2 / 2, p = 2 Phi(-0.5 / s) just below 1.
       {"identical", {1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}, 3, 3, 12.5, {}, {}, true, true, true, ""},
       // Every value equal: no spread of U, no rank statistic.
