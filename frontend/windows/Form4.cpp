@@ -14,7 +14,6 @@
 #include <QSaveFile>
 
 #include "FormControls.h"
-#include "MessageBoxes.h"
 #include "PrintTarget.h"
 #include "Twips.h"
 
@@ -138,36 +137,20 @@ void Form4::closeEvent(QCloseEvent* event) {
 void Form4::onPrint() {
   m_text2->show();
   repaint();
-  std::unique_ptr<QPrinter> printer = openPrinter();
-  QString failure;
-  if (!printer) {
-    failure = QStringLiteral("   No printer is available !");
-  } else if (!printResultsText(*printer, m_text)) {
-    failure = QStringLiteral("   The print job failed !");
-  }
+  const QString failure = printOnDefaultPrinter(
+      [this](QPrinter& printer) { return printResultsText(printer, m_text); });
   m_text2->hide();
   repaint();
-  if (!failure.isEmpty()) offerPdf(failure);
-}
-
-void Form4::offerPdf(const QString& failure) {
-  const QString title = QStringLiteral("TK 1.0 - Print results");
-  if (!messageBoxes().ask(
-          this, title,
-          failure + kCrLf + QStringLiteral("   Save the results as a PDF file instead?"))) {
-    return;
-  }
-  const QString suggested = QDir(m_saveDir).filePath(QStringLiteral("results.pdf"));
-  const QString path = chooseSavePath(this, QStringLiteral("Save results as PDF"), suggested,
-                                      QStringLiteral("PDF files (*.pdf)"), QStringLiteral("pdf"));
-  if (path.isEmpty()) return;
-  QPrinter pdf(QPrinter::HighResolution);
-  pdf.setOutputFormat(QPrinter::PdfFormat);
-  pdf.setOutputFileName(path);
-  if (!printResultsText(pdf, m_text) || !QFileInfo(path).isFile()) {
-    messageBoxes().inform(
-        this, title, QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
-  }
+  if (failure.isEmpty()) return;
+  offerPdfInstead(this, QStringLiteral("TK 1.0 - Print results"), failure,
+                  QStringLiteral("the results"), QStringLiteral("Save results as PDF"),
+                  QDir(m_saveDir).filePath(QStringLiteral("results.pdf")),
+                  [this](const QString& path) {
+                    QPrinter pdf(QPrinter::HighResolution);
+                    pdf.setOutputFormat(QPrinter::PdfFormat);
+                    pdf.setOutputFileName(path);
+                    return printResultsText(pdf, m_text) && QFileInfo(path).isFile();
+                  });
 }
 
 void Form4::onSave() {
@@ -176,9 +159,7 @@ void Form4::onSave() {
                                       QStringLiteral("Text files (*.txt)"), QStringLiteral("txt"));
   if (path.isEmpty()) return;
   if (!writeTextFile(path)) {
-    messageBoxes().inform(
-        this, QStringLiteral("TK 1.0 - Save results"),
-        QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
+    reportUnwritable(this, QStringLiteral("TK 1.0 - Save results"), path);
   }
 }
 

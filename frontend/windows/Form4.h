@@ -49,7 +49,6 @@ class Form4 : public QWidget {
   void onSave();
 
  private:
-  void offerPdf(const QString& failure);
   bool writeTextFile(const QString& path);
 
   QPointer<QWidget> m_opener;

@@ -473,29 +473,13 @@ bool HistogramWindow::savePicture(const QString& path) {
 }
 
 void HistogramWindow::onPrint() {
-  std::unique_ptr<QPrinter> printer = openPrinter();
-  if (!printer) {
-    offerPdf(QStringLiteral("   No printer is available !"));
-  } else if (!printTo(*printer)) {
-    offerPdf(QStringLiteral("   The print job failed !"));
-  }
-}
-
-void HistogramWindow::offerPdf(const QString& failure) {
-  if (!messageBoxes().ask(
-          this, kPrintTitle,
-          failure + kCrLf + QStringLiteral("   Save the picture as a PDF file instead?"))) {
-    return;
-  }
-  const QString path = chooseSavePath(this, QStringLiteral("Save histogram as PDF"),
-                                      QDir(m_dir).filePath(QStringLiteral("histogram.pdf")),
-                                      QStringLiteral("PDF files (*.pdf)"), QStringLiteral("pdf"));
-  if (path.isEmpty()) return;
-  if (!savePdf(path)) {
-    messageBoxes().inform(
-        this, kPrintTitle,
-        QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
-  }
+  const QString failure =
+      printOnDefaultPrinter([this](QPrinter& printer) { return printTo(printer); });
+  if (failure.isEmpty()) return;
+  offerPdfInstead(this, kPrintTitle, failure, QStringLiteral("the picture"),
+                  QStringLiteral("Save histogram as PDF"),
+                  QDir(m_dir).filePath(QStringLiteral("histogram.pdf")),
+                  [this](const QString& path) { return savePdf(path); });
 }
 
 void HistogramWindow::onSave() {
@@ -504,9 +488,7 @@ void HistogramWindow::onSave() {
       QStringLiteral("PNG pictures (*.png);;PDF files (*.pdf)"), QStringLiteral("png"));
   if (path.isEmpty()) return;
   if (!savePicture(path)) {
-    messageBoxes().inform(
-        this, QStringLiteral("TK 1.0 - Save histogram"),
-        QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
+    reportUnwritable(this, QStringLiteral("TK 1.0 - Save histogram"), path);
   }
 }
 

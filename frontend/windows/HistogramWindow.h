@@ -81,7 +81,6 @@ class HistogramWindow : public QWidget {
   void paintPicture(QPainter& painter);
   QSize pictureSize() const;
   bool printTo(QPrinter& printer);
-  void offerPdf(const QString& failure);
   bool savePdf(const QString& path);
 
   HistogramKind m_kind;

@@ -5,6 +5,8 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include "MessageBoxes.h"
+
 namespace tsk::ui {
 
 namespace {
@@ -39,6 +41,31 @@ QString chooseSavePath(QWidget* parent, const QString& caption, const QString& s
                      : QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
   if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += '.' + defaultSuffix;
   return path;
+}
+
+QString printOnDefaultPrinter(const std::function<bool(QPrinter&)>& print) {
+  const std::unique_ptr<QPrinter> printer = openPrinter();
+  if (!printer) return QStringLiteral("   No printer is available !");
+  if (!print(*printer)) return QStringLiteral("   The print job failed !");
+  return QString();
+}
+
+void offerPdfInstead(QWidget* parent, const QString& title, const QString& failure,
+                     const QString& what, const QString& caption, const QString& suggestedPdf,
+                     const std::function<bool(const QString& path)>& savePdf) {
+  if (!messageBoxes().ask(parent, title,
+                          failure + QStringLiteral("\r\n   Save ") + what +
+                              QStringLiteral(" as a PDF file instead?"))) {
+    return;
+  }
+  const QString path = chooseSavePath(parent, caption, suggestedPdf,
+                                      QStringLiteral("PDF files (*.pdf)"), QStringLiteral("pdf"));
+  if (!path.isEmpty() && !savePdf(path)) reportUnwritable(parent, title, path);
+}
+
+void reportUnwritable(QWidget* parent, const QString& title, const QString& path) {
+  messageBoxes().inform(parent, title,
+                        QStringLiteral("   Cannot write the file ") + path + QStringLiteral(" !"));
 }
 
 }  // namespace tsk::ui

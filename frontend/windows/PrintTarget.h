@@ -28,4 +28,20 @@ std::unique_ptr<QPrinter> openPrinter();
 QString chooseSavePath(QWidget* parent, const QString& caption, const QString& suggestedPath,
                        const QString& filter, const QString& defaultSuffix);
 
+// Prints with `print` on the default printer: empty when that went well,
+// else the message for the user ("   No printer is available !" or
+// "   The print job failed !").
+QString printOnDefaultPrinter(const std::function<bool(QPrinter&)>& print);
+
+// After the print `failure`: asks in a box with `title` whether to save
+// `what` ("the results", "the picture") as a PDF file instead and, on Yes,
+// writes the file chosen in a dialog with `caption` (offered as
+// `suggestedPdf`) with `savePdf`, telling when that fails too.
+void offerPdfInstead(QWidget* parent, const QString& title, const QString& failure,
+                     const QString& what, const QString& caption, const QString& suggestedPdf,
+                     const std::function<bool(const QString& path)>& savePdf);
+
+// "   Cannot write the file <path> !" in a message box with `title`.
+void reportUnwritable(QWidget* parent, const QString& title, const QString& path);
+
 }  // namespace tsk::ui
