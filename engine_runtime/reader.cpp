@@ -61,6 +61,14 @@ ReadStatus NumberReader::readInt(int32_t& value) {
   return parseInt32(*item, value) ? ReadStatus::Value : ReadStatus::Invalid;
 }
 
+ReadStatus NumberReader::readReals(float* x, int n) {
+  for (int i = 0; i < n; ++i) {
+    const ReadStatus st = readReal(x[i]);
+    if (st != ReadStatus::Value) return st;
+  }
+  return ReadStatus::Value;
+}
+
 ReadStatus NumberReader::readReal(float& value) {
   auto item = nextItem();
   if (!item) return ReadStatus::EndOfData;
@@ -120,9 +128,13 @@ bool parseReal(std::string_view item, float& value) {
 ParamStatus readParameterFile(const std::filesystem::path& path, int32_t& value) {
   auto reader = NumberReader::open(path);
   if (!reader) return ParamStatus::Missing;
-  if (!reader->skipLine() || !reader->skipLine()) return ParamStatus::Unreadable;
+  return readParameters(*reader, value);
+}
+
+ParamStatus readParameters(NumberReader& reader, int32_t& value) {
+  if (!reader.skipLine() || !reader.skipLine()) return ParamStatus::Unreadable;
   int32_t v = 0;
-  if (reader->readInt(v) != ReadStatus::Value) return ParamStatus::Unreadable;
+  if (reader.readInt(v) != ReadStatus::Value) return ParamStatus::Unreadable;
   value = v;
   return ParamStatus::Ok;
 }

@@ -22,6 +22,8 @@ class NumberReader {
 
   ReadStatus readInt(int32_t& value);  // a 32-bit signed integer
   ReadStatus readReal(float& value);   // rounded to single precision
+  // Reads x[0..n-1] one value each; the first failing status, or Value.
+  ReadStatus readReals(float* x, int n);
   // Passes over exactly one line, whatever it holds; false at end of file.
   bool skipLine();
   bool atEnd() const { return next_ >= lines_.size(); }
@@ -50,5 +52,8 @@ bool parseReal(std::string_view item, float& value);
 // Parameter files: lines 1 and 2 free text, line 3 begins with an integer.
 enum class ParamStatus { Ok, Missing, Unreadable };
 ParamStatus readParameterFile(const std::filesystem::path& path, int32_t& value);
+// The same reads on a file already opened (Ok or Unreadable); for engines
+// that must open their parameter file before they can read it.
+ParamStatus readParameters(NumberReader& reader, int32_t& value);
 
 }  // namespace tsk

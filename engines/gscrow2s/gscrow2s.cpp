@@ -32,11 +32,9 @@ std::string readSample(tsk::NumberReader& data, int number, int capacity, std::v
   // A sample without groups has no mean crowding at all.
   if (n < 1) return sample + " has no groups";
   x.assign(static_cast<size_t>(n), 0.0f);
-  for (float& v : x) {
-    ReadStatus status = data.readReal(v);
-    if (status == ReadStatus::EndOfData) return kUnexpectedEnd;
-    if (status == ReadStatus::Invalid) return kInvalid;
-  }
+  const ReadStatus status = data.readReals(x.data(), n);
+  if (status == ReadStatus::EndOfData) return kUnexpectedEnd;
+  if (status == ReadStatus::Invalid) return kInvalid;
   return {};
 }
 

@@ -38,10 +38,8 @@ std::optional<std::string> readSample(tsk::NumberReader& data, int which, int ca
   // One group has no spread (n - 1 = 0 in the variance): no t statistic.
   if (n < 2) return label + " too small (min=2)";
   x.resize(static_cast<size_t>(n));
-  for (float& v : x) {
-    st = data.readReal(v);
-    if (st != ReadStatus::Value) return readError(st);
-  }
+  st = data.readReals(x.data(), n);
+  if (st != ReadStatus::Value) return readError(st);
   return std::nullopt;
 }
 
@@ -176,8 +174,7 @@ void run(const tsk::EngineContext& context, int capacity) {
   report.format("(\"       t-statistic  = \",f14.3)", {t});
 
   int32_t b = 0;
-  const bool readable = parameters->skipLine() && parameters->skipLine() &&
-                        parameters->readInt(b) == ReadStatus::Value;
+  const bool readable = tsk::readParameters(*parameters, b) == tsk::ParamStatus::Ok;
   // A count of 0 or below would leave the p-value undefined: the default
   // applies, with the same warning as for an unreadable file.
   if (!readable || b <= 0) {

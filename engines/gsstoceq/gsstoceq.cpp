@@ -111,11 +111,7 @@ int readReplications(tsk::Report& report, const std::filesystem::path& path) {
 // Reads one sample's values; the failing status, or Value.
 ReadStatus readValues(tsk::NumberReader& data, std::vector<float>& x, int n) {
   x.resize(static_cast<size_t>(n));
-  for (float& v : x) {
-    const ReadStatus st = data.readReal(v);
-    if (st != ReadStatus::Value) return st;
-  }
-  return ReadStatus::Value;
+  return data.readReals(x.data(), n);
 }
 
 }  // namespace

@@ -68,12 +68,10 @@ void run(const tsk::EngineContext& context, int capacity) {
     if (st == ReadStatus::Invalid) return report.message(kInvalid);
     if (n > capacity) return report.message("    ERROR: max. sample size is " + std::to_string(capacity));
     if (n < 1) return report.message("    ERROR: a sample has no groups");
-    for (int i = 0; i < n; ++i) {
-      st = data.readReal(x[static_cast<size_t>(i)]);
-      // An incomplete later sample is reported too, not dropped in silence.
-      if (st == ReadStatus::EndOfData) return report.message(kUnexpectedEnd);
-      if (st == ReadStatus::Invalid) return report.message(kInvalid);
-    }
+    st = data.readReals(x.data(), n);
+    // An incomplete later sample is reported too, not dropped in silence.
+    if (st == ReadStatus::EndOfData) return report.message(kUnexpectedEnd);
+    if (st == ReadStatus::Invalid) return report.message(kInvalid);
 
     Statistics s{};
     s.meanSize = static_cast<float>(static_cast<double>(a) / n);

@@ -56,6 +56,26 @@ TEST(NumberReader, ThreeOutcomesForEachKind) {
   }
 }
 
+TEST(NumberReader, ReadRealsStopsAtTheFirstFailure) {
+  struct Case {
+    const char* content;
+    int n;
+    ReadStatus status;
+    std::vector<float> filled;  // what the reads before the failure stored
+  } cases[] = {
+      {"1\n2.5\n\n3\n", 3, ReadStatus::Value, {1, 2.5f, 3}},
+      {"1\n2\n", 3, ReadStatus::EndOfData, {1, 2, -1}},
+      {"1\nx\n3\n", 3, ReadStatus::Invalid, {1, -1, -1}},
+      {"", 0, ReadStatus::Value, {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<float> x(c.filled.size(), -1.0f);
+    NumberReader r(c.content);
+    EXPECT_EQ(r.readReals(x.data(), c.n), c.status) << c.content;
+    EXPECT_EQ(x, c.filled) << c.content;
+  }
+}
+
 TEST(NumberReader, SkipLinePassesOverExactlyOneLine) {
   NumberReader r("3\n \n4\n");
   int32_t n = 0;
