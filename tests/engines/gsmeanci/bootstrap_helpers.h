@@ -152,6 +152,17 @@ inline std::vector<tsk::TimeOfDay> secondsBetween(tsk::TimeOfDay before, tsk::Ti
   return times;
 }
 
+// True when `report` is the expected report of a run seeded at one of the
+// seconds from `before` to `after`: a program run reads the real clock.
+template <class ExpectedAt>
+bool reportOfSomeSecond(const std::string& report, tsk::TimeOfDay before, tsk::TimeOfDay after,
+                        ExpectedAt expectedAt) {
+  for (tsk::TimeOfDay t : secondsBetween(before, after)) {
+    if (report == expectedAt(t)) return true;
+  }
+  return false;
+}
+
 // The sizes of a .dat file's content as the exchange file lists them
 // (ascending) and the content itself.
 inline std::string datFile(const std::vector<float>& sizes) {
