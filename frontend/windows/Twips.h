@@ -13,7 +13,13 @@ inline QRect twipsRect(int left, int top, int width, int height) {
   return QRect(twips(left), twips(top), twips(width), twips(height));
 }
 
-// Courier New where installed, the system's fixed-pitch font otherwise.
+// The font of reports, lists and totals: the first of Courier New, DejaVu Sans
+// Mono, Liberation Mono and Noto Sans Mono that is installed and measures
+// every character at one width; the system's fixed font otherwise.
 QFont fixedFont(int pointSize);
+
+// True when digits, letters narrow and wide, blanks and points all advance by
+// the same width in `font`, so that columns of text line up.
+bool hasEqualAdvances(const QFont& font);
 
 }  // namespace tsk::ui

@@ -7,6 +7,9 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFont>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -113,6 +116,23 @@ inline QByteArray crlf(std::initializer_list<const char*> lines) {
 template <class T>
 T* control(const QWidget* window, const char* name) {
   return window->findChild<T*>(QString::fromLatin1(name));
+}
+
+// Empty when text in `font` lines up in columns: strings of ten narrow, wide,
+// digit, blank and point characters measure the same. Otherwise names the
+// font and the widths found.
+inline QString columnMisfit(const QFont& font) {
+  const QFontMetricsF metrics(font);
+  QStringList widths;
+  bool equal = true;
+  const qreal reference = metrics.horizontalAdvance(QString(10, u'0'));
+  for (const QString& run : {QString(10, u'i'), QString(10, u'W'), QString(10, u'0'),
+                             QStringLiteral("  1.5   12"), QString(10, u'_')}) {
+    const qreal width = metrics.horizontalAdvance(run);
+    equal = equal && width == reference;
+    widths.append(QStringLiteral("\"%1\" %2").arg(run).arg(width));
+  }
+  return equal ? QString() : QFontInfo(font).family() + QStringLiteral(": ") + widths.join(", ");
 }
 
 // The top-level windows now visible.

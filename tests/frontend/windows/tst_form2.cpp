@@ -85,6 +85,12 @@ void TestForm2::opensEmptyAtOpenersPlace() {
   QVERIFY(f.box("Text4")->isReadOnly());
   QVERIFY(f.box("Text2")->isReadOnly());
   QCOMPARE(f.list()->count(), 0);
+  // Row texts and totals are right-aligned with blanks: their digits must
+  // stand in columns.
+  const QList<QWidget*> numberControls{f.list(), f.box("Text4"), f.box("Text6")};
+  for (const QWidget* numbers : numberControls) {
+    QCOMPARE(tsk::test::columnMisfit(numbers->font()), QString());
+  }
   QCOMPARE(f.box("Text1")->maxLength(), 40);
   QCOMPARE(f.window->focusWidget(), f.box("Text1"));
   QCOMPARE(control<QPushButton>(f.window, "Command2")->toolTip(),
