@@ -7,9 +7,9 @@ JOBS      ?= $(shell nproc)
 ENGINES   := gssummar gsmidlim gsmeanci gsmeanc9 gscrowci gscrowc9 gsmean2s gsmean29 \
              gscrow2s gscrow29 gsmidtst gsmidts9 gsstoceq gsstoce9
 PACKAGES  := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev \
-             xvfb xauth fonts-dejavu-core
+             xvfb xauth fonts-dejavu-core dpkg-dev lintian
 
-.PHONY: deps build test test-sanitize run clean
+.PHONY: deps build test test-sanitize run package clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -43,6 +43,12 @@ run: build
 	  echo "No display found: start the desktop program with  cd run && xvfb-run -a ./toskarn"; \
 	  echo "Descriptive statistics of the example samples:"; \
 	  ./tskrun gssummar $$(ls *.dat); fi
+
+# The Debian package toskarn_<version>_<arch>.deb in $(BUILD)/, checked by
+# lintian.
+package: build
+	cd $(BUILD) && cpack -G DEB
+	lintian $(BUILD)/toskarn_*.deb
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
