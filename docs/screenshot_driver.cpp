@@ -17,6 +17,7 @@
 #include <functional>
 
 #include "Form1.h"
+#include "Help.h"
 
 namespace {
 
@@ -85,6 +86,11 @@ void typeRow(QWidget* w, const char* size, const char* groups) {
 void session(tsk::ui::Form1& main) {
   shoot(&main, "main.png");
 
+  QTest::keyClick(&main, Qt::Key_F1);
+  if (!tsk::ui::HelpWindow::current()) fail(QStringLiteral("F1 opened no guide"));
+  shoot(tsk::ui::HelpWindow::current(), "help.png");
+  if (tsk::ui::HelpWindow::current()) tsk::ui::HelpWindow::current()->close();
+
   click(&main, "Command1");  // New
   QWidget* entry = window("Form2");
   if (auto* name = find<QLineEdit>(entry, "Text1"))
@@ -142,6 +148,7 @@ int main(int argc, char* argv[]) {
   }
   g_outDir = QString::fromLocal8Bit(argv[1]);
   QApplication::setQuitOnLastWindowClosed(false);
+  tsk::ui::installHelpKey(app);
   tsk::ui::Form1 main(QDir::currentPath());
   main.setExitAction([] {});
   main.move(40, 40);

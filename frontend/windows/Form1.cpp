@@ -9,6 +9,7 @@
 #include "Form3.h"
 #include "Form7.h"
 #include "FormControls.h"
+#include "Help.h"
 
 namespace tsk::ui {
 
@@ -56,6 +57,9 @@ Form1::Form1(const QString& workingDirectory)
   QLineEdit* version = placeBox(this, "Text2", 3720, 330, 3240, 330);
   version->setText(QStringLiteral("Version 1.1     (28.10.2007)"));
   version->setReadOnly(true);
+
+  // Between the version box and the terms, aligned with the boxes' right edge.
+  placeHelpLink(this, 6480, 690, 960, 270);
 
   QLabel* terms = placeLabel(this, "Label2", termsAndCitation(), 360, 990, 7080, 1035);
   terms->setWordWrap(true);

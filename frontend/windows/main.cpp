@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "Form1.h"
+#include "Help.h"
 #include "StartupFiles.h"
 
 namespace {
@@ -58,6 +59,7 @@ int main(int argc, char* argv[]) {
                  qPrintable(QDir::toNativeSeparators(workDir)));
   }
 
+  tsk::ui::installHelpKey(app);
   tsk::ui::Form1 mainWindow(workDir);
   mainWindow.show();
   if (showAndQuit) {
