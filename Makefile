@@ -36,8 +36,8 @@ test-sanitize: deps
 # to start it under Xvfb and runs the command-line job instead.
 run: build
 	mkdir -p run
-	cp -n data/*.dat data/*.sys data/*.par run/ 2>/dev/null || true
-	cp $(addprefix $(BUILD)/bin/,$(ENGINES) tskrun) run/
+	cp -n data/*.dat data/*.csv data/*.sys data/*.par run/ 2>/dev/null || true
+	cp $(addprefix $(BUILD)/bin/,$(ENGINES) tskrun tskconvert) run/
 	if [ -f $(BUILD)/bin/toskarn ]; then cp $(BUILD)/bin/toskarn run/; fi
 	@cd run && if [ -x ./toskarn ] && [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then ./toskarn; else \
 	  echo "No display found: start the desktop program with  cd run && xvfb-run -a ./toskarn"; \

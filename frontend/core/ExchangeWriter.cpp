@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "SampleFile.h"
+#include "SampleTable.h"
+
 namespace tsk {
 
 namespace {
@@ -47,6 +50,18 @@ ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& 
   // cannot be read leaves the previous exchange file as it was.
   QByteArray text;
   for (const QString& name : sampleFiles) {
+    // A spreadsheet export gives one block per sample it holds, each as the
+    // sample's .dat file would be.
+    if (isSampleTableName(name)) {
+      const SampleTableRead table = ReadSampleTable(base.filePath(name));
+      if (!table) {
+        result.error = table.message;
+        return result;
+      }
+      for (const NamedSample& named : table.samples)
+        text += sampleBlock(sampleFileText(named.sample));
+      continue;
+    }
     QFile sample(base.filePath(name));
     if (!sample.open(QIODevice::ReadOnly)) {
       result.error =

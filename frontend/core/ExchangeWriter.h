@@ -30,7 +30,8 @@ struct ExchangeWrite {
   explicit operator bool() const { return ok; }
 };
 
-// Writes `exchangePath` from the sample files in the order given. Relative
+// Writes `exchangePath` from the sample files in the order given; a table
+// file (.csv, .tsv, .txt) gives one block per sample in column order. Relative
 // sample paths are taken in the folder of `exchangePath`. If a sample file
 // cannot be read, nothing is written and the error names it: the engines
 // must not run on a partial or older set of samples.

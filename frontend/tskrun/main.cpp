@@ -24,6 +24,10 @@ const char* const kHelp =
     "prints its report (tskres.tmp) unchanged to standard output. The engine's\n"
     "own console lines, if any, go to standard error.\n"
     "\n"
+    "A FILE ending in .csv, .tsv or .txt is read as a table exported from a\n"
+    "spreadsheet and gives one sample per column, in column order (see\n"
+    "tskconvert --help for the layouts it takes).\n"
+    "\n"
     "ENGINE is a program name without folder, for example gssummar. It is\n"
     "looked for in the working directory, then beside tskrun, then on the\n"
     "search path (PATH). Engines that need a parameter file (gsmeanci.par,\n"
@@ -34,9 +38,11 @@ const char* const kHelp =
     "  1  the engine was not found, could not be started, or ended without\n"
     "     finishing its report\n"
     "  2  bad arguments\n"
-    "  3  a sample file cannot be read, or tskdat.tmp cannot be written\n"
+    "  3  a sample file cannot be read or is not a table of group sizes, or\n"
+    "     tskdat.tmp cannot be written\n"
     "\n"
-    "Example: tskrun gssummar gulls.dat terns.dat > report.txt\n";
+    "Examples: tskrun gssummar gulls.dat terns.dat > report.txt\n"
+    "          tskrun gsstoceq survey.csv\n";
 
 int usageError(const char* what) {
   std::fprintf(stderr, "tskrun: %s\nTry 'tskrun --help'.\n", what);
