@@ -1,13 +1,18 @@
 #include "DataWindowSupport.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QEvent>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QUrl>
 #include <cmath>
 
 #include "FormControls.h"
@@ -81,6 +86,62 @@ RowControls placeRowControls(QWidget* window, int left, int top, int listHeight,
   return controls;
 }
 
+QString saveImportedQuestion(const NamedSample& named) {
+  return QStringLiteral("   Save sample %1 (%2 groups, %3 animals) as %1.dat?")
+      .arg(named.name)
+      .arg(named.sample.groupsTotal)
+      .arg(named.sample.animalsTotal);
+}
+
+QString importOverwriteQuestion(const QString& fileName) {
+  return QStringLiteral("          File %1 exists, overwrite?").arg(fileName);
+}
+
+namespace {
+
+TableFileChooser& tableFileChooser() {
+  static TableFileChooser chooser;
+  return chooser;
+}
+
+}  // namespace
+
+void setTableFileChooser(TableFileChooser chooser) { tableFileChooser() = std::move(chooser); }
+
+QString chooseTableFile(QWidget* parent, const QString& directory) {
+  if (tableFileChooser()) return tableFileChooser()(parent, directory);
+  return QFileDialog::getOpenFileName(
+      parent, QStringLiteral("Import group sizes"), directory,
+      QStringLiteral("Spreadsheet tables (*.csv *.tsv *.txt);;All files (*)"));
+}
+
+QString droppedTableFile(const QMimeData* data) {
+  if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+  const QUrl url = data->urls().front();
+  if (!url.isLocalFile() || !isSampleTableName(url.toLocalFile())) return {};
+  return url.toLocalFile();
+}
+
+QStringList offerToSaveSamples(QWidget* window, const QString& directory,
+                               const std::vector<NamedSample>& samples) {
+  QStringList written;
+  for (const NamedSample& named : samples) {
+    if (!messageBoxes().ask(window, kProgramTitle, saveImportedQuestion(named))) continue;
+    const QString fileName = named.name + kSampleFileSuffix;
+    const QString path = QDir(directory).filePath(fileName);
+    // A link counts as a file: it is never replaced without the question.
+    const bool exists = QFileInfo::exists(path) || QFileInfo(path).isSymLink();
+    if (exists && !messageBoxes().ask(window, kProgramTitle, importOverwriteQuestion(fileName)))
+      continue;
+    if (const SampleFileWrite result = WriteSampleFile(path, named.sample); !result) {
+      messageBoxes().inform(window, kProgramTitle, result.error);
+      continue;
+    }
+    written << fileName;
+  }
+  return written;
+}
+
 SaveOutcome saveSampleUnderName(QWidget* window, const QString& directory, const QString& name,
                                 const GroupSizeSample& sample) {
   if (const QString problem = sampleFileNameProblem(name); !problem.isEmpty()) {
@@ -113,6 +174,8 @@ SampleRowEditor::SampleRowEditor(QListWidget* list, QLineEdit* sizeBox, QLineEdi
   connect(m_list, &QListWidget::itemDoubleClicked, this, &SampleRowEditor::onDoubleClick);
   connect(m_animalsTotal, &QLineEdit::textEdited, this, &SampleRowEditor::onAnimalsEdited);
   m_list->installEventFilter(this);
+  m_size->installEventFilter(this);
+  m_groups->installEventFilter(this);
 }
 
 void SampleRowEditor::setSample(const GroupSizeSample& sample) {
@@ -143,6 +206,12 @@ bool SampleRowEditor::add() {
   return true;
 }
 
+void SampleRowEditor::addRows(const GroupSizeSample& rows) {
+  for (const SampleEntry& entry : rows.entries) AddEntry(m_sample, entry.size, entry.groups);
+  showRows();
+  showTotals();
+}
+
 void SampleRowEditor::onDoubleClick(QListWidgetItem* item) {
   const int row = item ? m_list->row(item) : -1;
   if (row < 0 || row >= static_cast<int>(m_sample.entries.size())) return;
@@ -162,6 +231,22 @@ void SampleRowEditor::onAnimalsEdited(const QString& text) {
 }
 
 bool SampleRowEditor::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+    const QString text = QGuiApplication::clipboard()->text();
+    // One value (a spreadsheet adds a line end even to a single cell) goes
+    // into the box as typed text; more cells make rows.
+    const QString cells = text.trimmed();
+    const bool table = cells.contains(u'\n') || cells.contains(u'\r') || cells.contains(u'\t');
+    if (watched == m_list || table) {
+      if (!cells.isEmpty()) emit tablePasted(text);
+      return true;
+    }
+    if (cells != text) {
+      static_cast<QLineEdit*>(watched)->insert(cells);
+      return true;
+    }
+  }
   if (watched == m_list && event->type() == QEvent::KeyRelease &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
     const QList<QListWidgetItem*> selected = m_list->selectedItems();

@@ -6,11 +6,15 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <vector>
 
 #include "GroupSizeSample.h"
+#include "SampleTable.h"
 
 class QLineEdit;
+class QMimeData;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
@@ -64,6 +68,31 @@ RowControls placeRowControls(QWidget* window, int left, int top, int listHeight,
                              const QString& sizeHeading, const QString& groupsHeading,
                              QWidget* tabBefore);
 
+// Import from spreadsheet tables, shared by the entry and edit windows.
+inline const QString kImportToolTip =
+    QStringLiteral("Read group sizes from a spreadsheet export (.csv, .tsv, .txt)");
+// Asked for each sample of a table before it is written as NAME.dat.
+QString saveImportedQuestion(const NamedSample& named);
+// Asked before an imported sample replaces a file: "          File
+// gulls.dat exists, overwrite?".
+QString importOverwriteQuestion(const QString& fileName);
+
+// Returns the chosen table file; empty means cancelled.
+using TableFileChooser = std::function<QString(QWidget* parent, const QString& directory)>;
+// nullptr restores the file dialog.
+void setTableFileChooser(TableFileChooser chooser);
+QString chooseTableFile(QWidget* parent, const QString& directory);
+
+// The table file of a drag, when it carries exactly one local .csv, .tsv or
+// .txt file; else empty.
+QString droppedTableFile(const QMimeData* data);
+
+// Offers to save each sample as NAME.dat in `directory`, in order: one
+// question per sample, and before an existing file is replaced a second one;
+// a failed write is reported. Returns the file names written.
+QStringList offerToSaveSamples(QWidget* window, const QString& directory,
+                               const std::vector<NamedSample>& samples);
+
 // How a save under a typed name ended.
 enum class SaveOutcome { Saved, NameRefused, NotSaved };
 
@@ -94,6 +123,14 @@ class SampleRowEditor : public QObject {
 
   // Add: the row of the size and groups boxes, when both hold valid counts.
   bool add();
+  // Adds every row of `rows` as Add does: a row of a size already listed
+  // replaces it.
+  void addRows(const GroupSizeSample& rows);
+
+ signals:
+  // Ctrl+V with several cells on the clipboard, in the row list or in the
+  // size or groups box (a single value pastes into the box as usual).
+  void tablePasted(const QString& text);
 
  private slots:
   void onDoubleClick(QListWidgetItem* item);

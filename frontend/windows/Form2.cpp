@@ -1,13 +1,26 @@
 #include "Form2.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QListWidget>
+#include <QMimeData>
+#include <QTimer>
 
 #include "DataWindowSupport.h"
+#include "Form7.h"
 #include "FormControls.h"
 #include "MessageBoxes.h"
+#include "SampleTable.h"
 
 namespace tsk::ui {
+
+namespace {
+
+const QString kTypedRowsDropped =
+    QStringLiteral("   The rows typed here are not saved. Open the samples in the edit window?");
+
+}  // namespace
 
 Form2::Form2(QWidget* opener, const QString& workingDirectory)
     : QWidget(nullptr), m_opener(opener), m_dir(workingDirectory) {
@@ -43,8 +56,15 @@ Form2::Form2(QWidget* opener, const QString& workingDirectory)
       placeButton(this, "Command3", QStringLiteral("Close without saving"),
                   QStringLiteral("Exit module without saving data"), 5280, 4380, 2295, 495);
 
+  // In the column of the total boxes, on the line of Add.
+  QPushButton* command4 = placeButton(this, "Command4", QStringLiteral("Import..."), kImportToolTip,
+                                      6360, 1380, 1215, 330);
+  setAcceptDrops(true);
+
   m_rows = new SampleRowEditor(rows.list, rows.size, rows.groups, rows.add, text4, text2, this);
   m_rows->setSample(GroupSizeSample{});
+  connect(command4, &QPushButton::clicked, this, &Form2::onImport);
+  connect(m_rows, &SampleRowEditor::tablePasted, this, &Form2::onTablePasted);
 
   connect(command2, &QPushButton::clicked, this, &Form2::onSaveAndClose);
   connect(command3, &QPushButton::clicked, this, &QWidget::close);
@@ -84,6 +104,54 @@ void Form2::onSaveAndClose() {
     case SaveOutcome::NotSaved:
       break;
   }
+}
+
+}  // namespace tsk::ui
+
+namespace tsk::ui {
+
+void Form2::onImport() {
+  const QString path = chooseTableFile(this, m_dir);
+  if (!path.isEmpty()) importFile(path);
+}
+
+void Form2::importFile(const QString& path) { takeTable(ReadSampleTable(path)); }
+
+void Form2::onTablePasted(const QString& text) { takeTable(parsePastedTable(text, QString())); }
+
+void Form2::takeTable(const SampleTableRead& table) {
+  if (!table) {
+    messageBoxes().inform(this, kProgramTitle, table.message);
+    return;
+  }
+  if (table.samples.size() == 1) {
+    m_rows->addRows(table.samples.front().sample);
+    if (m_text1->text().isEmpty()) m_text1->setText(table.samples.front().name);
+    return;
+  }
+  // Several samples need a file each: the edit window saves them, and
+  // takes this window's place.
+  if (!m_rows->sample().entries.empty() &&
+      !messageBoxes().ask(this, kProgramTitle, kTypedRowsDropped))
+    return;
+  auto* edit = new Form7(m_opener, m_dir);
+  edit->move(pos());
+  edit->show();
+  m_opener = nullptr;  // the edit window brings the main window back
+  close();
+  edit->offerToSave(table.samples);
+}
+
+void Form2::dragEnterEvent(QDragEnterEvent* event) {
+  if (!droppedTableFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void Form2::dropEvent(QDropEvent* event) {
+  const QString path = droppedTableFile(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  // Questions wait until the drag has ended.
+  QTimer::singleShot(0, this, [this, path] { importFile(path); });
 }
 
 }  // namespace tsk::ui

@@ -8,7 +8,13 @@
 #include <QWidget>
 
 class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QLineEdit;
+
+namespace tsk {
+struct SampleTableRead;
+}
 
 namespace tsk::ui {
 
@@ -23,13 +29,24 @@ class Form2 : public QWidget {
   explicit Form2(QWidget* opener, const QString& workingDirectory = QDir::currentPath());
   ~Form2() override;
 
+  // Imports the table file at `path`: one sample fills the row list (and an
+  // empty name box with its name); several go to the edit window, which
+  // offers to save each; a faulty file changes nothing and is reported.
+  void importFile(const QString& path);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private slots:
   void onSaveAndClose();
+  void onImport();
+  void onTablePasted(const QString& text);
 
  private:
+  void takeTable(const SampleTableRead& table);
+
   QPointer<QWidget> m_opener;
   QString m_dir;
   SampleRowEditor* m_rows;

@@ -1,16 +1,21 @@
 #include "Form7.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QMimeData>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include "DataWindowSupport.h"
 #include "Form8.h"
 #include "FormControls.h"
 #include "MessageBoxes.h"
 #include "SampleFile.h"
+#include "SampleTable.h"
 
 namespace tsk::ui {
 
@@ -61,7 +66,14 @@ Form7::Form7(QWidget* opener, const QString& workingDirectory)
   m_command3 = placeButton(this, "Command3", QStringLiteral("Close"),
                            QStringLiteral("Close this window"), 6840, 4080, 1575, 420);
 
+  // On the line of Add, in the column of Save As and Close.
+  QPushButton* command5 = placeButton(this, "Command5", QStringLiteral("Import..."), kImportToolTip,
+                                      6840, 870, 1575, 330);
+  setAcceptDrops(true);
+
   m_rows = new SampleRowEditor(rows.list, m_text6, m_text5, m_command1, m_text4, m_text2, this);
+  connect(command5, &QPushButton::clicked, this, &Form7::onImport);
+  connect(m_rows, &SampleRowEditor::tablePasted, this, &Form7::onTablePasted);
 
   connect(m_file1, &QListWidget::itemSelectionChanged, this, &Form7::onFileSelectionChanged);
   connect(m_command2, &QPushButton::clicked, this, &Form7::onSave);
@@ -184,6 +196,58 @@ void Form7::onDelete() {
     return;
   }
   reset();
+}
+
+void Form7::onImport() {
+  const QString path = chooseTableFile(this, m_dir);
+  if (!path.isEmpty()) importFile(path);
+}
+
+void Form7::importFile(const QString& path) { takeTable(ReadSampleTable(path)); }
+
+void Form7::onTablePasted(const QString& text) {
+  takeTable(parsePastedTable(text, QStringLiteral("pasted")));
+}
+
+void Form7::takeTable(const SampleTableRead& table) {
+  if (!table) {
+    messageBoxes().inform(this, kProgramTitle, table.message);
+    return;
+  }
+  if (table.samples.size() == 1 && !m_picked.isEmpty()) {
+    m_rows->addRows(table.samples.front().sample);
+    return;
+  }
+  offerToSave(table.samples);
+}
+
+void Form7::offerToSave(const std::vector<NamedSample>& samples) {
+  const QStringList written = offerToSaveSamples(this, m_dir, samples);
+  if (written.isEmpty()) return;
+  // The loaded rows no longer match a file that was just replaced.
+  if (written.contains(m_picked)) {
+    reset();
+    return;
+  }
+  // The new files are listed; the loaded file stays picked with its edits.
+  listSampleFiles(m_file1, m_dir);
+  const QList<QListWidgetItem*> picked = m_file1->findItems(m_picked, Qt::MatchExactly);
+  if (!m_picked.isEmpty() && !picked.isEmpty()) {
+    const QSignalBlocker block(m_file1);
+    picked.front()->setSelected(true);
+  }
+}
+
+void Form7::dragEnterEvent(QDragEnterEvent* event) {
+  if (isEnabled() && !droppedTableFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void Form7::dropEvent(QDropEvent* event) {
+  const QString path = droppedTableFile(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  // Questions wait until the drag has ended.
+  QTimer::singleShot(0, this, [this, path] { importFile(path); });
 }
 
 }  // namespace tsk::ui

@@ -7,11 +7,19 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <vector>
 
 class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+
+namespace tsk {
+struct NamedSample;
+struct SampleTableRead;
+}  // namespace tsk
 
 namespace tsk::ui {
 
@@ -32,8 +40,18 @@ class Form7 : public QWidget {
   // The save-as dialog while it is open, else nullptr.
   Form8* saveAsDialog() const;
 
+  // Imports the table file at `path`: with a file loaded, one sample's rows
+  // join the loaded ones; otherwise each sample is offered to be saved as
+  // NAME.dat. A faulty file changes nothing and is reported.
+  void importFile(const QString& path);
+  // Offers to save each sample as NAME.dat, asking before any file is
+  // replaced, and lists the files written.
+  void offerToSave(const std::vector<NamedSample>& samples);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private slots:
   void onFileSelectionChanged();
@@ -41,12 +59,15 @@ class Form7 : public QWidget {
   void onSaveAs();
   void onDelete();
   void onSaveAsFinished(bool saved);
+  void onImport();
+  void onTablePasted(const QString& text);
 
  private:
   void fillFileList();
   void load(const QString& name);
   void reset();
   void setBoxesEnabled(bool enabled);
+  void takeTable(const SampleTableRead& table);
 
   QPointer<QWidget> m_opener;
   QString m_dir;
