@@ -135,7 +135,7 @@ int main(int argc, char* argv[]) {
       printError(written.error);
       return kWriteFailed;
     }
-    std::printf("%s: %lld groups, %lld animals\n", path.toLocal8Bit().constData(),
+    std::printf("%s: groups %lld, animals %lld\n", path.toLocal8Bit().constData(),
                 static_cast<long long>(named.sample.groupsTotal),
                 static_cast<long long>(named.sample.animalsTotal));
   }

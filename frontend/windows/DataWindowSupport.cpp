@@ -87,7 +87,7 @@ RowControls placeRowControls(QWidget* window, int left, int top, int listHeight,
 }
 
 QString saveImportedQuestion(const NamedSample& named) {
-  return QStringLiteral("   Save sample %1 (%2 groups, %3 animals) as %1.dat?")
+  return QStringLiteral("   Save sample %1 (groups: %2, animals: %3) as %1.dat?")
       .arg(named.name)
       .arg(named.sample.groupsTotal)
       .arg(named.sample.animalsTotal);

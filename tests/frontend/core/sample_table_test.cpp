@@ -376,7 +376,7 @@ TEST(SampleTable, Tskconvert) {
 
   Outcome o = run(dir, "tskconvert", {"survey.csv", "out"});
   EXPECT_EQ(o.exitCode, 0) << o.err;
-  EXPECT_EQ(o.out, "out/first.dat: 5 groups, 11 animals\nout/second.dat: 2 groups, 6 animals\n");
+  EXPECT_EQ(o.out, "out/first.dat: groups 5, animals 11\nout/second.dat: groups 2, animals 6\n");
   EXPECT_EQ(readFile(dir / "out" / "first.dat"), first);
   EXPECT_EQ(readFile(dir / "out" / "second.dat"), second);
 
@@ -398,7 +398,7 @@ TEST(SampleTable, Tskconvert) {
   // Into the working folder by default.
   o = run(dir, "tskconvert", {"survey.csv"});
   EXPECT_EQ(o.exitCode, 0) << o.err;
-  EXPECT_EQ(o.out, "first.dat: 5 groups, 11 animals\nsecond.dat: 2 groups, 6 animals\n");
+  EXPECT_EQ(o.out, "first.dat: groups 5, animals 11\nsecond.dat: groups 2, animals 6\n");
   EXPECT_EQ(readFile(dir / "first.dat"), first);
 
   const struct {

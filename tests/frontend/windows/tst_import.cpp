@@ -66,6 +66,7 @@ class TestImport : public QObject {
   void severalSamplesAreOfferedInTheEditWindow();
   void editWindowAddsToLoadedSample();
   void droppedFileIsImported();
+  void pastedColumnsWithHeadingsAreOffered();
 };
 
 void TestImport::importFillsEntryWindowUntilSaved() {
@@ -189,11 +190,12 @@ void TestImport::severalSamplesAreOfferedInTheEditWindow() {
   // north: Yes; south: Yes, but No to replacing the file; east: No.
   for (bool answer : {true, true, false, false}) boxes.answerNext(answer);
   click(entry, "Command4");
-  QCOMPARE(boxes.texts(),
-           (QStringList{QStringLiteral("   Save sample north (5 groups, 11 animals) as north.dat?"),
-                        QStringLiteral("   Save sample south (2 groups, 6 animals) as south.dat?"),
-                        QStringLiteral("          File south.dat exists, overwrite?"),
-                        QStringLiteral("   Save sample east (1 groups, 5 animals) as east.dat?")}));
+  QCOMPARE(
+      boxes.texts(),
+      (QStringList{QStringLiteral("   Save sample north (groups: 5, animals: 11) as north.dat?"),
+                   QStringLiteral("   Save sample south (groups: 2, animals: 6) as south.dat?"),
+                   QStringLiteral("          File south.dat exists, overwrite?"),
+                   QStringLiteral("   Save sample east (groups: 1, animals: 5) as east.dat?")}));
   QCOMPARE(boxes.unexpectedQuestions(), 0);
   QCOMPARE(dir.read(QStringLiteral("north.dat")),
            crlf({"      5", "     11", " 1 ", " 1 ", " 1 ", " 4 ", " 4 "}));
@@ -228,8 +230,9 @@ void TestImport::editWindowAddsToLoadedSample() {
   // Nothing loaded: the one sample is offered as a file of its own.
   boxes.answerNext(true);
   click(edit, "Command5");
-  QCOMPARE(boxes.texts(),
-           QStringList{QStringLiteral("   Save sample more (4 groups, 21 animals) as more.dat?")});
+  QCOMPARE(
+      boxes.texts(),
+      QStringList{QStringLiteral("   Save sample more (groups: 4, animals: 21) as more.dat?")});
   QCOMPARE(dir.read(QStringLiteral("more.dat")),
            crlf({"      4", "     21", " 4 ", " 4 ", " 4 ", " 9 "}));
 
@@ -277,6 +280,27 @@ void TestImport::droppedFileIsImported() {
   QCOMPARE(control<QLineEdit>(form, "Text1")->text(), QStringLiteral("flock"));
   QVERIFY(boxes.boxes().isEmpty());
   delete form.data();
+}
+
+void TestImport::pastedColumnsWithHeadingsAreOffered() {
+  tsk::test::WorkingDir dir;
+  tsk::test::RecordingBoxes boxes;
+  QWidget opener;
+  QPointer<tsk::ui::Form7> edit = new tsk::ui::Form7(&opener, dir.path());
+  edit->show();
+  // Two columns copied with their headings from a spreadsheet.
+  QGuiApplication::clipboard()->setText(QStringLiteral("north\tsouth\n1\t2\n4\t\n"));
+  boxes.answerNext(true);
+  boxes.answerNext(true);
+  QTest::keyClick(control<QListWidget>(edit, "List1"), Qt::Key_V, Qt::ControlModifier);
+  QCOMPARE(
+      boxes.texts(),
+      (QStringList{QStringLiteral("   Save sample north (groups: 2, animals: 5) as north.dat?"),
+                   QStringLiteral("   Save sample south (groups: 1, animals: 2) as south.dat?")}));
+  QCOMPARE(dir.read(QStringLiteral("south.dat")), crlf({"      1", "      2", " 2 "}));
+  QCOMPARE(texts(control<QListWidget>(edit, "File1")),
+           (QStringList{QStringLiteral("north.dat"), QStringLiteral("south.dat")}));
+  delete edit.data();
 }
 
 QTEST_MAIN(TestImport)
