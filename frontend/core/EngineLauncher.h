@@ -28,17 +28,32 @@ struct EngineRunOptions {
   // 0: wait as long as the engine runs. Otherwise the engine is stopped
   // after this many milliseconds and the run reported as timed out.
   int timeoutMs = 0;
+  // Asked between polls; true stops the engine and reports the run as
+  // stopped (a Stop button, an interrupt).
+  std::function<bool()> stopRequested;
+  // An engine being stopped is asked to end first and killed only when it
+  // has not ended after this long.
+  int killGraceMs = 2000;
+  // The most of the engine's console output that is kept: the last bytes;
+  // what came before is dropped and counted.
+  qsizetype consoleLimit = 64 * 1024;
 };
 
 enum class EngineOutcome {
   Finished,          // the status read "finished"; the report is collected
   BadName,           // the name is empty or not a bare program name
   NotFound,          // no such program in any of the three places
+  NotExecutable,     // a file of that name is there, but not executable
+  ExchangeRefused,   // tskstat.tmp or tskres.tmp is a link or no regular file
   StatusUnwritable,  // "before start" could not be written: not started
   FailedToStart,     // found, but the system could not start it
   EndedAbnormally,   // it exited (or crashed) without writing "finished"
+  EngineFailed,      // its status reads "failed: ..." (say, a report it
+                     // could not write)
   TimedOut,          // stopped after EngineRunOptions::timeoutMs
+  Stopped,           // stopped on EngineRunOptions::stopRequested
   ReportUnreadable,  // finished, but tskres.tmp could not be read
+  ReportIncomplete,  // finished, but the report lacks its closing line
 };
 
 struct EngineRunResult {
@@ -51,9 +66,11 @@ struct EngineRunResult {
   // otherwise (an older report may still lie there and must not be shown as
   // this run's).
   QByteArray report;
-  // What the engine wrote to its console (its few guard texts).
+  // What the engine wrote to its console (its few guard texts), at most
+  // EngineRunOptions::consoleLimit bytes: the last ones.
   QByteArray console;
-  int exitCode = 0;  // when it ended abnormally by exiting
+  qint64 consoleDropped = 0;  // bytes of console output not kept
+  int exitCode = 0;           // when it ended abnormally by exiting
   bool ok() const { return outcome == EngineOutcome::Finished; }
 };
 
@@ -65,6 +82,14 @@ QString resolveEngine(const QString& name, const QString& workDir, const QString
 // True when the first item of the first line of the status file at
 // `statusPath` begins with "finished".
 bool statusFinished(const QString& statusPath);
+
+// The first line of the status file without its leading blanks, at most 200
+// characters; empty when there is none or it is not a regular file.
+QByteArray statusLine(const QString& statusPath);
+
+// True when `report` ends with the closing line, 79 underscores and a line
+// end: an engine writes it last, so a report cut short lacks it.
+bool reportComplete(const QByteArray& report);
 
 // Runs the engine `name` (blanks around it are ignored) and collects its
 // report. Blocks until then, calling options.processEvents between steps.

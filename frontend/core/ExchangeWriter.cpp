@@ -1,10 +1,11 @@
 #include "ExchangeWriter.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include "FileReplace.h"
 #include "SampleFile.h"
 #include "SampleTable.h"
 
@@ -13,28 +14,120 @@ namespace tsk {
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool endsItem(char c) { return c == ',' || c == '\n' || c == '\r'; }
 
-void addItem(QList<QByteArray>& items, const char* begin, const char* end) {
-  while (begin < end && isBlank(*begin)) ++begin;
-  while (end > begin && isBlank(end[-1])) --end;
-  if (begin < end) items.append(QByteArray(begin, end - begin));
-}
+constexpr qint64 kPiece = 1 << 16;
 
 }  // namespace
 
-QList<QByteArray> splitItems(const QByteArray& content) {
-  QList<QByteArray> items;
-  const char* p = content.constData();
-  const char* end = p + content.size();
-  const char* start = p;
-  for (; p < end; ++p) {
-    if (*p == ',' || *p == '\n' || *p == '\r') {
-      addItem(items, start, p);
-      start = p + 1;
+ItemReader::ItemReader(QIODevice& device, qint64 byteLimit, qsizetype itemLimit)
+    : m_device(device), m_byteLimit(byteLimit), m_itemLimit(itemLimit) {}
+
+bool ItemReader::fill() {
+  if (m_end || m_failure != Failure::None) return false;
+  m_buffer = m_device.read(kPiece);
+  m_pos = 0;
+  if (m_buffer.isEmpty()) {
+    m_end = true;
+    // A read error shows as an empty read that is not the end of the file.
+    if (!m_device.atEnd()) m_failure = Failure::ReadError;
+    return false;
+  }
+  m_total += m_buffer.size();
+  if (m_byteLimit >= 0 && m_total > m_byteLimit) {
+    m_failure = Failure::TooLarge;
+    return false;
+  }
+  return true;
+}
+
+bool ItemReader::next(QByteArray& item) {
+  item.clear();
+  // Blanks inside an item belong to it, blanks after it do not: they wait
+  // here until a character of the item follows them.
+  QByteArray blanks;
+  bool blanksOverflow = false;
+  for (;;) {
+    if (m_pos >= m_buffer.size() && !fill()) {
+      if (m_failure != Failure::None) return false;
+      if (!item.isEmpty()) return true;
+      return false;
+    }
+    const char c = m_buffer[m_pos++];
+    if (endsItem(c)) {
+      if (!item.isEmpty()) return true;
+      continue;
+    }
+    if (isBlank(c)) {
+      if (item.isEmpty()) continue;
+      if (m_itemLimit >= 0 && blanks.size() > m_itemLimit)
+        blanksOverflow = true;
+      else
+        blanks += c;
+      continue;
+    }
+    if (blanksOverflow) {
+      m_failure = Failure::ItemTooLong;
+      return false;
+    }
+    item += blanks;
+    blanks.clear();
+    item += c;
+    if (m_itemLimit >= 0 && item.size() > m_itemLimit) {
+      m_failure = Failure::ItemTooLong;
+      return false;
     }
   }
-  addItem(items, start, end);
+}
+
+QList<QByteArray> splitItems(const QByteArray& content) {
+  QByteArray data = content;
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  ItemReader reader(buffer);
+  QList<QByteArray> items;
+  for (QByteArray item; reader.next(item);) items.append(item);
   return items;
+}
+
+bool openSampleFile(QFile& file, const QString& path, QString* why) {
+  const QFileInfo info(path);
+  const QString notRegular = QStringLiteral("it is not a regular file.");
+  // Asked before opening: opening a pipe would wait for a writer.
+  if (info.exists() && !info.isFile()) {
+    *why = notRegular;
+    return false;
+  }
+  if (info.exists() && info.size() > kMaxSampleFileBytes) {
+    *why = itemReaderProblem(ItemReader::Failure::TooLarge, QString());
+    return false;
+  }
+  file.setFileName(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    *why = file.errorString();
+    return false;
+  }
+  // The entry may have changed since it was looked at.
+  if (file.isSequential()) {
+    file.close();
+    *why = notRegular;
+    return false;
+  }
+  return true;
+}
+
+QString itemReaderProblem(ItemReader::Failure failure, const QString& deviceError) {
+  switch (failure) {
+    case ItemReader::Failure::TooLarge:
+      return QStringLiteral("it is larger than %1 MB.").arg(kMaxSampleFileBytes >> 20);
+    case ItemReader::Failure::ItemTooLong:
+      return QStringLiteral("it holds an item longer than %1 characters.").arg(kMaxItemLength);
+    case ItemReader::Failure::ReadError:
+      return deviceError;
+    case ItemReader::Failure::None:
+      break;
+  }
+  return {};
 }
 
 QByteArray sampleBlock(const QByteArray& content) {
@@ -45,9 +138,21 @@ QByteArray sampleBlock(const QByteArray& content) {
 
 ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& sampleFiles) {
   ExchangeWrite result;
+  const QString exchangeName = QFileInfo(exchangePath).fileName();
+  if (QString problem = exchangeFileProblem(exchangePath); !problem.isEmpty()) {
+    result.error = std::move(problem);
+    return result;
+  }
+  // The samples go into a new file that takes the exchange file's place only
+  // when every sample has been read: a file that cannot be read leaves the
+  // previous exchange file as it was.
+  ReplacementFile out(exchangePath);
+  auto cannotWrite = [&] {
+    result.error = QStringLiteral("Cannot write file %1: %2").arg(exchangeName, out.errorString());
+    return result;
+  };
+  if (!out.open()) return cannotWrite();
   const QDir base = QFileInfo(exchangePath).dir();
-  // Every sample is read before the exchange file is touched: a file that
-  // cannot be read leaves the previous exchange file as it was.
   QByteArray text;
   for (const QString& name : sampleFiles) {
     // A spreadsheet export gives one block per sample it holds, each as the
@@ -58,32 +163,47 @@ ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& 
         result.error = table.message;
         return result;
       }
-      for (const NamedSample& named : table.samples)
+      for (const NamedSample& named : table.samples) {
         text += sampleBlock(sampleFileText(named.sample));
+        if (text.size() >= kPiece) {
+          if (!out.write(text)) return cannotWrite();
+          text.clear();
+        }
+      }
       continue;
     }
-    QFile sample(base.filePath(name));
-    if (!sample.open(QIODevice::ReadOnly)) {
-      result.error =
-          QStringLiteral("Cannot read sample file %1: %2").arg(name, sample.errorString());
+    QFile sample;
+    QString why;
+    if (!openSampleFile(sample, base.filePath(name), &why)) {
+      result.error = QStringLiteral("Cannot read sample file %1: %2").arg(name, why);
       return result;
     }
-    QByteArray content = sample.readAll();
-    if (sample.error() != QFileDevice::NoError) {
-      result.error =
-          QStringLiteral("Cannot read sample file %1: %2").arg(name, sample.errorString());
+    ItemReader reader(sample, kMaxSampleFileBytes, kMaxItemLength);
+    qint64 items = 0;
+    for (QByteArray item; reader.next(item);) {
+      // Two totals, then one item per group.
+      if (++items > kMaxSampleGroups + 2) {
+        result.error = QStringLiteral("Sample file %1 holds more than %2 groups.")
+                           .arg(name)
+                           .arg(kMaxSampleGroups);
+        return result;
+      }
+      text += item;
+      text += "\r\n";
+      if (text.size() >= kPiece) {
+        if (!out.write(text)) return cannotWrite();
+        text.clear();
+      }
+    }
+    if (reader.failure() != ItemReader::Failure::None) {
+      result.error = QStringLiteral("Cannot read sample file %1: %2")
+                         .arg(name, itemReaderProblem(reader.failure(), sample.errorString()));
       return result;
     }
-    text += sampleBlock(content);
+    text += " \r\n";
   }
-  QSaveFile out(exchangePath);
-  if (out.open(QIODevice::WriteOnly) && out.write(text) == text.size() && out.commit()) {
-    result.ok = true;
-    return result;
-  }
-  result.error = QStringLiteral("Cannot write file %1: %2")
-                     .arg(QFileInfo(exchangePath).fileName(), out.errorString());
-  out.cancelWriting();
+  if (!out.write(text) || !out.commit()) return cannotWrite();
+  result.ok = true;
   return result;
 }
 

@@ -8,6 +8,9 @@
 #include <QString>
 #include <QStringList>
 
+class QFile;
+class QIODevice;
+
 namespace tsk {
 
 // The exchange files of the working directory.
@@ -15,10 +18,48 @@ inline const QString kExchangeDataFile = QStringLiteral("tskdat.tmp");
 inline const QString kExchangeStatusFile = QStringLiteral("tskstat.tmp");
 inline const QString kExchangeReportFile = QStringLiteral("tskres.tmp");
 
+// What the front end reads of one sample file at most. The largest engine
+// takes 5000 groups; these bounds only keep a huge or endless file from
+// taking the memory and time of the whole machine before that is said.
+inline constexpr qint64 kMaxSampleFileBytes = 64 * 1024 * 1024;
+inline constexpr qint64 kMaxSampleGroups = 1000000;
+inline constexpr qsizetype kMaxItemLength = 1000;
+
 // The items of a text as the front end reads it: an item ends at a comma or
 // a line end (CR LF, LF or CR), leading and trailing blanks are dropped, and
 // empty items are passed over.
 QList<QByteArray> splitItems(const QByteArray& content);
+
+// The same items read from a device piece by piece, so that memory stays
+// bounded whatever the size of the file.
+class ItemReader {
+ public:
+  enum class Failure { None, ReadError, TooLarge, ItemTooLong };
+  // Negative limits: none.
+  explicit ItemReader(QIODevice& device, qint64 byteLimit = -1, qsizetype itemLimit = -1);
+  // The next item; false at the end of the text or on a failure.
+  bool next(QByteArray& item);
+  Failure failure() const { return m_failure; }
+
+ private:
+  bool fill();
+  QIODevice& m_device;
+  qint64 m_byteLimit;
+  qsizetype m_itemLimit;
+  QByteArray m_buffer;
+  qsizetype m_pos = 0;
+  qint64 m_total = 0;
+  bool m_end = false;
+  Failure m_failure = Failure::None;
+};
+
+// Opens the sample file at `path` for ItemReader. Only a regular file is
+// opened (a device or a pipe could be endless or block for ever), and only
+// one of at most kMaxSampleFileBytes; otherwise `why` says why not.
+bool openSampleFile(QFile& file, const QString& path, QString* why);
+
+// Why a reader stopped early, as the end of a sentence naming the file.
+QString itemReaderProblem(ItemReader::Failure failure, const QString& deviceError);
 
 // The block of one sample file's content: every item on a line, then " ";
 // every line ended by CR LF.
@@ -34,7 +75,9 @@ struct ExchangeWrite {
 // file (.csv, .tsv, .txt) gives one block per sample in column order. Relative
 // sample paths are taken in the folder of `exchangePath`. If a sample file
 // cannot be read, nothing is written and the error names it: the engines
-// must not run on a partial or older set of samples.
+// must not run on a partial or older set of samples. An exchange file that
+// is a link or not a regular file is refused, and a written one replaces
+// the directory entry rather than being opened.
 ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& sampleFiles);
 
 // The same into tskdat.tmp of `workDir`.

@@ -1,12 +1,13 @@
 #include "SampleFile.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 
 #include "ExchangeWriter.h"
+#include "FileReplace.h"
 
 namespace tsk {
 
@@ -83,50 +84,65 @@ QByteArray sampleFileText(const GroupSizeSample& sample) {
 
 SampleFileWrite WriteSampleFile(const QString& path, const GroupSizeSample& sample) {
   SampleFileWrite result;
-  // QSaveFile writes a temporary file in the same folder and renames it over
-  // the target on commit, so a crash midway leaves the old file intact.
-  QSaveFile file(path);
+  // The text goes to a new file beside the target, which then replaces the
+  // directory entry: a crash midway leaves the old file intact, and a link
+  // at the name is replaced rather than written through.
+  ReplacementFile file(path);
   bool written =
-      file.open(QIODevice::WriteOnly) && emitSampleFile(sample, [&file](const QByteArray& piece) {
-        return file.write(piece) == piece.size();
-      });
+      !QFileInfo(path).isDir() && file.open() &&
+      emitSampleFile(sample, [&file](const QByteArray& piece) { return file.write(piece); });
   if (written && file.commit()) {
     result.ok = true;
     return result;
   }
-  result.error =
-      QStringLiteral("Cannot write file %1: %2").arg(displayName(path), file.errorString());
-  file.cancelWriting();
+  const QString why =
+      file.errorString().isEmpty() ? QStringLiteral("it is a folder") : file.errorString();
+  result.error = QStringLiteral("Cannot write file %1: %2").arg(displayName(path), why);
   return result;
 }
 
-SampleFileRead parseSampleFile(const QByteArray& content, const QString& fileName) {
-  const QList<QByteArray> items = splitItems(content);
-  if (items.size() < 2)
-    return failure(QStringLiteral("File %1 is not a sample file: it lacks the totals of groups "
-                                  "and animals.")
-                       .arg(fileName));
+namespace {
+
+// Reads the totals and the group sizes from `reader`; `device` (which the
+// reader reads) gives the text of a read error.
+SampleFileRead parseItems(ItemReader& reader, const QIODevice& device, const QString& fileName) {
+  auto readerFailure = [&] {
+    return failure(QStringLiteral("Cannot read file %1: %2")
+                       .arg(fileName, itemReaderProblem(reader.failure(), device.errorString())));
+  };
+  QByteArray totals[2];
+  for (QByteArray& total : totals) {
+    if (!reader.next(total)) {
+      if (reader.failure() != ItemReader::Failure::None) return readerFailure();
+      return failure(QStringLiteral("File %1 is not a sample file: it lacks the totals of groups "
+                                    "and animals.")
+                         .arg(fileName));
+    }
+  }
 
   constexpr double kTotalLimit = 9007199254740992.0;  // 2^53
   constexpr double kSizeLimit = 2147483647.0;
   std::int64_t declaredGroups = 0, declaredAnimals = 0;
   for (int i = 0; i < 2; ++i) {
-    if (!wholeNumber(items[i], kTotalLimit, i == 0 ? declaredGroups : declaredAnimals))
+    if (!wholeNumber(totals[i], kTotalLimit, i == 0 ? declaredGroups : declaredAnimals))
       return failure(QStringLiteral("File %1 holds %2, which is not a whole number.")
-                         .arg(fileName, quoted(items[i])));
+                         .arg(fileName, quoted(totals[i])));
   }
 
   GroupSizeSample sample;
-  std::int64_t previous = 0, run = 0, countedGroups = 0, sum = 0;
+  std::int64_t previous = 0, run = 0, countedGroups = 0, sum = 0, items = 0;
   auto closeRun = [&] {
     if (previous > 0) sample.entries.push_back({static_cast<int>(previous), static_cast<int>(run)});
     countedGroups += run;
   };
-  for (qsizetype i = 2; i < items.size(); ++i) {
+  for (QByteArray item; reader.next(item);) {
+    if (++items > kMaxSampleGroups)
+      return failure(
+          QStringLiteral("File %1 holds more than %2 groups.").arg(fileName).arg(kMaxSampleGroups));
     std::int64_t x = 0;
-    if (!wholeNumber(items[i], kSizeLimit, x))
+    if (!wholeNumber(item, kSizeLimit, x))
       return failure(QStringLiteral("File %1 holds %2, which is not a group size.")
-                         .arg(fileName, quoted(items[i])));
+                         .arg(fileName, quoted(item)));
     sum += x;
     if (x == previous) {
       ++run;
@@ -136,6 +152,7 @@ SampleFileRead parseSampleFile(const QByteArray& content, const QString& fileNam
       run = 1;
     }
   }
+  if (reader.failure() != ItemReader::Failure::None) return readerFailure();
   // Groups of size 0 or less give no row but still count, at the end of the
   // file as anywhere else.
   closeRun();
@@ -158,16 +175,23 @@ SampleFileRead parseSampleFile(const QByteArray& content, const QString& fileNam
   return result;
 }
 
+}  // namespace
+
+SampleFileRead parseSampleFile(const QByteArray& content, const QString& fileName) {
+  QByteArray data = content;
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  ItemReader reader(buffer, kMaxSampleFileBytes, kMaxItemLength);
+  return parseItems(reader, buffer, fileName);
+}
+
 SampleFileRead ReadSampleFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return failure(
-        QStringLiteral("Cannot open file %1: %2").arg(displayName(path), file.errorString()));
-  QByteArray content = file.readAll();
-  if (file.error() != QFileDevice::NoError)
-    return failure(
-        QStringLiteral("Cannot read file %1: %2").arg(displayName(path), file.errorString()));
-  return parseSampleFile(content, displayName(path));
+  QFile file;
+  QString why;
+  if (!openSampleFile(file, path, &why))
+    return failure(QStringLiteral("Cannot open file %1: %2").arg(displayName(path), why));
+  ItemReader reader(file, kMaxSampleFileBytes, kMaxItemLength);
+  return parseItems(reader, file, displayName(path));
 }
 
 }  // namespace tsk

@@ -4,25 +4,37 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QStringList>
+#include <QThread>
 #include <cstdio>
 
 #include "EngineLauncher.h"
 #include "ExchangeWriter.h"
+#include "FolderLock.h"
+#include "Interrupt.h"
 
 namespace {
 
 // Exit statuses, also listed in the help text.
-enum Exit { kOk = 0, kEngineFailed = 1, kBadArguments = 2, kSampleUnreadable = 3 };
+enum Exit {
+  kOk = 0,
+  kEngineFailed = 1,
+  kBadArguments = 2,
+  kSampleUnreadable = 3,
+  kFolderBusy = 4,
+  kTimedOut = 5,
+  kInterrupted = 128,  // plus the signal's number, as shells report it
+};
 
 const char* const kHelp =
-    "Usage: tskrun ENGINE FILE.dat...\n"
+    "Usage: tskrun [OPTION]... ENGINE FILE.dat...\n"
     "\n"
     "Runs the analysis engine ENGINE on the sample files FILE.dat, in the\n"
     "current working directory, exactly as the analysis window does: writes\n"
     "the samples, in the order given, to tskdat.tmp, starts ENGINE with the\n"
     "status handshake of tskstat.tmp, waits until it reports \"finished\" and\n"
     "prints its report (tskres.tmp) unchanged to standard output. The engine's\n"
-    "own console lines, if any, go to standard error.\n"
+    "own console lines, if any, go to standard error (at most the last 64 KiB;\n"
+    "how much was left out is said).\n"
     "\n"
     "A FILE ending in .csv, .tsv or .txt is read as a table exported from a\n"
     "spreadsheet and gives one sample per column, in column order (see\n"
@@ -33,19 +45,48 @@ const char* const kHelp =
     "search path (PATH). Engines that need a parameter file (gsmeanci.par,\n"
     "crowreps.par, ...) read it from the working directory.\n"
     "\n"
+    "Only one analysis runs at a time in a folder: tskrun and the desktop\n"
+    "program hold the lock file tsklock.tmp there while they run. When another\n"
+    "analysis holds it, tskrun says \"waiting for another analysis in this\n"
+    "folder\" on standard error and waits.\n"
+    "\n"
+    "A report is printed only when the engine's status reads \"finished\" and\n"
+    "the report ends with its closing line of underscores; tskrun never writes\n"
+    "an exchange file that is a symbolic link, and reads only regular sample\n"
+    "files of at most 64 MB and 1000000 groups.\n"
+    "\n"
+    "Options:\n"
+    "  --no-wait          fail at once (status 4) when another analysis is\n"
+    "                     running in this folder, instead of waiting\n"
+    "  --timeout SECONDS  stop the engine when it has not finished after\n"
+    "                     SECONDS seconds (status 5)\n"
+    "  -h, --help         print this help and exit\n"
+    "\n"
+    "Interrupted (Ctrl+C, SIGTERM), tskrun asks the engine to end, kills it\n"
+    "if it has not ended two seconds later, and exits with 128 plus the\n"
+    "signal's number.\n"
+    "\n"
     "Exit status:\n"
     "  0  the engine finished; its report is on standard output\n"
-    "  1  the engine was not found, could not be started, or ended without\n"
-    "     finishing its report\n"
+    "  1  the engine was not found or is not executable, could not be\n"
+    "     started, ended without finishing its report, reported a failure,\n"
+    "     or left a report that is cut short or cannot be read\n"
     "  2  bad arguments\n"
-    "  3  a sample file cannot be read or is not a table of group sizes, or\n"
-    "     tskdat.tmp cannot be written\n"
+    "  3  a sample file cannot be read, is too large or is not a table of\n"
+    "     group sizes, or tskdat.tmp cannot be written\n"
+    "  4  another analysis is running in this folder (--no-wait), or the\n"
+    "     lock file cannot be created\n"
+    "  5  the engine was stopped after --timeout SECONDS\n"
+    "  128+N  interrupted by signal N (130 for Ctrl+C, 143 for SIGTERM)\n"
     "\n"
     "Examples: tskrun gssummar gulls.dat terns.dat > report.txt\n"
     "          tskrun gsstoceq survey.csv\n";
 
-int usageError(const char* what) {
-  std::fprintf(stderr, "tskrun: %s\nTry 'tskrun --help'.\n", what);
+// How often a waiting run looks for the lock and for an interrupt.
+constexpr unsigned long kLockPollMs = 100;
+
+int usageError(const QByteArray& what) {
+  std::fprintf(stderr, "tskrun: %s\nTry 'tskrun --help'.\n", what.constData());
   return kBadArguments;
 }
 
@@ -53,23 +94,50 @@ void printError(const QString& message) {
   std::fprintf(stderr, "tskrun: %s\n", message.toLocal8Bit().constData());
 }
 
+int interrupted() {
+  printError(QStringLiteral("interrupted"));
+  return kInterrupted + tsk::interruptSignal();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
+  tsk::catchInterrupts();
   QStringList args = QCoreApplication::arguments().mid(1);
 
   QStringList operands;
   bool options = true;
-  for (const QString& arg : args) {
+  bool noWait = false;
+  int timeoutMs = 0;
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    const QString& arg = args[i];
     if (options && (arg == u"--help" || arg == u"-h")) {
       std::fputs(kHelp, stdout);
       return kOk;
     }
     if (options && arg == u"--") {
       options = false;
+    } else if (options && arg == u"--no-wait") {
+      noWait = true;
+    } else if (options && (arg == u"--timeout" || arg.startsWith(u"--timeout="))) {
+      QString value;
+      if (arg.contains(u'=')) {
+        value = arg.section(u'=', 1);
+      } else if (i + 1 < args.size()) {
+        value = args[++i];
+      } else {
+        return usageError("--timeout needs a number of seconds");
+      }
+      bool ok = false;
+      const double seconds = value.toDouble(&ok);
+      // At least a millisecond, and no more than fits the launcher's clock.
+      if (!ok || !(seconds >= 0.001) || seconds > 2000000.0)
+        return usageError("invalid --timeout " + value.toLocal8Bit() +
+                          " (give seconds, more than 0)");
+      timeoutMs = static_cast<int>(seconds * 1000.0 + 0.5);
     } else if (options && arg.startsWith(u'-') && arg.size() > 1) {
-      return usageError(("unknown option " + arg.toLocal8Bit()).constData());
+      return usageError("unknown option " + arg.toLocal8Bit());
     } else {
       operands << arg;
     }
@@ -79,6 +147,29 @@ int main(int argc, char* argv[]) {
 
   const QString engine = operands.takeFirst();
   const QString workDir = QDir::currentPath();
+
+  // Held until the report has been read: another run in this folder would
+  // overwrite the samples and the report of this one.
+  tsk::FolderLock lock(workDir);
+  const auto state = lock.lock(
+      [noWait] {
+        if (!noWait) std::fprintf(stderr, "%s\n", tsk::kWaitingForFolder.toLocal8Bit().constData());
+      },
+      [noWait] {
+        if (noWait || tsk::interruptSignal()) return false;
+        QThread::msleep(kLockPollMs);
+        return tsk::interruptSignal() == 0;
+      });
+  if (tsk::interruptSignal()) return interrupted();
+  if (state == tsk::FolderLock::State::Busy) {
+    printError(QStringLiteral("another analysis is running in this folder"));
+    return kFolderBusy;
+  }
+  if (state == tsk::FolderLock::State::Failed) {
+    printError(lock.errorString());
+    return kFolderBusy;
+  }
+
   tsk::ExchangeWrite written = tsk::writeExchangeData(workDir, operands);
   if (!written) {
     printError(written.error);
@@ -87,11 +178,30 @@ int main(int argc, char* argv[]) {
 
   tsk::EngineRunOptions runOptions;
   runOptions.workDir = workDir;
+  runOptions.timeoutMs = timeoutMs;
+  runOptions.stopRequested = [] { return tsk::interruptSignal() != 0; };
   tsk::EngineRunResult run = tsk::RunEngine(engine, runOptions);
+  lock.unlock();
+  if (run.consoleDropped > 0)
+    printError(QStringLiteral("the engine wrote %1 bytes to its console; the first %2 are left "
+                              "out")
+                   .arg(run.consoleDropped + run.console.size())
+                   .arg(run.consoleDropped));
   if (!run.console.isEmpty()) std::fwrite(run.console.constData(), 1, run.console.size(), stderr);
+  if (run.outcome == tsk::EngineOutcome::Stopped && tsk::interruptSignal()) {
+    printError(run.message);
+    return interrupted();
+  }
   if (!run.ok()) {
     printError(run.message);
-    return run.outcome == tsk::EngineOutcome::BadName ? kBadArguments : kEngineFailed;
+    switch (run.outcome) {
+      case tsk::EngineOutcome::BadName:
+        return kBadArguments;
+      case tsk::EngineOutcome::TimedOut:
+        return kTimedOut;
+      default:
+        return kEngineFailed;
+    }
   }
   std::fwrite(run.report.constData(), 1, run.report.size(), stdout);
   if (std::fflush(stdout) != 0) {

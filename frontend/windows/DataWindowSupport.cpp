@@ -15,6 +15,7 @@
 #include <QUrl>
 #include <cmath>
 
+#include "FileReplace.h"
 #include "FormControls.h"
 #include "MessageBoxes.h"
 #include "SampleFile.h"
@@ -86,6 +87,16 @@ RowControls placeRowControls(QWidget* window, int left, int top, int listHeight,
   return controls;
 }
 
+QString replaceLinkQuestion(const QString& fileName) {
+  return QStringLiteral("  %1 is a link to another file.").arg(fileName) + QStringLiteral("\r\n") +
+         QStringLiteral("  Replace the link with this sample? The other file stays as it is.");
+}
+
+bool linkMayBeReplaced(QWidget* window, const QString& path) {
+  return !isLink(path) ||
+         messageBoxes().ask(window, kProgramTitle, replaceLinkQuestion(QFileInfo(path).fileName()));
+}
+
 QString saveImportedQuestion(const NamedSample& named) {
   return QStringLiteral("   Save sample %1 (groups: %2, animals: %3) as %1.dat?")
       .arg(named.name)
@@ -129,10 +140,13 @@ QStringList offerToSaveSamples(QWidget* window, const QString& directory,
     if (!messageBoxes().ask(window, kProgramTitle, saveImportedQuestion(named))) continue;
     const QString fileName = named.name + kSampleFileSuffix;
     const QString path = QDir(directory).filePath(fileName);
-    // A link counts as a file: it is never replaced without the question.
-    const bool exists = QFileInfo::exists(path) || QFileInfo(path).isSymLink();
-    if (exists && !messageBoxes().ask(window, kProgramTitle, importOverwriteQuestion(fileName)))
+    // A link gets its own question: it is replaced, never written through.
+    if (isLink(path)) {
+      if (!linkMayBeReplaced(window, path)) continue;
+    } else if (QFileInfo::exists(path) &&
+               !messageBoxes().ask(window, kProgramTitle, importOverwriteQuestion(fileName))) {
       continue;
+    }
     if (const SampleFileWrite result = WriteSampleFile(path, named.sample); !result) {
       messageBoxes().inform(window, kProgramTitle, result.error);
       continue;
@@ -149,7 +163,11 @@ SaveOutcome saveSampleUnderName(QWidget* window, const QString& directory, const
     return SaveOutcome::NameRefused;
   }
   const QString path = QDir(directory).filePath(name + kSampleFileSuffix);
-  if (QFileInfo::exists(path) && !messageBoxes().ask(window, kProgramTitle, kFileExists)) {
+  // A link gets its own question (it is replaced, not written through);
+  // a dangling one does not count as an existing file.
+  if (isLink(path)) {
+    if (!linkMayBeReplaced(window, path)) return SaveOutcome::NotSaved;
+  } else if (QFileInfo::exists(path) && !messageBoxes().ask(window, kProgramTitle, kFileExists)) {
     return SaveOutcome::NotSaved;
   }
   if (const SampleFileWrite written = WriteSampleFile(path, sample); !written) {

@@ -28,6 +28,14 @@ inline const QString kProgramTitle = QStringLiteral("Toskarn");
 inline const QString kNothingToSave = QStringLiteral("   Nothing to save !");
 inline const QString kNameRequired = QStringLiteral("  A file name must be specified!");
 inline const QString kFileExists = QStringLiteral("          File exists, overwrite?");
+
+// The question before a sample is saved over a symbolic link: saving puts a
+// file of its own in the link's place, and the file linked to stays as it is.
+QString replaceLinkQuestion(const QString& fileName);
+
+// Asks replaceLinkQuestion() when `path` is a symbolic link; true when it
+// is none or the user agrees to replace it.
+bool linkMayBeReplaced(QWidget* window, const QString& path);
 // Sample files live in the working directory only: a name must not lead
 // into another folder.
 inline const QString kNameUnusable = QStringLiteral("  A file name must not contain / or \\ !");

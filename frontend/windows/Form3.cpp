@@ -7,9 +7,12 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QThread>
+#include <QTimer>
 
 #include "EngineLauncher.h"
 #include "ExchangeWriter.h"
+#include "FolderLock.h"
 #include "Form4.h"
 #include "FormControls.h"
 #include "HistogramWindow.h"
@@ -89,8 +92,8 @@ MethodList loadMethodList(const QString& path, const QString& name) {
 // A failed method's block in the results text: the message as ERROR lines
 // wrapped at word ends to the report width, then the closing line, so that
 // it reads like the engines' own error reports.
-QString failureBlock(const QString& message) {
-  const QString first = QStringLiteral("     ERROR: ");
+QString failureBlock(const QString& message,
+                     const QString& first = QStringLiteral("     ERROR: ")) {
   const QString indent(first.size(), QLatin1Char(' '));
   QString block;
   QString line = first;
@@ -160,6 +163,10 @@ Form3::Form3(QWidget* opener, const QString& workingDirectory)
                            QStringLiteral("Run the selected methods"), 4560, 6105, 1695, 420);
   m_command2 = placeButton(this, "Command2", QStringLiteral("Close"),
                            QStringLiteral("Back to the main window"), 6465, 6105, 1695, 420);
+  m_command6 =
+      placeButton(this, "Command6", QStringLiteral("Stop"),
+                  QStringLiteral("Stop the method that is running"), 4560, 6105, 1695, 420);
+  m_command6->hide();
 
   connect(m_file1, &QListWidget::itemSelectionChanged, this, &Form3::onFileSelectionChanged);
   connect(m_command1, &QPushButton::clicked, this, &Form3::onStartAnalysis);
@@ -167,6 +174,7 @@ Form3::Form3(QWidget* opener, const QString& workingDirectory)
   connect(m_command3, &QPushButton::clicked, this, &Form3::onDisplayHistogram);
   connect(m_command5, &QPushButton::clicked, this, &Form3::onGroupSize);
   connect(m_command4, &QPushButton::clicked, this, &Form3::onCrowding);
+  connect(m_command6, &QPushButton::clicked, this, &Form3::onStop);
 
   if (opener) move(opener->pos());
   fillFileList();
@@ -251,10 +259,34 @@ void Form3::onStartAnalysis() {
   }
   text += kCrLf + kClosingLine + kCrLf;
 
+  // One analysis at a time in a folder: another one (tskrun, or a second
+  // copy of this program) would overwrite these samples and reports.
+  setRunning(true);
+  FolderLock lock(m_dir);
+  const FolderLock::State locked = lock.lock(
+      [this] {
+        m_label5->setText(kWaitingForFolder);
+        m_label5->show();
+        repaint();
+      },
+      [this] {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(20);
+        return !m_stopMethod && !m_closeAsked;
+      });
+  if (locked != FolderLock::State::Locked) {
+    setRunning(false);
+    if (locked == FolderLock::State::Failed)
+      messageBoxes().inform(this, kTitle, lock.errorString());
+    if (m_closeAsked) QTimer::singleShot(0, this, &QWidget::close);
+    return;
+  }
+
   // The engines must not run on a partial or older set of samples: a sample
   // that cannot be read stops the analysis before any engine starts.
   const ExchangeWrite written = writeExchangeData(m_dir, files);
   if (!written) {
+    setRunning(false);
     messageBoxes().inform(this, kTitle, written.error);
     return;
   }
@@ -263,12 +295,13 @@ void Form3::onStartAnalysis() {
   m_results = new Form4(this, m_dir);
   m_results->setResultsText(text);
 
-  m_running = true;
-  setEnabled(false);
   EngineRunOptions options;
   options.workDir = m_dir;
   options.processEvents = [] { QCoreApplication::processEvents(); };
+  options.stopRequested = [this] { return m_stopMethod || m_closeAsked; };
   for (int row : methods) {
+    if (m_closeAsked) break;
+    m_stopMethod = false;
     const QString engine = m_engines[static_cast<size_t>(row)];
     m_label5->setText(QStringLiteral("  Running...  (") + engine + QStringLiteral(")"));
     m_label5->show();
@@ -282,27 +315,63 @@ void Form3::onStartAnalysis() {
     if (!m_results) break;  // the program is closing
     if (result.ok()) {
       m_results->appendResultsText(QString::fromLatin1(result.report));
+    } else if (result.outcome == EngineOutcome::Stopped) {
+      m_results->appendResultsText(
+          failureBlock(QStringLiteral("Engine %1 was stopped by the user before it finished its "
+                                      "report.")
+                           .arg(result.engine),
+                       QStringLiteral("     STOPPED: ")));
     } else {
       // A failed method gets a block of its own, so the reports of the other
       // methods keep their places and the user sees which one failed.
       m_results->appendResultsText(failureBlock(result.message));
     }
   }
-  setEnabled(true);
-  m_label5->hide();
-  m_running = false;
+  lock.unlock();
+  setRunning(false);
+  if (m_closeAsked) {
+    // The user gave up the analysis: no results, and the window goes.
+    if (m_results) m_results->close();
+    QTimer::singleShot(0, this, &QWidget::close);
+    return;
+  }
   if (!m_results) return;
   m_results->move(pos());
   m_results->show();
   hide();
 }
 
+// During a run only Stop and the window's close box take input; the
+// running label says what runs.
+void Form3::setRunning(bool running) {
+  m_running = running;
+  if (running) {
+    m_stopMethod = false;
+    m_closeAsked = false;
+  }
+  for (QWidget* control : std::initializer_list<QWidget*>{m_file1, m_list1, m_command1, m_command2,
+                                                          m_command3, m_command4, m_command5})
+    control->setEnabled(!running);
+  m_command1->setVisible(!running);
+  m_command6->setVisible(running);
+  if (!running) m_label5->hide();
+}
+
+void Form3::onStop() {
+  if (m_running) m_stopMethod = true;
+}
+
 void Form3::onClose() { close(); }
 
 void Form3::closeEvent(QCloseEvent* event) {
-  // Unloading during a run would pull the window from under the wait loop.
+  // Unloading during a run would pull the window from under the wait loop:
+  // the run is stopped first, and the window closes once it has ended.
   if (m_running) {
     event->ignore();
+    if (!m_closeAsked && messageBoxes().ask(this, kTitle,
+                                            QStringLiteral("  An analysis is running.") + kCrLf +
+                                                QStringLiteral("  Stop it and close the window?")))
+      m_closeAsked = true;
     return;
   }
   if (m_opener) m_opener->show();
@@ -314,16 +383,25 @@ void Form3::onDisplayHistogram() {
   m_command4->show();
 }
 
-void Form3::onGroupSize() {
-  m_command5->hide();
-  m_command4->hide();
-  HistogramWindow::openFromAnalysis(this, m_dir, selectedFileNames(), HistogramKind::GroupSize);
-}
+void Form3::onGroupSize() { openHistogram(HistogramKind::GroupSize); }
 
-void Form3::onCrowding() {
+void Form3::onCrowding() { openHistogram(HistogramKind::Crowding); }
+
+void Form3::openHistogram(HistogramKind kind) {
   m_command5->hide();
   m_command4->hide();
-  HistogramWindow::openFromAnalysis(this, m_dir, selectedFileNames(), HistogramKind::Crowding);
+  // tskdat.tmp is written here too; not while another analysis uses it.
+  FolderLock lock(m_dir);
+  const FolderLock::State locked = lock.tryLock();
+  if (locked != FolderLock::State::Locked) {
+    messageBoxes().inform(this, QStringLiteral("TK 1.0 - Display graphs"),
+                          locked == FolderLock::State::Busy
+                              ? QStringLiteral("Another analysis is running in this folder; try "
+                                               "again when it has finished.")
+                              : lock.errorString());
+    return;
+  }
+  HistogramWindow::openFromAnalysis(this, m_dir, selectedFileNames(), kind);
 }
 
 }  // namespace tsk::ui

@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <array>
 
+#include "HistogramGeometry.h"
+
 class QCloseEvent;
 class QLabel;
 class QListWidget;
@@ -40,7 +42,8 @@ class Form3 : public QWidget {
   // The results window of the last analysis while it is open, else nullptr.
   Form4* resultsWindow() const;
 
-  // True while the engines of an analysis run.
+  // True while the engines of an analysis run (or it waits for another
+  // analysis in the same folder to end).
   bool isRunning() const { return m_running; }
 
   // Engine name of method slot `slot` (1 to 10), as read from the method list.
@@ -56,16 +59,21 @@ class Form3 : public QWidget {
   void onDisplayHistogram();
   void onGroupSize();
   void onCrowding();
+  void onStop();
 
  private:
   void fillFileList();
   void readMethodList(int selectedCount);
   void reportOnce(const QString& text);
-  bool writeSamples(const QStringList& files, QString* failure);
+  void setRunning(bool running);
+  void openHistogram(HistogramKind kind);
 
   QPointer<QWidget> m_opener;
   QString m_dir;
   bool m_running = false;
+  // Stop asked for the method that runs now; closing asked for the whole run.
+  bool m_stopMethod = false;
+  bool m_closeAsked = false;
   // Slot i (0-based here) belongs to the i-th entry of List1; slots beyond the
   // list keep older names and are never used.
   std::array<QString, 10> m_engines;
@@ -86,6 +94,7 @@ class Form3 : public QWidget {
   QPushButton* m_command3;
   QPushButton* m_command4;
   QPushButton* m_command5;
+  QPushButton* m_command6;  // Stop, in Start analysis' place during a run
 };
 
 }  // namespace tsk::ui

@@ -148,11 +148,11 @@ void Form7::onSave() {
     messageBoxes().inform(this, kProgramTitle, kNothingToSaveUnpicked);
     return;
   }
-  // Overwrites the picked file without a question. A failed write keeps the
-  // window loaded, so the changes are not lost.
-  if (const SampleFileWrite written =
-          WriteSampleFile(QDir(m_dir).filePath(m_picked), m_rows->sample());
-      !written) {
+  // Overwrites the picked file without a question, unless it is a link. A
+  // failed write keeps the window loaded, so the changes are not lost.
+  const QString path = QDir(m_dir).filePath(m_picked);
+  if (!linkMayBeReplaced(this, path)) return;
+  if (const SampleFileWrite written = WriteSampleFile(path, m_rows->sample()); !written) {
     messageBoxes().inform(this, kProgramTitle, written.error);
     return;
   }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QtGlobal>
 
 #include "EngineLauncher.h"
@@ -19,6 +20,9 @@ void installProgram(const fs::path& from, const fs::path& to) {
   fs::copy_file(from, to, fs::copy_options::overwrite_existing);
   fs::permissions(to, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
 }
+
+// The closing line that ends every complete report.
+const std::string kClosing = std::string(79, '_') + "\r\n";
 
 void installFake(const fs::path& dir, const std::string& name = "tskfake") {
   installProgram(tsk::test::binDir() / "tskfake", dir / name);
@@ -115,7 +119,7 @@ TEST(EngineLauncher, NoticesEnginesThatDoNotFinish) {
     std::string report;
     int exitCode;
   } cases[] = {
-      {"finish", 2000, EngineOutcome::Finished, "", " fake report\r\n", 0},
+      {"finish", 2000, EngineOutcome::Finished, "", " fake report\r\n" + kClosing, 0},
       {"exit 3", 300, EngineOutcome::EndedAbnormally,
        "Engine tskfake ended without finishing its report (exit status 3).", "", 3},
       // Ends at once with status 0 and leaves "before start".
@@ -124,7 +128,15 @@ TEST(EngineLauncher, NoticesEnginesThatDoNotFinish) {
       {"crash", 300, EngineOutcome::EndedAbnormally,
        "Engine tskfake ended abnormally (it crashed) without finishing its report.", "", 0},
       // "finished" appears 0.3 s after the process has gone.
-      {"late", 5000, EngineOutcome::Finished, "", " late report\r\n", 0},
+      {"late", 5000, EngineOutcome::Finished, "", " late report\r\n" + kClosing, 0},
+      // The engine says why it did not finish: its words are shown.
+      {"failed", 300, EngineOutcome::EngineFailed,
+       "Engine tskfake reported \"failed: tskfake (cannot write TSKRES.TMP)\".", "", 0},
+      // "finished" over a report cut short: neither it nor the older one.
+      {"cut", 300, EngineOutcome::ReportIncomplete,
+       "Engine tskfake reported \"finished\", but its report tskres.tmp does not end with the "
+       "closing line: it is not shown.",
+       "", 0},
   };
   for (const auto& c : cases) {
     Workplace w;
@@ -193,13 +205,99 @@ TEST(EngineLauncher, EnginesThatCannotRun) {
   EXPECT_EQ(junk.outcome, EngineOutcome::FailedToStart);
   EXPECT_EQ(junk.message.left(34).toStdString(), "Engine junk could not be started: ");
 
-  // Found, but the status file cannot be written: the engine is not started.
+  // Found, but the status file is a folder: the engine is not started.
   installFake(w.work.path());
   fs::remove(w.work / "tskstat.tmp");
   fs::create_directory(w.work / "tskstat.tmp");
   tsk::EngineRunResult blocked = tsk::RunEngine("tskfake", w.options());
-  EXPECT_EQ(blocked.outcome, EngineOutcome::StatusUnwritable);
+  EXPECT_EQ(blocked.outcome, EngineOutcome::ExchangeRefused);
+  EXPECT_EQ(blocked.message.toStdString(),
+            "File tskstat.tmp is not a regular file: it is not written. Engine tskfake not "
+            "started.");
   EXPECT_FALSE(fs::exists(w.work / "tskfake.seen"));
+
+  // There, but not executable: said so, not "not found".
+  fs::remove(w.work / "tskfake");
+  writeFile(w.work / "gsplain", "#!/bin/sh\n");
+  tsk::EngineRunResult plain = tsk::RunEngine("gsplain", w.options());
+  EXPECT_EQ(plain.outcome, EngineOutcome::NotExecutable);
+  EXPECT_EQ(plain.message.toStdString(), "Engine gsplain cannot be started: the file " +
+                                             (w.work / "gsplain").string() + " is not executable.");
+}
+
+// A link planted as the status or the report file: the engine is not
+// started and the file linked to is byte for byte as it was.
+TEST(EngineLauncher, RefusesLinkedExchangeFiles) {
+  for (const char* file : {"tskstat.tmp", "tskres.tmp"}) {
+    Workplace w;
+    installFake(w.work.path());
+    TempDir elsewhere;
+    writeFile(elsewhere / "profile", "keep me\n");
+    fs::create_symlink(elsewhere / "profile", w.work / file);
+    tsk::EngineRunResult r = tsk::RunEngine("tskfake", w.options());
+    EXPECT_EQ(r.outcome, EngineOutcome::ExchangeRefused) << file;
+    EXPECT_EQ(r.message.toStdString(),
+              "File " + std::string(file) +
+                  " is a symbolic link: it is not written, because that would change the file it "
+                  "points to. Remove the link and try again. Engine tskfake not started.");
+    EXPECT_EQ(readFile(elsewhere / "profile"), "keep me\n") << file;
+    EXPECT_TRUE(fs::is_symlink(w.work / file)) << file;
+    EXPECT_FALSE(fs::exists(w.work / "tskfake.seen")) << file;
+  }
+}
+
+// Stopped on request (a Stop button, an interrupt): the engine is ended,
+// the run says so and shows no report.
+TEST(EngineLauncher, StopsAnEngineOnRequest) {
+  Workplace w;
+  installFake(w.work.path());
+  writeFile(w.work / "tskfake.mode", "hang");
+  writeFile(w.work / "tskres.tmp", " old report\r\n" + kClosing);
+  tsk::EngineRunOptions options = w.options();
+  int polls = 0;
+  options.stopRequested = [&polls] { return ++polls > 20; };
+  QElapsedTimer clock;
+  clock.start();
+  tsk::EngineRunResult r = tsk::RunEngine("tskfake", options);
+  EXPECT_LT(clock.elapsed(), 10000);
+  EXPECT_EQ(r.outcome, EngineOutcome::Stopped);
+  EXPECT_EQ(r.message.toStdString(), "Engine tskfake was stopped before it finished its report.");
+  EXPECT_TRUE(r.report.isEmpty());
+}
+
+// Only the tail of a flood of console output is kept, and the rest counted.
+TEST(EngineLauncher, KeepsTheTailOfTheConsole) {
+  Workplace w;
+  installFake(w.work.path());
+  writeFile(w.work / "tskfake.mode", "console 3000000");
+  tsk::EngineRunOptions options = w.options();
+  options.consoleLimit = 4096;
+  tsk::EngineRunResult r = tsk::RunEngine("tskfake", options);
+  ASSERT_TRUE(r.ok()) << r.message.toStdString();
+  // 3000000 bytes from the loop, then " guard text\n" (12 bytes).
+  EXPECT_EQ(r.console.size(), 4096);
+  EXPECT_EQ(r.consoleDropped, 3000000 + 12 - 4096);
+  EXPECT_TRUE(r.console.endsWith(" guard text\n"));
+}
+
+TEST(EngineLauncher, ReportComplete) {
+  const std::string line = std::string(79, '_');
+  const struct {
+    std::string text;
+    bool complete;
+  } cases[] = {
+      {"  Report\r\n" + line + "\r\n", true},
+      {line + "\r\n", true},
+      {"  Report\n" + line + "\n", true},  // readers accept LF alone
+      {"  Report\r\n" + line, false},      // the line end is part of it
+      {"  Report\r\n" + line.substr(1) + "\r\n", false},
+      {"  Report\r\n_" + line + "\r\n", false},  // 80 underscores
+      {"  Report " + line + "\r\n", false},      // not a line of its own
+      {"  Report\r\n" + line + "\r\n  more\r\n", false},
+      {"", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(tsk::reportComplete(QByteArray::fromStdString(c.text)), c.complete) << c.text;
 }
 
 }  // namespace

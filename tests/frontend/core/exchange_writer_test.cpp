@@ -1,4 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QElapsedTimer>
+#include <filesystem>
+#include <fstream>
 
 #include "ExchangeWriter.h"
 #include "core_test_support.h"
@@ -68,6 +73,102 @@ TEST(ExchangeWriter, UnreadableSampleLeavesTheExchangeFileAlone) {
       tsk::writeExchangeFile(qpath(dir / "no" / "tskdat.tmp"), {qpath(dir / "a.dat")});
   EXPECT_FALSE(nowhere.ok);
   EXPECT_EQ(nowhere.error.left(29).toStdString(), "Cannot write file tskdat.tmp:");
+}
+
+// A planted link or anything but a plain file at tskdat.tmp is refused by
+// name; the file linked to keeps every byte.
+TEST(ExchangeWriter, NeverWritesThroughTheExchangeFile) {
+  namespace fs = std::filesystem;
+  TempDir dir, elsewhere;
+  writeFile(dir / "a.dat", tsk::test::kEnteredExample);
+  writeFile(elsewhere / "profile", "export KEEP=1\n");
+  fs::create_symlink(elsewhere / "profile", dir / "tskdat.tmp");
+  tsk::ExchangeWrite linked = tsk::writeExchangeData(qpath(dir.path()), {"a.dat"});
+  EXPECT_FALSE(linked.ok);
+  EXPECT_EQ(linked.error.toStdString(),
+            "File tskdat.tmp is a symbolic link: it is not written, because that would change the "
+            "file it points to. Remove the link and try again.");
+  EXPECT_EQ(readFile(elsewhere / "profile"), "export KEEP=1\n");
+  EXPECT_TRUE(fs::is_symlink(dir / "tskdat.tmp"));
+
+  // A dangling link would create its target.
+  fs::remove(dir / "tskdat.tmp");
+  fs::create_symlink(elsewhere / "new", dir / "tskdat.tmp");
+  EXPECT_FALSE(tsk::writeExchangeData(qpath(dir.path()), {"a.dat"}).ok);
+  EXPECT_FALSE(fs::exists(elsewhere / "new"));
+
+  fs::remove(dir / "tskdat.tmp");
+  fs::create_directory(dir / "tskdat.tmp");
+  EXPECT_EQ(tsk::writeExchangeData(qpath(dir.path()), {"a.dat"}).error.toStdString(),
+            "File tskdat.tmp is not a regular file: it is not written.");
+  // Nothing is left beside it.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+}
+
+// Sample files that are endless, blocking or far too large are refused at
+// once or as soon as a bound is passed, never read whole.
+TEST(ExchangeWriter, BoundedReadingOfSamples) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  fs::create_symlink("/dev/zero", dir / "zero.dat");
+  ASSERT_EQ(mkfifo((dir / "pipe.dat").c_str(), 0644), 0);
+  fs::create_directory(dir / "folder.dat");
+  // Sparse: 100 MB that take no room on the disk.
+  { std::ofstream(dir / "large.dat"); }
+  fs::resize_file(dir / "large.dat", 100 << 20);
+  writeFile(dir / "long.dat", "1\r\n" + std::string(5000, '7') + "\r\n");
+  {
+    // Ten million groups of one: "only to be told the maximum" later.
+    std::ofstream many(dir / "many.dat", std::ios::binary);
+    many << "10000000\r\n10000000\r\n";
+    const std::string chunk = [] {
+      std::string c;
+      for (int i = 0; i < 100000; ++i) c += "1\n";
+      return c;
+    }();
+    for (int i = 0; i < 100; ++i) many << chunk;
+  }
+  writeFile(dir / "tskdat.tmp", "previous\r\n");
+
+  const struct {
+    const char* file;
+    std::string error;
+  } cases[] = {
+      {"zero.dat", "Cannot read sample file zero.dat: it is not a regular file."},
+      {"pipe.dat", "Cannot read sample file pipe.dat: it is not a regular file."},
+      {"folder.dat", "Cannot read sample file folder.dat: it is not a regular file."},
+      {"large.dat", "Cannot read sample file large.dat: it is larger than 64 MB."},
+      {"long.dat",
+       "Cannot read sample file long.dat: it holds an item longer than 1000 "
+       "characters."},
+      {"many.dat", "Sample file many.dat holds more than 1000000 groups."},
+  };
+  for (const auto& c : cases) {
+    QElapsedTimer clock;
+    clock.start();
+    tsk::ExchangeWrite w = tsk::writeExchangeData(qpath(dir.path()), {c.file});
+    EXPECT_EQ(w.error.toStdString(), c.error);
+    // Seconds would mean the whole file was read (generous for the sanitizer
+    // build; these take milliseconds).
+    EXPECT_LT(clock.elapsed(), 5000) << c.file;
+    EXPECT_EQ(readFile(dir / "tskdat.tmp"), "previous\r\n") << c.file;
+  }
+}
+
+// The reader sees the same items whatever the pieces it reads in, blanks
+// between pieces included.
+TEST(ExchangeWriter, ItemsAcrossPieces) {
+  std::string text;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 40000; ++i) {
+    const std::string item = std::to_string(i) + "  " + std::to_string(i % 7);
+    text += "   " + item + (i % 3 == 0 ? " ,\t" : " \r\n");
+    expected.push_back(item);
+  }
+  std::vector<std::string> got;
+  for (const QByteArray& item : tsk::splitItems(QByteArray::fromStdString(text)))
+    got.push_back(item.toStdString());
+  EXPECT_EQ(got, expected);
 }
 
 }  // namespace

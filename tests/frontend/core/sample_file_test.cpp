@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
+#include <filesystem>
 #include <random>
 
 #include "ExchangeWriter.h"
@@ -181,6 +183,50 @@ TEST(SampleFile, FailedWriteLeavesNothingBehind) {
   EXPECT_TRUE(std::filesystem::is_directory(dir / "taken.dat"));
   EXPECT_EQ(QDir(qpath(dir.path())).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
             QStringList{"taken.dat"});
+}
+
+// Saving over a link (after the windows have asked) puts a file in the
+// link's place; the file it pointed to keeps its bytes.
+TEST(SampleFile, SavingOverALinkReplacesTheLink) {
+  namespace fs = std::filesystem;
+  TempDir dir, elsewhere;
+  writeFile(elsewhere / "theirs.dat", tsk::test::kPairExample);
+  fs::create_symlink(elsewhere / "theirs.dat", dir / "flock.dat");
+  ASSERT_TRUE(tsk::WriteSampleFile(qpath(dir / "flock.dat"), entered({{1, 3}, {4, 2}})));
+  EXPECT_FALSE(fs::is_symlink(dir / "flock.dat"));
+  EXPECT_EQ(readFile(dir / "flock.dat"), tsk::test::kEnteredExample);
+  EXPECT_EQ(readFile(elsewhere / "theirs.dat"), tsk::test::kPairExample);
+}
+
+// Loading reads only regular files, and no more than its bounds.
+TEST(SampleFile, LoadingIsBounded) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  fs::create_symlink("/dev/zero", dir / "zero.dat");
+  ASSERT_EQ(mkfifo((dir / "pipe.dat").c_str(), 0644), 0);
+  std::string many = "1000001\r\n1000001\r\n";
+  for (int i = 0; i < 1000001; ++i) many += "1\n";
+  writeFile(dir / "many.dat", many);
+  const struct {
+    const char* file;
+    std::string message;
+  } cases[] = {
+      {"zero.dat", "Cannot open file zero.dat: it is not a regular file."},
+      {"pipe.dat", "Cannot open file pipe.dat: it is not a regular file."},
+      {"many.dat", "File many.dat holds more than 1000000 groups."},
+  };
+  for (const auto& c : cases) {
+    tsk::SampleFileRead r = tsk::ReadSampleFile(qpath(dir / c.file));
+    EXPECT_FALSE(r.ok) << c.file;
+    EXPECT_EQ(r.message.toStdString(), c.message);
+  }
+  // A million groups is still a sample.
+  many.resize(many.size() - 2);
+  many.replace(0, 18, "1000000\r\n1000000\r\n");
+  writeFile(dir / "many.dat", many);
+  tsk::SampleFileRead r = tsk::ReadSampleFile(qpath(dir / "many.dat"));
+  ASSERT_TRUE(r.ok) << r.message.toStdString();
+  EXPECT_EQ(r.sample.groupsTotal, 1000000);
 }
 
 // The delivered examples are exactly what the program writes: they load

@@ -1,9 +1,16 @@
 // tskrun run as a user runs it: a subprocess in a working directory.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
 
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QThread>
+#include <cerrno>
+#include <thread>
 
+#include "FolderLock.h"
 #include "core_test_support.h"
 
 namespace {
@@ -19,13 +26,42 @@ struct Outcome {
   std::string out, err;
 };
 
-Outcome tskrun(const TempDir& dir, const QStringList& args) {
-  QProcess p;
+const std::string kClosing = std::string(79, '_') + "\r\n";
+
+void start(QProcess& p, const TempDir& dir, const QStringList& args) {
   p.setWorkingDirectory(qpath(dir.path()));
   p.start(qpath(tsk::test::binDir() / "tskrun"), args);
+}
+
+Outcome finish(QProcess& p) {
   EXPECT_TRUE(p.waitForFinished(60000));
   return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
           p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+}
+
+Outcome tskrun(const TempDir& dir, const QStringList& args) {
+  QProcess p;
+  start(p, dir, args);
+  return finish(p);
+}
+
+// Waits (up to 20 s) until `path` exists; the stand-in engine's process id
+// when it is its pid file.
+bool appears(const fs::path& path) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!fs::exists(path) || fs::file_size(path) == 0) {
+    if (clock.elapsed() > 20000) return false;
+    QThread::msleep(10);
+  }
+  return true;
+}
+
+bool processGone(const fs::path& pidFile) {
+  const pid_t pid = static_cast<pid_t>(std::stol(tsk::test::readFile(pidFile)));
+  // Ended and reaped by tskrun: no such process any more.
+  for (int i = 0; i < 200 && kill(pid, 0) == 0; ++i) QThread::msleep(10);
+  return kill(pid, 0) == -1 && errno == ESRCH;
 }
 
 void samples(const TempDir& dir) {
@@ -86,15 +122,64 @@ TEST(Tskrun, Failures) {
        "exit 4",
        1,
        "tskrun: Engine tskfake ended without finishing its report (exit status 4).\n"},
+      {"failure the engine reports",
+       {"tskfake", "a.dat"},
+       "failed",
+       1,
+       "tskrun: Engine tskfake reported \"failed: tskfake (cannot write TSKRES.TMP)\".\n"},
+      {"report cut short",
+       {"tskfake", "a.dat"},
+       "cut",
+       1,
+       "tskrun: Engine tskfake reported \"finished\", but its report tskres.tmp does not end with "
+       "the closing line: it is not shown.\n"},
+      {"not executable",
+       {"gsplain", "a.dat"},
+       nullptr,
+       1,
+       "tskrun: Engine gsplain cannot be started: the file DIR/gsplain is not executable.\n"},
+      {"linked exchange file",
+       {"gssummar", "a.dat"},
+       nullptr,
+       3,
+       "tskrun: File tskdat.tmp is a symbolic link: it is not written, because that would change "
+       "the file it points to. Remove the link and try again.\n"},
+      {"sample that is a device",
+       {"gssummar", "zero.dat"},
+       nullptr,
+       3,
+       "tskrun: Cannot read sample file zero.dat: it is not a regular file.\n"},
+      {"timeout without seconds",
+       {"gssummar", "a.dat", "--timeout"},
+       nullptr,
+       2,
+       "tskrun: --timeout needs a number of seconds\nTry 'tskrun --help'.\n"},
+      {"timeout of no time",
+       {"--timeout=0", "gssummar", "a.dat"},
+       nullptr,
+       2,
+       "tskrun: invalid --timeout 0 (give seconds, more than 0)\nTry 'tskrun --help'.\n"},
   };
   for (const auto& c : cases) {
     TempDir dir;
     samples(dir);
     if (c.mode) writeFile(dir / "tskfake.mode", c.mode);
+    writeFile(dir / "gsplain", "#!/bin/sh\n");
+    writeFile(dir / "tskres.tmp", " an older report\r\n" + kClosing);
+    fs::create_symlink("/dev/zero", dir / "zero.dat");
+    TempDir elsewhere;
+    writeFile(elsewhere / "profile", "keep\n");
+    if (std::string(c.name) == "linked exchange file")
+      fs::create_symlink(elsewhere / "profile", dir / "tskdat.tmp");
     Outcome o = tskrun(dir, c.args);
     EXPECT_EQ(o.exitCode, c.exitCode) << c.name;
-    EXPECT_EQ(o.err, c.err) << c.name;
+    std::string err = c.err;  // DIR stands for the working folder
+    if (const auto at = err.find("DIR/"); at != std::string::npos)
+      err.replace(at, 3, fs::canonical(dir.path()).string());
+    EXPECT_EQ(o.err, err) << c.name;
     EXPECT_EQ(o.out, "") << c.name;
+    EXPECT_EQ(tsk::test::readFile(elsewhere / "profile"), "keep\n") << c.name;
+    EXPECT_FALSE(fs::exists(dir / "tsklock.tmp")) << c.name;
   }
 }
 
@@ -103,15 +188,112 @@ TEST(Tskrun, EngineConsoleGoesToStandardError) {
   samples(dir);
   Outcome o = tskrun(dir, {"--", "tskfake", "a.dat"});
   EXPECT_EQ(o.exitCode, 0);
-  EXPECT_EQ(o.out, " fake report\r\n");
+  EXPECT_EQ(o.out, " fake report\r\n" + kClosing);
   EXPECT_EQ(o.err, " guard text\n");
+
+  // A flood: only the tail is kept, and how much was left out is said.
+  writeFile(dir / "tskfake.mode", "console 200000");
+  o = tskrun(dir, {"tskfake", "a.dat"});
+  EXPECT_EQ(o.exitCode, 0);
+  const std::string note =
+      "tskrun: the engine wrote 200012 bytes to its console; the first 134476 are left out\n";
+  ASSERT_EQ(o.err.size(), note.size() + 65536);
+  EXPECT_EQ(o.err.substr(0, note.size()), note);
+  EXPECT_EQ(o.err.substr(o.err.size() - 12), " guard text\n");
+}
+
+// An engine that never finishes: --timeout and SIGTERM both end it and
+// tskrun, with their own statuses.
+TEST(Tskrun, EndsAHangingEngine) {
+  {
+    TempDir dir;
+    samples(dir);
+    writeFile(dir / "tskfake.mode", "hang");
+    QElapsedTimer clock;
+    clock.start();
+    Outcome o = tskrun(dir, {"--timeout", "0.5", "tskfake", "a.dat"});
+    EXPECT_LT(clock.elapsed(), 20000);
+    EXPECT_EQ(o.exitCode, 5);
+    EXPECT_EQ(o.err,
+              "tskrun: Engine tskfake was stopped after 0.5 s without finishing its report.\n");
+    EXPECT_EQ(o.out, "");
+    EXPECT_TRUE(processGone(dir / "tskfake.pid"));
+  }
+  for (const int signal : {SIGTERM, SIGINT}) {
+    TempDir dir;
+    samples(dir);
+    writeFile(dir / "tskfake.mode", "hang");
+    QProcess p;
+    start(p, dir, {"tskfake", "a.dat"});
+    ASSERT_TRUE(appears(dir / "tskfake.pid"));
+    kill(static_cast<pid_t>(p.processId()), signal);
+    Outcome o = finish(p);
+    EXPECT_EQ(o.exitCode, 128 + signal);
+    EXPECT_EQ(o.err,
+              "tskrun: Engine tskfake was stopped before it finished its report.\n"
+              "tskrun: interrupted\n");
+    EXPECT_TRUE(processGone(dir / "tskfake.pid"));
+    EXPECT_FALSE(fs::exists(dir / "tsklock.tmp"));
+  }
+}
+
+// Two runs at once in one folder on different samples: the second waits
+// for the first, says so, and each prints the report of its own samples.
+TEST(Tskrun, OneRunAtATimePerFolder) {
+  TempDir dir;
+  samples(dir);
+  writeFile(dir / "tskfake.mode", "echo");  // reports its samples after 0.3 s
+  QProcess first, second;
+  start(first, dir, {"tskfake", "a.dat"});
+  start(second, dir, {"tskfake", "b.dat"});
+  const Outcome one = finish(first), two = finish(second);
+  EXPECT_EQ(one.exitCode, 0) << one.err;
+  EXPECT_EQ(two.exitCode, 0) << two.err;
+  EXPECT_EQ(one.out, crlf({"5", "11", "1", "1", "1", "4", "4", " "}) + kClosing);
+  EXPECT_EQ(two.out, crlf({"2", "6", "2", "4", " "}) + kClosing);
+  // The one that started second waited (either may have won the lock).
+  EXPECT_EQ(one.err + two.err, "waiting for another analysis in this folder\n");
+
+  // The real engine, a few times over.
+  for (int round = 0; round < 4; ++round) {
+    start(first, dir, {"gssummar", "a.dat"});
+    start(second, dir, {"gssummar", "b.dat"});
+    const Outcome a = finish(first), b = finish(second);
+    EXPECT_NE(a.out.find("   Sample  1:       5       11"), std::string::npos) << a.out;
+    EXPECT_NE(b.out.find("   Sample  1:       2        6"), std::string::npos) << b.out;
+  }
+}
+
+// --no-wait fails at once while another analysis holds the folder; without
+// it, the run waits until the folder is free.
+TEST(Tskrun, NoWait) {
+  TempDir dir;
+  samples(dir);
+  tsk::FolderLock held(qpath(dir.path()));
+  ASSERT_EQ(held.tryLock(), tsk::FolderLock::State::Locked);
+  Outcome o = tskrun(dir, {"--no-wait", "gssummar", "a.dat"});
+  EXPECT_EQ(o.exitCode, 4);
+  EXPECT_EQ(o.err, "tskrun: another analysis is running in this folder\n");
+  EXPECT_EQ(o.out, "");
+  EXPECT_FALSE(fs::exists(dir / "tskdat.tmp"));
+
+  QProcess waiting;
+  start(waiting, dir, {"gssummar", "a.dat"});
+  waiting.setReadChannel(QProcess::StandardError);
+  ASSERT_TRUE(waiting.waitForReadyRead(20000));
+  EXPECT_EQ(waiting.readAllStandardError().toStdString(),
+            "waiting for another analysis in this folder\n");
+  held.unlock();
+  o = finish(waiting);
+  EXPECT_EQ(o.exitCode, 0);
+  EXPECT_EQ(o.out.substr(0, 28), "  \r\nDescriptive statistics\r\n");
 }
 
 TEST(Tskrun, Help) {
   TempDir dir;
   Outcome o = tskrun(dir, {"--help"});
   EXPECT_EQ(o.exitCode, 0);
-  EXPECT_EQ(o.out.substr(0, 33), "Usage: tskrun ENGINE FILE.dat...\n");
+  EXPECT_EQ(o.out.substr(0, 45), "Usage: tskrun [OPTION]... ENGINE FILE.dat...\n");
   EXPECT_NE(o.out.find("Exit status:"), std::string::npos);
 }
 

@@ -1,10 +1,12 @@
 // The entry window driven through its controls: typing rows, the Add rules,
 // editing rows, and Save and close.
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -74,6 +76,7 @@ class TestForm2 : public QObject {
   void saveRefusals_data();
   void saveRefusals();
   void closingDropsSample();
+  void savingOverALinkAsksFirst();
 };
 
 void TestForm2::opensEmptyAtOpenersPlace() {
@@ -323,6 +326,37 @@ void TestForm2::closingDropsSample() {
     QVERIFY(f.opener.isVisible());
     QVERIFY(f.boxes.boxes().isEmpty());
     QVERIFY(QDir(f.dir.path()).entryList(QDir::Files).isEmpty());
+  }
+}
+
+// A name that is a link (here to a file in another folder): a question of
+// its own; No writes nothing, Yes puts a file in the link's place and
+// leaves the linked file as it was.
+void TestForm2::savingOverALinkAsksFirst() {
+  QTemporaryDir elsewhere;
+  const QString theirs = QDir(elsewhere.path()).filePath(QStringLiteral("theirs.dat"));
+  const QByteArray older = crlf({"    1", "    9", " 9 "});
+  {
+    QFile file(theirs);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(older);
+  }
+  for (const bool answer : {false, true}) {
+    Fixture f;
+    QVERIFY(QFile::link(theirs, QDir(f.dir.path()).filePath(QStringLiteral("flock.dat"))));
+    f.boxes.answerNext(answer);
+    QTest::keyClicks(f.box("Text1"), QStringLiteral("flock"));
+    f.typeRow(QStringLiteral("2"), QStringLiteral("1"));
+    f.click("Command2");
+    QCOMPARE(f.boxes.texts(), QStringList{tsk::ui::replaceLinkQuestion("flock.dat")});
+    QVERIFY(f.boxes.boxes().front().question);
+    const QFileInfo saved(QDir(f.dir.path()).filePath(QStringLiteral("flock.dat")));
+    QCOMPARE(saved.isSymLink(), !answer);
+    if (answer)
+      QCOMPARE(f.dir.read(QStringLiteral("flock.dat")), crlf({"      1", "      2", " 2 "}));
+    QFile file(theirs);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), older);
   }
 }
 

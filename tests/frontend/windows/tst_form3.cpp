@@ -2,6 +2,7 @@
 // number of selected files, the method list layout and its failures, and whole
 // analyses run through real engine programs in a temporary directory.
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -10,6 +11,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "FolderLock.h"
 #include "Form3.h"
 #include "Form4.h"
 #include "WindowTestSupport.h"
@@ -318,17 +320,27 @@ class TestForm3 : public QObject {
     clickRow(list1, 1);
     clickRow(list1, 0);
 
-    // Watches the window while the engines run, and tries to close it.
+    // Watches the window while the engines run, and tries to close it once
+    // (answering No: the run goes on).
     QStringList captions;
     bool enabledDuringRun = false;
+    bool stopShown = true;
+    bool closeTried = false;
     QTimer watch;
     connect(&watch, &QTimer::timeout, form, [&] {
       if (!form->isRunning()) return;
-      enabledDuringRun = enabledDuringRun || form->isEnabled();
+      for (const char* name : {"File1", "List1", "Command1", "Command2", "Command3"})
+        enabledDuringRun = enabledDuringRun || control<QWidget>(form, name)->isEnabled();
+      stopShown = stopShown && control<QPushButton>(form, "Command6")->isVisible() &&
+                  control<QPushButton>(form, "Command6")->isEnabled();
       auto* label5 = control<QLabel>(form, "Label5");
       if (label5->isVisible() && (captions.isEmpty() || captions.last() != label5->text()))
         captions << label5->text();
-      form->close();
+      if (!closeTried) {
+        closeTried = true;
+        m_boxes->answerNext(false);
+        form->close();
+      }
     });
     watch.start(0);
     QTest::mouseClick(control<QPushButton>(form, "Command1"), Qt::LeftButton);
@@ -336,6 +348,11 @@ class TestForm3 : public QObject {
 
     QCOMPARE(captions, (QStringList{"  Running...  (tskecho1)", "  Running...  (gssummar)"}));
     QVERIFY(!enabledDuringRun);
+    QVERIFY(stopShown);
+    QVERIFY(!control<QPushButton>(form, "Command6")->isVisible());
+    QCOMPARE(m_boxes->texts(),
+             QStringList{"  An analysis is running.\r\n  Stop it and close the window?"});
+    m_boxes->clear();
     // The tskdat.tmp blocks: every item of each file on its own line.
     QCOMPARE(m_wd->read(QStringLiteral("tskdat.tmp")),
              crlf({"5", "11", "1", "1", "1", "4", "4", " ", "2", "6", "2", "4", " "}));
@@ -417,6 +434,100 @@ class TestForm3 : public QObject {
     QVERIFY(form->isEnabled());
     QVERIFY(!form->isRunning());
     QVERIFY(m_boxes->boxes().isEmpty());
+  }
+
+  // Stop ends the method that runs; it is shown as stopped and the next
+  // method still runs.
+  void stopGoesOnToTheNextMethod() {
+    QVERIFY(installProgram(*m_wd, "tskwfake", "tskhang1"));
+    QVERIFY(installProgram(*m_wd, "tskwfake", "tskecho3"));
+    m_wd->write(QStringLiteral("modsz1.sys"),
+                lines({method("Never ends", "tskhang1"), method("Works", "tskecho3")}));
+    m_wd->write(QStringLiteral("one.dat"), kHerd);
+    auto* form = new Form3(m_opener.get(), m_wd->path());
+    form->show();
+    selectFiles(form, {0});
+    auto* list1 = control<QListWidget>(form, "List1");
+    clickRow(list1, 0);
+    clickRow(list1, 1);
+    QTimer stop;
+    connect(&stop, &QTimer::timeout, form, [&] {
+      if (labelText(form, "Label5") == QStringLiteral("  Running...  (tskhang1)"))
+        QTest::mouseClick(control<QPushButton>(form, "Command6"), Qt::LeftButton);
+    });
+    stop.start(50);
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(control<QPushButton>(form, "Command1"), Qt::LeftButton);
+    stop.stop();
+    QVERIFY(clock.elapsed() < 30000);
+    Form4* results = form->resultsWindow();
+    QVERIFY(results);
+    QCOMPARE(results->resultsText(),
+             resultsHead({"one"}) +
+                 failureBlock({"     STOPPED: Engine tskhang1 was stopped by the user before it "
+                               "finished its",
+                               "              report."}) +
+                 "  Report of tskecho3\r\n" + kClosing + "\r\n");
+    QVERIFY(!results->resultsText().contains("partial report"));
+    QVERIFY(!form->isRunning());
+    QVERIFY(m_boxes->boxes().isEmpty());
+  }
+
+  // Closing during a run asks; Yes stops the run and closes the window, with
+  // no results.
+  void closingDuringARunStopsIt() {
+    QVERIFY(installProgram(*m_wd, "tskwfake", "tskhang2"));
+    QVERIFY(installProgram(*m_wd, "tskwfake", "tskecho4"));
+    m_wd->write(QStringLiteral("modsz1.sys"),
+                lines({method("Never ends", "tskhang2"), method("Works", "tskecho4")}));
+    m_wd->write(QStringLiteral("one.dat"), kHerd);
+    m_opener->hide();
+    QPointer<Form3> form = new Form3(m_opener.get(), m_wd->path());
+    form->show();
+    selectFiles(form, {0});
+    auto* list1 = control<QListWidget>(form, "List1");
+    clickRow(list1, 0);
+    clickRow(list1, 1);
+    m_boxes->answerNext(true);
+    QTimer::singleShot(300, form, [&] { form->close(); });
+    QTest::mouseClick(control<QPushButton>(form, "Command1"), Qt::LeftButton);
+    QTRY_VERIFY(form.isNull());
+    QVERIFY(m_opener->isVisible());
+    QCOMPARE(m_boxes->texts(),
+             QStringList{"  An analysis is running.\r\n  Stop it and close the window?"});
+    // The second method never ran.
+    QVERIFY(m_wd->read(QStringLiteral("tskstat.tmp")).contains("tskhang2"));
+    for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<Form4*>(w));
+  }
+
+  // Another analysis in the folder: the window waits and says so, and runs
+  // once the folder is free.
+  void waitsForAnotherAnalysis() {
+    QVERIFY(installProgram(*m_wd, "tskwfake", "tskecho5"));
+    m_wd->write(QStringLiteral("modsz1.sys"), lines({method("Works", "tskecho5")}));
+    m_wd->write(QStringLiteral("one.dat"), kHerd);
+    auto* form = new Form3(m_opener.get(), m_wd->path());
+    form->show();
+    selectFiles(form, {0});
+    clickRow(control<QListWidget>(form, "List1"), 0);
+    auto other = std::make_unique<tsk::FolderLock>(m_wd->path());
+    QCOMPARE(other->tryLock(), tsk::FolderLock::State::Locked);
+    QString seen;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, form, [&] {
+      if (seen.isEmpty() && control<QLabel>(form, "Label5")->isVisible()) {
+        seen = labelText(form, "Label5");
+        other.reset();  // the other analysis ends
+      }
+    });
+    watch.start(20);
+    QTest::mouseClick(control<QPushButton>(form, "Command1"), Qt::LeftButton);
+    watch.stop();
+    QCOMPARE(seen, QStringLiteral("waiting for another analysis in this folder"));
+    QVERIFY(form->resultsWindow());
+    QCOMPARE(form->resultsWindow()->resultsText(),
+             resultsHead({"one"}) + "  Report of tskecho5\r\n" + kClosing + "\r\n");
   }
 
   // A sample file that cannot be read stops the analysis before any engine

@@ -1,10 +1,12 @@
 // The edit window driven through its controls: its three states, the load
 // messages, Save, Save As through the dialog, and Delete.
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "DataWindowSupport.h"
@@ -87,6 +89,7 @@ class TestForm7 : public QObject {
   void saveAsGivingUp();
   void deleteWithQuestion();
   void closeShowsOpener();
+  void saveOverALinkAsksFirst();
 };
 
 void TestForm7::emptyState() {
@@ -308,6 +311,40 @@ void TestForm7::closeShowsOpener() {
     QVERIFY(f.boxes.boxes().isEmpty());  // closes without a question
     QCOMPARE(f.dir.read(QStringLiteral("flock.dat")), kFlock);
   }
+}
+
+// The picked file is a link: Save asks first; No keeps the window loaded,
+// Yes replaces the link with a file and leaves the linked file alone.
+void TestForm7::saveOverALinkAsksFirst() {
+  QTemporaryDir elsewhere;
+  const QString theirs = QDir(elsewhere.path()).filePath(QStringLiteral("theirs.dat"));
+  {
+    QFile file(theirs);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(kFlock);
+  }
+  Fixture f;
+  const QString link = QDir(f.dir.path()).filePath(QStringLiteral("flock.dat"));
+  QVERIFY(QFile::link(theirs, link));
+  delete f.window.data();
+  f.window = new tsk::ui::Form7(&f.opener, f.dir.path());
+  f.window->show();
+  f.pick(QStringLiteral("flock.dat"));
+  f.addRow("4", "1");
+  f.boxes.answerNext(false);
+  f.click("Command2");
+  QCOMPARE(f.boxes.texts(), QStringList{tsk::ui::replaceLinkQuestion("flock.dat")});
+  QVERIFY(QFileInfo(link).isSymLink());
+  QCOMPARE(f.texts("List1").size(), 2);  // still loaded
+  f.boxes.answerNext(true);
+  f.click("Command2");
+  QVERIFY(!QFileInfo(link).isSymLink());
+  QCOMPARE(f.dir.read(QStringLiteral("flock.dat")),
+           crlf({"      4", "      7", " 1 ", " 1 ", " 1 ", " 4 "}));
+  QFile file(theirs);
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  QCOMPARE(file.readAll(), kFlock);
+  f.verifyReset();
 }
 
 QTEST_MAIN(TestForm7)

@@ -1,7 +1,9 @@
 // Stand-in engine for the analysis window tests; see CMakeLists.txt.
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -19,6 +21,7 @@ int main(int, char** argv) {
 
   writeFile("tskstat.tmp", " started: " + name + "\r\n");
   if (name.rfind("tskcrash", 0) == 0) std::abort();
+  if (name.rfind("tskhang", 0) == 0) std::this_thread::sleep_for(std::chrono::seconds(60));
   // A report that must never be shown: the run does not finish.
   writeFile("tskres.tmp", " partial report of " + name + "\r\n");
   if (name.rfind("tsknofin", 0) == 0) return 3;
