@@ -34,6 +34,7 @@ for f in bin/toskarn bin/tskrun bin/gssummar bin/gsstoce9 \
          share/toskarn/guide/guide.md share/applications/toskarn.desktop \
          share/icons/hicolor/scalable/apps/toskarn.svg share/metainfo/toskarn.metainfo.xml \
          share/man/man1/toskarn.1.gz share/man/man1/tskrun.1.gz share/man/man1/gssummar.1.gz \
+         bin/tskconvert share/man/man1/tskconvert.1.gz share/toskarn/shorebirds.csv \
          share/doc/toskarn/copyright share/doc/toskarn/changelog.gz; do
   [ -e "$usr/$f" ] || fail "the package lacks /usr/$f"
 done
