@@ -46,11 +46,9 @@ class TableFault {
 };
 
 TableFault cellFault(const Source& source, int line, int column, const QString& what) {
+  // One pass of arg(): a file name holding "%2" stays as it is.
   return TableFault(QStringLiteral("%1, line %2, column %3: %4")
-                        .arg(source.prefix)
-                        .arg(line)
-                        .arg(column)
-                        .arg(what));
+                        .arg(source.prefix, QString::number(line), QString::number(column), what));
 }
 
 // A cell's text for a message: short and printable.

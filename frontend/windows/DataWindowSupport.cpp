@@ -99,9 +99,8 @@ bool linkMayBeReplaced(QWidget* window, const QString& path) {
 
 QString saveImportedQuestion(const NamedSample& named) {
   return QStringLiteral("   Save sample %1 (groups: %2, animals: %3) as %1.dat?")
-      .arg(named.name)
-      .arg(named.sample.groupsTotal)
-      .arg(named.sample.animalsTotal);
+      .arg(named.name, QString::number(named.sample.groupsTotal),
+           QString::number(named.sample.animalsTotal));
 }
 
 QString importOverwriteQuestion(const QString& fileName) {

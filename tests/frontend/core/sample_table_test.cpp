@@ -199,6 +199,12 @@ TEST(SampleTable, RealWorldShapes) {
   }
 }
 
+TEST(SampleTable, MessagesKeepFileNamesAsTheyAre) {
+  EXPECT_EQ(describe(tsk::parseSampleTable("x\n1;2\n", "50%2 %1.csv")),
+            "refused: File 50%2 %1.csv, line 1, column 2: group sizes without a sample name in "
+            "the header row.");
+}
+
 TEST(SampleTable, TotalsAreThoseOfTypedRows) {
   // Three groups of 1 and two of 4: 5 groups, 11 animals, as the entry
   // window shows them after typing (width 7).
