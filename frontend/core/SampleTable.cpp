@@ -9,6 +9,8 @@
 #include <map>
 #include <optional>
 
+#include "ExchangeWriter.h"
+
 namespace tsk {
 
 namespace {
@@ -227,7 +229,14 @@ class Tally {
     if (total + groups > kMaxValue)
       throw cellFault(source, at.line, column,
                       QStringLiteral("more than 30000 groups of size %1.").arg(size));
+    // A few rows of sizes and counts could otherwise stand for a sample far
+    // beyond any engine, whose file would run to gigabytes.
+    if (sampleGroups_ + groups > kMaxSampleGroups)
+      throw cellFault(
+          source, at.line, column,
+          QStringLiteral("the sample holds more than %1 groups.").arg(kMaxSampleGroups));
     total += groups;
+    sampleGroups_ += groups;
   }
   bool empty() const { return groups_.empty(); }
   GroupSizeSample sample() const {
@@ -244,6 +253,7 @@ class Tally {
 
  private:
   std::map<int, int> groups_;
+  qint64 sampleGroups_ = 0;
 };
 
 const Field* cellAt(const Record& record, int column) {

@@ -31,7 +31,8 @@
 //   and the decimal comma "3,0" are read as 3; "3.5" and "3,5" are refused
 //   as not whole; "3.000" and "3,000" are refused too, because a thousands
 //   separator cannot be told from a decimal part. Repeated sizes add up,
-//   but a size may not gather more than 30000 groups.
+//   but a size may not gather more than 30000 groups, nor a sample more
+//   than kMaxSampleGroups, the limit of a sample file.
 // Any fault refuses the whole text with one message naming the file, the
 // line and the column (counted from 1, as in the file); nothing is returned
 // then.

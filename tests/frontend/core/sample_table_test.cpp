@@ -205,6 +205,15 @@ TEST(SampleTable, MessagesKeepFileNamesAsTheyAre) {
             "the header row.");
 }
 
+TEST(SampleTable, SampleOfMoreGroupsThanASampleFileTakes) {
+  // 34 sizes of 30000 groups each: 1 020 000 groups, past the 1 000 000 of
+  // a sample file at the 34th row.
+  QByteArray text;
+  for (int s = 1; s <= 34; ++s) text += QByteArray::number(s) + ";30000\n";
+  EXPECT_EQ(describe(tsk::parseSampleTable(text, "t.csv")),
+            "refused: File t.csv, line 34, column 2: the sample holds more than 1000000 groups.");
+}
+
 TEST(SampleTable, TotalsAreThoseOfTypedRows) {
   // Three groups of 1 and two of 4: 5 groups, 11 animals, as the entry
   // window shows them after typing (width 7).
