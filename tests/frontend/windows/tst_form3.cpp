@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -528,6 +529,45 @@ class TestForm3 : public QObject {
     QVERIFY(form->resultsWindow());
     QCOMPARE(form->resultsWindow()->resultsText(),
              resultsHead({"one"}) + "  Report of tskecho5\r\n" + kClosing + "\r\n");
+  }
+
+  // The histogram buttons write tskdat.tmp too: never through a link, and
+  // not while another analysis uses the folder.
+  void histogramButtonsGuardTheExchangeFile() {
+    m_wd->write(QStringLiteral("modsz1.sys"), lines({method("Summary", "gssummar")}));
+    m_wd->write(QStringLiteral("one.dat"), kHerd);
+    QTemporaryDir elsewhere;
+    const QString target = QDir(elsewhere.path()).filePath(QStringLiteral("profile"));
+    {
+      QFile file(target);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("keep\n");
+    }
+    QVERIFY(QFile::link(target, m_wd->filePath(QStringLiteral("tskdat.tmp"))));
+    auto* form = new Form3(m_opener.get(), m_wd->path());
+    form->show();
+    selectFiles(form, {0});
+    QTest::mouseClick(control<QPushButton>(form, "Command3"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(form, "Command5"), Qt::LeftButton);
+    QCOMPARE(m_boxes->texts(),
+             QStringList{"File tskdat.tmp is a symbolic link: it is not written, because that "
+                         "would change the file it points to. Remove the link and try again."});
+    QCOMPARE(m_boxes->boxes()[0].title, QStringLiteral("TK 1.0 - Display graphs"));
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("keep\n"));
+    QVERIFY(form->isVisible());
+
+    m_boxes->clear();
+    QVERIFY(QFile::remove(m_wd->filePath(QStringLiteral("tskdat.tmp"))));
+    tsk::FolderLock other(m_wd->path());
+    QCOMPARE(other.tryLock(), tsk::FolderLock::State::Locked);
+    QTest::mouseClick(control<QPushButton>(form, "Command3"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(form, "Command4"), Qt::LeftButton);
+    QCOMPARE(m_boxes->texts(),
+             QStringList{"Another analysis is running in this folder; try again when it has "
+                         "finished."});
+    QVERIFY(!m_wd->exists(QStringLiteral("tskdat.tmp")));
   }
 
   // A sample file that cannot be read stops the analysis before any engine
