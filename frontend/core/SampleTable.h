@@ -16,7 +16,8 @@
 // - Rows whose cells are all empty are skipped; so are columns whose cells
 //   are all empty, heading included (the trailing ";;" of ragged columns).
 // - Header row: the first row that is not empty is a header when one of its
-//   cells is not a number. No other row may hold text.
+//   cells is not a number. No other row may hold text. So headings made of
+//   digits alone (years: 2006;2007) read as numbers; they need a letter.
 // - Layout, from the columns that hold numbers:
 //   - one column: one sample, one group size per cell;
 //   - two columns without a header, or two under a header whose first
