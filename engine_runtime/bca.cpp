@@ -64,39 +64,36 @@ float acceleration(const float* j, int n) {
 namespace {
 
 // B replications of n draws each, replication after replication and draw
-// after draw from r, which is left after the last draw: b[r] is the mean
+// after draw from mt, which is left after the last draw: b[r] is the mean
 // (T1 / n) or the mean crowding (T2 / T1) of resample r, with T1 the sum of
-// the drawn values and T2 that of their squares. Returns how many b[r] lie
-// strictly below `statistic`. Gives the values of the plain loop over unif01.
-template <Statistic kind>
-int resample(Ranseed& r, const float* x, int n, int B, float statistic, float* b) {
+// the drawn values and T2 that of their squares sq[k] = x[k]^2. Returns how
+// many b[r] lie strictly below `statistic`. Gives the values of the plain
+// loop over grnd.
+template <Statistic kind, class Square>
+int resample(MtBlock& mt, const float* x, const Square* sq, int n, int B, float statistic,
+             float* b) {
   constexpr bool crowding = kind == Statistic::Crowding;
-  if (n <= 0 || B <= 0) return 0;
-  const uint32_t start = ranseedState(r);
-  const IndexCycle cycle(start, n);
-  const uint16_t* positions = cycle.data();
-  // Squares are exact in double: each running sum rounds once per draw.
-  std::vector<double> squares(crowding ? static_cast<size_t>(n) : 0);
-  for (size_t i = 0; i < squares.size(); ++i) squares[i] = static_cast<double>(x[i]) * x[i];
-  const double* sq = squares.data();
   const double dn = n;
   auto value = [dn](float t1, float t2) {
     return crowding ? static_cast<float>(static_cast<double>(t2) / t1)
                     : static_cast<float>(t1 / dn);
   };
+  // The positions of kLanes consecutive replications, drawn in one pass.
+  std::vector<int32_t> positions(static_cast<size_t>(kLanes) * n);
   int rep = 0;
   for (; rep + kLanes <= B; rep += kLanes) {
-    const uint16_t* p[kLanes];
+    drawPositions(mt, n, positions.data(), positions.size());
+    const int32_t* p[kLanes];
     float t1[kLanes];
     float t2[kLanes];
     for (int l = 0; l < kLanes; ++l) {
-      p[l] = positions + cycle.offset(static_cast<uint64_t>(rep + l) * n);
+      p[l] = positions.data() + static_cast<size_t>(l) * n;
       t1[l] = 0.0f;
       t2[l] = 0.0f;
     }
     for (int i = 0; i < n; ++i) {
       for (int l = 0; l < kLanes; ++l) {
-        const uint16_t k = p[l][i];
+        const int32_t k = p[l][i];
         t1[l] += x[k];
         if constexpr (crowding) t2[l] = static_cast<float>(t2[l] + sq[k]);
       }
@@ -104,7 +101,8 @@ int resample(Ranseed& r, const float* x, int n, int B, float statistic, float* b
     for (int l = 0; l < kLanes; ++l) b[rep + l] = value(t1[l], t2[l]);
   }
   for (; rep < B; ++rep) {
-    const uint16_t* p = positions + cycle.offset(static_cast<uint64_t>(rep) * n);
+    drawPositions(mt, n, positions.data(), static_cast<size_t>(n));
+    const int32_t* p = positions.data();
     float t1 = 0.0f;
     float t2 = 0.0f;
     for (int i = 0; i < n; ++i) {
@@ -113,8 +111,27 @@ int resample(Ranseed& r, const float* x, int n, int B, float statistic, float* b
     }
     b[rep] = value(t1, t2);
   }
-  r.state = lehmerJump(start, static_cast<uint64_t>(B) * n);
   return countBelow(b, B, statistic);
+}
+
+// True when every x(i) is a whole number and n max x(i)^2 < 2^24: then every
+// running sum of squares is a whole number that single precision holds
+// exactly, and adding the squares in single precision gives the sums that
+// the double additions rounded to single give.
+bool squaresSumExactly(const float* x, int n) {
+  double largest = 0;
+  for (int i = 0; i < n; ++i) {
+    if (!(std::fabs(x[i]) < 4096.0f) || x[i] != std::trunc(x[i])) return false;
+    largest = std::max(largest, static_cast<double>(x[i]) * x[i]);
+  }
+  return largest * n < 16777216.0;
+}
+
+template <class Square>
+std::vector<Square> squaresOf(const float* x, int n) {
+  std::vector<Square> squares(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) squares[i] = static_cast<Square>(static_cast<double>(x[i]) * x[i]);
+  return squares;
 }
 
 }  // namespace
@@ -139,11 +156,22 @@ float accelerationOf(const float* x, int n, Statistic kind) {
   return acceleration(j.data(), n);
 }
 
-Bootstrap bootstrap(Ranseed& r, const float* x, int n, int B, Statistic kind, float statistic,
+Bootstrap bootstrap(MtBlock& r, const float* x, int n, int B, Statistic kind, float statistic,
                     float* b) {
   Bootstrap result;
-  result.count = kind == Statistic::Mean ? resample<Statistic::Mean>(r, x, n, B, statistic, b)
-                                         : resample<Statistic::Crowding>(r, x, n, B, statistic, b);
+  if (n > 0 && B > 0) {
+    if (kind == Statistic::Mean) {
+      result.count = resample<Statistic::Mean, float>(r, x, nullptr, n, B, statistic, b);
+    } else if (squaresSumExactly(x, n)) {
+      // Group sizes as counted: the squares add without rounding.
+      const std::vector<float> sq = squaresOf<float>(x, n);
+      result.count = resample<Statistic::Crowding>(r, x, sq.data(), n, B, statistic, b);
+    } else {
+      // Squares are exact in double: each running sum rounds once per draw.
+      const std::vector<double> sq = squaresOf<double>(x, n);
+      result.count = resample<Statistic::Crowding>(r, x, sq.data(), n, B, statistic, b);
+    }
+  }
   result.z0 = biasCorrection(result.count, B);
   sort(b, B);
   return result;
@@ -202,8 +230,8 @@ const char* undefinedLimits(const float* x, int n) {
 }
 
 void runOneSample(const EngineContext& context, int capacity, const OneSampleEngine& engine) {
-  Ranseed seed;
-  seedRanseed(seed, context.clock());
+  MtBlock seed;
+  sgrnd(seed, clockSeed(context.clock()));
   EngineRun run(context, engine.name);
   run.openReport();
   run.startStatus();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "frame.h"
+#include "mtrand.h"
 #include "numerics.h"
 
 namespace tsk::bca {
@@ -72,12 +73,13 @@ float accelerationOf(const float* x, int n, Statistic kind);
 
 // B replications into b (ascending on return) and the bias correction. The
 // draws come from r replication after replication and draw after draw, as
-// the plain loop over unif01 makes them; r is left after the last one.
+// the plain loop over grnd makes them; r is left after the last one.
+// 1 <= n <= kMaxDrawSample.
 struct Bootstrap {
   int count = 0;  // replications strictly below the statistic
   float z0 = 0.0f;
 };
-Bootstrap bootstrap(Ranseed& r, const float* x, int n, int B, Statistic kind, float statistic,
+Bootstrap bootstrap(MtBlock& r, const float* x, int n, int B, Statistic kind, float statistic,
                     float* b);
 
 // Messages for samples whose limits are undefined.

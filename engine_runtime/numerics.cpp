@@ -2,48 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 namespace tsk {
-
-void seedRanseed(Ranseed& r, const TimeOfDay& t) {
-  int seed = hhmmss(t);
-  r.state = seed == 0 ? static_cast<double>(kMidnightSeed) : static_cast<double>(seed);
-}
-
-float unif01(Ranseed& r) {
-  // The product stays below 2^53, so integer arithmetic gives exactly the
-  // remainder that the double-precision formula gives.
-  uint64_t product = static_cast<uint64_t>(r.multiplier) * static_cast<uint64_t>(r.state);
-  uint64_t state = product % static_cast<uint64_t>(r.modulus);
-  r.state = static_cast<double>(state);
-  return static_cast<float>(r.state / r.modulus);
-}
-
-uint32_t lehmerJump(uint32_t s, uint64_t k) {
-  // Powers of the multiplier repeat with its order, so k is reduced first.
-  k %= kLehmerPeriod;
-  uint64_t result = s % kLehmerModulus;
-  uint64_t base = kLehmerMultiplier;
-  while (k != 0) {
-    if (k & 1) result = result * base % kLehmerModulus;
-    base = base * base % kLehmerModulus;
-    k >>= 1;
-  }
-  return static_cast<uint32_t>(result);
-}
-
-IndexCycle::IndexCycle(uint32_t state, int n) {
-  if (n < 1 || n > 65536) throw std::invalid_argument("IndexCycle: sample size out of range");
-  state %= kLehmerModulus;
-  period_ = state == 0 ? 1 : static_cast<int>(kLehmerPeriod);
-  positions_.resize(static_cast<size_t>(period_) + static_cast<size_t>(n));
-  uint32_t s = state;
-  for (size_t t = 0; t < positions_.size(); ++t) {
-    s = lehmerNext(s);
-    positions_[t] = static_cast<uint16_t>(resampleIndex(unifValue(s), n) - 1);
-  }
-}
 
 namespace {
 

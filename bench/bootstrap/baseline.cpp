@@ -22,11 +22,6 @@ std::string print(const char* format, ...) {
 
 }  // namespace
 
-float Generator::next() {
-  state = std::fmod(multiplier * state, modulus);
-  return static_cast<float>(state / modulus);
-}
-
 void exchangeSort(float* x, int n) {
   for (int i = 0; i < n - 1; ++i)
     for (int j = i + 1; j < n; ++j)
@@ -76,10 +71,7 @@ OneSample oneSample(const std::vector<float>& x, int B, Kind kind, Generator& g,
   for (int rep = 0; rep < B; ++rep) {
     float t1 = 0.0f, t2 = 0.0f;
     for (int i = 0; i < n; ++i) {
-      float u = g.next();
-      int k = static_cast<int>(static_cast<double>(u) * n + 1.0);
-      if (k > n) k = n;
-      float v = x[k - 1];
+      float v = x[g.draw(n) - 1];
       t1 = static_cast<float>(static_cast<double>(t1) + v);
       t2 = static_cast<float>(static_cast<double>(t2) + static_cast<double>(v) * v);
     }

@@ -1,24 +1,19 @@
 #pragma once
 // Plain transcription of the bootstrap confidence-limit loops: the
-// generator through the floating remainder, one draw at a time, and the
-// exchange sort. It shares nothing with the engines but the normal
-// distribution routines, and serves as the speed baseline of the
-// benchmarks and as the independent source of the expected reports in the
-// engine tests.
+// generator one word at a time, one draw at a time, and the exchange sort.
+// It shares nothing with the engines but the normal distribution routines,
+// and serves as the speed baseline of the benchmarks and as the independent
+// source of the expected reports in the engine tests.
 
 #include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "../plain_mt19937.h"
+
 namespace baseline {
 
-// The multiplicative generator, stepped with fmod as its record defines it.
-struct Generator {
-  double multiplier = 131061.0;
-  double modulus = 524287.0;
-  double state = 1.0;
-  float next();
-};
+using Generator = plain::Mt19937;
 
 // for i < j: exchange x(i) and x(j) when x(i) > x(j).
 void exchangeSort(float* x, int n);

@@ -1,7 +1,9 @@
 // Whole computation of gsmeanci, gscrowci (n = 5000, B = 20000) and
 // gscrow2s (5000 + 5000 groups, B = 20000): the engines' routines against
-// the plain transcription (fmod generator, one draw at a time, exchange
-// sort). Run: build/bin/bench_bootstrap --benchmark_min_time=0.5
+// the plain transcription (the generator one word at a time, one draw at a
+// time, exchange sort); and the 10^8 draws of one run alone, the plain loop
+// over grnd against the block stream.
+// Run: build/bin/bench_bootstrap --benchmark_min_time=0.5
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -9,12 +11,14 @@
 
 #include "baseline.h"
 #include "bca.h"
+#include "mtrand.h"
 #include "numerics.h"
 
 namespace {
 
 constexpr int kGroups = 5000;
 constexpr int kReplications = 20000;
+constexpr int32_t kSeed = 130509;  // 13:05:09
 
 // Group sizes 1 to 40, mostly small, as surveys of herds give them.
 std::vector<float> sample(unsigned seed) {
@@ -28,7 +32,7 @@ std::vector<float> sample(unsigned seed) {
 using tsk::bca::Statistic;
 
 // What runOneSample computes between reading the data and writing lines.
-float engineOneSample(tsk::Ranseed& seed, const std::vector<float>& x, Statistic kind,
+float engineOneSample(tsk::MtBlock& seed, const std::vector<float>& x, Statistic kind,
                       std::vector<float>& b) {
   const int n = static_cast<int>(x.size());
   float statistic = tsk::bca::statisticOf(x.data(), n, kind);
@@ -48,8 +52,8 @@ void engineMean(benchmark::State& state, Statistic kind) {
   const std::vector<float> x = sample(1);
   std::vector<float> b(kReplications);
   for (auto _ : state) {
-    tsk::Ranseed seed;
-    seed.state = 130509;
+    tsk::MtBlock seed;
+    tsk::sgrnd(seed, kSeed);
     benchmark::DoNotOptimize(engineOneSample(seed, x, kind, b));
   }
 }
@@ -57,8 +61,7 @@ void engineMean(benchmark::State& state, Statistic kind) {
 void baselineOneSample(benchmark::State& state, baseline::Kind kind) {
   const std::vector<float> x = sample(1);
   for (auto _ : state) {
-    baseline::Generator g;
-    g.state = 130509;
+    baseline::Generator g(kSeed);
     auto r = baseline::oneSample(x, kReplications, kind, g, {0.90f, 0.95f, 0.99f});
     benchmark::DoNotOptimize(r.levels.data());
   }
@@ -73,8 +76,8 @@ void BM_gscrow2s_engine(benchmark::State& state) {
   const std::vector<float> x1 = sample(1), x2 = sample(2);
   std::vector<float> b(kReplications);
   for (auto _ : state) {
-    tsk::Ranseed seed;
-    seed.state = 130509;
+    tsk::MtBlock seed;
+    tsk::sgrnd(seed, kSeed);
     float total = 0.0f;
     for (const auto* x : {&x1, &x2}) {
       const int n = static_cast<int>(x->size());
@@ -94,24 +97,66 @@ void BM_gscrow2s_engine(benchmark::State& state) {
 void BM_gscrow2s_baseline(benchmark::State& state) {
   const std::vector<float> x1 = sample(1), x2 = sample(2);
   for (auto _ : state) {
-    baseline::Generator g;
-    g.state = 130509;
+    baseline::Generator g(kSeed);
     auto lines = baseline::twoSampleReport(x1, x2, kReplications, g);
     benchmark::DoNotOptimize(lines.data());
   }
 }
 
-// The draws alone: 10^8 positions through unif01 against the index cycle.
-void BM_draws_unif01(benchmark::State& state) {
+// The draws of one full run alone, each value added to a single-precision
+// sum: the plain loop (one grnd call, the position, the addition) against
+// the block stream with eight sums side by side, as the engine resamples.
+void BM_draws_plain(benchmark::State& state) {
   const std::vector<float> x = sample(1);
   for (auto _ : state) {
-    tsk::Ranseed seed;
-    seed.state = 130509;
+    tsk::MtBlock mt;
+    tsk::sgrnd(mt, kSeed);
     float sum = 0.0f;
     for (long i = 0; i < long{kGroups} * kReplications; ++i) {
-      sum += x[tsk::resampleIndex(tsk::unif01(seed), kGroups) - 1];
+      sum += x[tsk::drawPosition(tsk::grnd(mt), kGroups) - 1];
     }
     benchmark::DoNotOptimize(sum);
+  }
+}
+
+void BM_draws_blocks(benchmark::State& state) {
+  const std::vector<float> x = sample(1);
+  std::vector<int32_t> positions(8 * kGroups);
+  for (auto _ : state) {
+    tsk::MtBlock mt;
+    tsk::sgrnd(mt, kSeed);
+    float sums[8] = {};
+    for (int rep = 0; rep < kReplications; rep += 8) {
+      tsk::drawPositions(mt, kGroups, positions.data(), positions.size());
+      for (int i = 0; i < kGroups; ++i)
+        for (int l = 0; l < 8; ++l) sums[l] += x[positions[l * kGroups + i]];
+    }
+    benchmark::DoNotOptimize(sums);
+  }
+}
+
+// The stream alone: 10^8 positions, one grnd call each or a block at a time.
+void BM_positions_plain(benchmark::State& state) {
+  for (auto _ : state) {
+    tsk::MtBlock mt;
+    tsk::sgrnd(mt, kSeed);
+    int32_t last = 0;
+    for (long i = 0; i < long{kGroups} * kReplications; ++i) {
+      last = tsk::drawPosition(tsk::grnd(mt), kGroups);
+      benchmark::DoNotOptimize(last);
+    }
+  }
+}
+
+void BM_positions_blocks(benchmark::State& state) {
+  std::vector<int32_t> positions(8 * kGroups);
+  for (auto _ : state) {
+    tsk::MtBlock mt;
+    tsk::sgrnd(mt, kSeed);
+    for (int rep = 0; rep < kReplications; rep += 8) {
+      tsk::drawPositions(mt, kGroups, positions.data(), positions.size());
+      benchmark::DoNotOptimize(positions.data());
+    }
   }
 }
 
@@ -140,7 +185,10 @@ BENCHMARK(BM_gscrowci_engine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_gscrowci_baseline)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_gscrow2s_engine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_gscrow2s_baseline)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_draws_unif01)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_draws_plain)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_draws_blocks)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_positions_plain)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_positions_blocks)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_sort, exchange, true)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_CAPTURE(BM_sort, library, false)->Unit(benchmark::kMillisecond);
 

@@ -2,21 +2,11 @@
 
 #include <cmath>
 
+#include "../plain_mt19937.h"
+
 namespace gsmean2s_baseline {
 
 namespace {
-
-struct Generator {
-  double multiplier = 131061.0;
-  double modulus = 524287.0;
-  double state = 1.0;
-
-  float unif01() {
-    const double product = multiplier * state;
-    state = std::fmod(product, modulus);
-    return static_cast<float>(state / modulus);
-  }
-};
 
 // Each stored value rounded to single, the arithmetic between in double.
 float st(int n1, int n2, const std::vector<float>& a, const std::vector<float>& b, float& m1,
@@ -46,9 +36,8 @@ float st(int n1, int n2, const std::vector<float>& a, const std::vector<float>& 
 
 }  // namespace
 
-Result run(const std::vector<float>& x1, const std::vector<float>& x2, int b, double state) {
-  Generator g;
-  g.state = state;
+Result run(const std::vector<float>& x1, const std::vector<float>& x2, int b, int32_t seed) {
+  plain::Mt19937 g(seed);
   const int n1 = static_cast<int>(x1.size()), n2 = static_cast<int>(x2.size());
   Result r;
   r.t = st(n1, n2, x1, x2, r.m1, r.m2, r.s1, r.s2);
@@ -60,24 +49,14 @@ Result run(const std::vector<float>& x1, const std::vector<float>& x2, int b, do
   for (int j = 0; j < n2; ++j)
     y2[j] = static_cast<float>((static_cast<double>(x2[j]) - r.m2) + pooled);
   for (int rep = 1; rep <= b; ++rep) {
-    for (int i = 0; i < n1; ++i) {
-      const float u = g.unif01();
-      int k = static_cast<int>(static_cast<double>(u) * n1 + 1);
-      if (k > n1) k = n1;
-      z1[i] = y1[k - 1];
-    }
-    for (int j = 0; j < n2; ++j) {
-      const float u = g.unif01();
-      int k = static_cast<int>(static_cast<double>(u) * n2 + 1);
-      if (k > n2) k = n2;
-      z2[j] = y2[k - 1];
-    }
+    for (int i = 0; i < n1; ++i) z1[i] = y1[g.draw(n1) - 1];
+    for (int j = 0; j < n2; ++j) z2[j] = y2[g.draw(n2) - 1];
     float a, c, d, e;
     const float tStar = st(n1, n2, z1, z2, a, c, d, e);
     if (std::fabs(tStar) < std::fabs(r.t)) ++r.count;
   }
   r.p = static_cast<float>(1.0 - static_cast<double>(r.count) / b);
-  r.state = g.state;
+  r.next = g.next();
   return r;
 }
 

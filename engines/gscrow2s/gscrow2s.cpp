@@ -41,8 +41,8 @@ std::string readSample(tsk::NumberReader& data, int number, int capacity, std::v
 }  // namespace
 
 void run(const tsk::EngineContext& context, int capacity) {
-  tsk::Ranseed seed;
-  tsk::seedRanseed(seed, context.clock());
+  tsk::MtBlock seed;
+  tsk::sgrnd(seed, tsk::clockSeed(context.clock()));
   tsk::EngineRun run(context, "gscrow2s");
   run.openReport();
   run.startStatus();
@@ -78,9 +78,7 @@ void run(const tsk::EngineContext& context, int capacity) {
 
     // A sample without limits still uses its draws, so that the other
     // sample's limits are those of the full loop.
-    auto skipDraws = [&] {
-      seed.state = tsk::lehmerJump(tsk::ranseedState(seed), static_cast<uint64_t>(B) * n);
-    };
+    auto skipDraws = [&] { tsk::skipDraws(seed, static_cast<uint64_t>(B) * n); };
     if (const char* why = bca::undefinedLimits(x.data(), n)) {
       report.message(why);
       skipDraws();

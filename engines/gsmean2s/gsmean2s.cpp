@@ -91,45 +91,51 @@ void centre(const std::vector<float>& x1, const std::vector<float>& x2, const Mo
 }
 
 int64_t bootstrapCount(const std::vector<float>& y1, const std::vector<float>& y2, float t,
-                       int64_t b, tsk::Ranseed& seed) {
+                       int64_t b, tsk::MtBlock& mt) {
   const int n1 = static_cast<int>(y1.size()), n2 = static_cast<int>(y2.size());
-  if (n1 < 2 || n2 < 2 || n1 > 65536 || n2 > 65536) {
+  if (n1 < 2 || n2 < 2 || n1 > tsk::kMaxDrawSample || n2 > tsk::kMaxDrawSample) {
     throw std::invalid_argument("bootstrapCount: sample size out of range");
   }
   if (b <= 0) return 0;
-  const uint32_t start = tsk::ranseedState(seed);
-  // The positions of every draw along the generator's cycle, one table per
-  // sample size; a replication's draws are a contiguous stretch of each.
-  const tsk::IndexCycle cycle1(start, n1), cycle2(start, n2);
   // Squares are exact in double: the running sum rounds as the plain loop's.
   std::vector<double> sq1(y1.size()), sq2(y2.size());
   for (size_t i = 0; i < y1.size(); ++i) sq1[i] = static_cast<double>(y1[i]) * y1[i];
   for (size_t j = 0; j < y2.size(); ++j) sq2[j] = static_cast<double>(y2[j]) * y2[j];
-  const uint64_t perReplication = static_cast<uint64_t>(n1) + static_cast<uint64_t>(n2);
+  // The positions of kLanes replications, each its n1 draws then its n2.
+  std::vector<int32_t> positions(static_cast<size_t>(kLanes) * (y1.size() + y2.size()));
   const float absT = std::fabs(t);
 
   int64_t count = 0;
   for (int64_t r0 = 0; r0 < b; r0 += kLanes) {
     const int lanes = static_cast<int>(std::min<int64_t>(kLanes, b - r0));
-    const uint16_t* p1[kLanes];
-    const uint16_t* p2[kLanes];
+    const int32_t* p1[kLanes];
+    const int32_t* p2[kLanes];
+    int32_t* next = positions.data();
     for (int l = 0; l < kLanes; ++l) {
       // Spare lanes of the last group repeat the first one; they are not counted.
-      const uint64_t first = static_cast<uint64_t>(r0 + (l < lanes ? l : 0)) * perReplication;
-      p1[l] = cycle1.data() + cycle1.offset(first);
-      p2[l] = cycle2.data() + cycle2.offset(first + static_cast<uint64_t>(n1));
+      if (l >= lanes) {
+        p1[l] = p1[0];
+        p2[l] = p2[0];
+        continue;
+      }
+      tsk::drawPositions(mt, n1, next, static_cast<size_t>(n1));
+      p1[l] = next;
+      next += n1;
+      tsk::drawPositions(mt, n2, next, static_cast<size_t>(n2));
+      p2[l] = next;
+      next += n2;
     }
     float sa[kLanes] = {}, qa[kLanes] = {}, sb[kLanes] = {}, qb[kLanes] = {};
     for (int i = 0; i < n1; ++i) {
       for (int l = 0; l < kLanes; ++l) {
-        const unsigned k = p1[l][i];
+        const int32_t k = p1[l][i];
         sa[l] += y1[k];
         qa[l] = static_cast<float>(qa[l] + sq1[k]);
       }
     }
     for (int j = 0; j < n2; ++j) {
       for (int l = 0; l < kLanes; ++l) {
-        const unsigned k = p2[l][j];
+        const int32_t k = p2[l][j];
         sb[l] += y2[k];
         qb[l] = static_cast<float>(qb[l] + sq2[k]);
       }
@@ -140,14 +146,12 @@ int64_t bootstrapCount(const std::vector<float>& y1, const std::vector<float>& y
       if (std::fabs(tStar) < absT) ++count;
     }
   }
-  seed.state =
-      static_cast<double>(tsk::lehmerJump(start, static_cast<uint64_t>(b) * perReplication));
   return count;
 }
 
 void run(const tsk::EngineContext& context, int capacity) {
-  tsk::Ranseed seed;
-  tsk::seedRanseed(seed, context.clock());
+  tsk::MtBlock seed;
+  tsk::sgrnd(seed, tsk::clockSeed(context.clock()));
   tsk::EngineRun run(context, "gsmean2s");
   run.openReport();
   if (!run.openData()) return;

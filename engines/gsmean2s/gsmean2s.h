@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "frame.h"
-#include "numerics.h"
+#include "mtrand.h"
 
 namespace gsmean2s {
 
@@ -26,12 +26,12 @@ void centre(const std::vector<float>& x1, const std::vector<float>& x2, const Mo
             std::vector<float>& y1, std::vector<float>& y2);
 
 // Number of the B replications whose |t*| is below |t|: each replication
-// resamples y1 and then y2 with unif01 draws from `seed`, which is advanced
-// past all B * (n1 + n2) draws. Every draw and every sum is the one of the
-// plain loop; the replications are only computed several at a time.
-// Sample sizes from 2 to 65536.
+// resamples y1 and then y2 with grnd draws from `mt`, which is advanced past
+// all B * (n1 + n2) draws. Every draw and every sum is the one of the plain
+// loop; the replications are only computed several at a time.
+// Sample sizes from 2 to tsk::kMaxDrawSample.
 int64_t bootstrapCount(const std::vector<float>& y1, const std::vector<float>& y2, float t,
-                       int64_t b, tsk::Ranseed& seed);
+                       int64_t b, tsk::MtBlock& mt);
 
 // Bootstrap two-sample t-test of the mean group size of the first two
 // samples of tskdat.tmp; `capacity` groups at most per sample.

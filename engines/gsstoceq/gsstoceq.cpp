@@ -118,7 +118,7 @@ ReadStatus readValues(tsk::NumberReader& data, std::vector<float>& x, int n) {
 
 void run(const tsk::EngineContext& context, int capacity) {
   tsk::MtBlock mt;
-  tsk::sgrnd(mt, tsk::hhmmss(context.clock()));
+  tsk::sgrnd(mt, tsk::clockSeed(context.clock()));
 
   tsk::EngineRun run(context, "gsstoceq");
   run.openReport();

@@ -14,35 +14,65 @@ using namespace tsk::bca;
 using bootstrap_test::herd;
 
 TEST(Bca, BootstrapValuesAreThoseOfThePlainLoop) {
-  // Every bootstrap value, the count below the statistic and the state the
-  // generator is left in, for replication counts around the eight that run
-  // side by side, small and capacity-sized samples, both statistics.
+  // Every bootstrap value, the count below the statistic and where the
+  // generator is left, for replication counts around the eight that run side
+  // by side, small and capacity-sized samples, both statistics.
   const struct {
     int n, B;
-    double seed;
-  } cases[] = {{2, 1, 1},       {3, 7, 130509}, {5, 8, 235959},     {17, 9, 524286},
-               {100, 2000, 42}, {999, 333, 7},  {5000, 24, 120000}, {64, 5000, 240000}};
+    int32_t seed;
+  } cases[] = {{1, 3, 5},       {2, 1, 1},     {3, 7, 130509},     {5, 8, 235959},    {17, 9, 4357},
+               {100, 2000, 42}, {999, 333, 7}, {5000, 24, 120000}, {64, 5000, 240000}};
   for (const auto& c : cases) {
     const std::vector<float> x = herd(c.n, static_cast<unsigned>(c.n));
     for (Statistic kind : {Statistic::Mean, Statistic::Crowding}) {
-      baseline::Generator g;
-      g.state = c.seed;
+      baseline::Generator g(c.seed);
       auto expected = baseline::oneSample(
           x, c.B, kind == Statistic::Mean ? baseline::Kind::Mean : baseline::Kind::Crowding, g, {});
-      tsk::Ranseed r;
-      r.state = c.seed;
+      tsk::MtBlock mt;
+      tsk::sgrnd(mt, c.seed);
       std::vector<float> b(static_cast<size_t>(c.B));
       const float statistic = statisticOf(x.data(), c.n, kind);
       EXPECT_EQ(statistic, expected.statistic);
-      Bootstrap result = bootstrap(r, x.data(), c.n, c.B, kind, statistic, b.data());
+      Bootstrap result = bootstrap(mt, x.data(), c.n, c.B, kind, statistic, b.data());
       EXPECT_EQ(result.count, expected.count) << c.n << " " << c.B;
       EXPECT_EQ(result.z0, expected.z0);
       EXPECT_EQ(b, expected.sorted) << c.n << " " << c.B;
-      EXPECT_EQ(r.state, g.state) << c.n << " " << c.B;
+      EXPECT_EQ(tsk::grnd(mt), g.next()) << c.n << " " << c.B;
       if (c.n > 1) {
         EXPECT_EQ(accelerationOf(x.data(), c.n, kind), expected.a);
       }
     }
+  }
+}
+
+// The check that a short-cycled or correlated generator fails: at n = 5000
+// and B = 20000 the spread of the bootstrap means is the standard error
+// s / sqrt(n) of the mean (s with divisor n, the plug-in estimate), within
+// 3 %. Its sampling error at B = 20000 is about 1 / sqrt(2 B) = 0.5 %.
+TEST(Bca, SpreadOfBootstrapMeansIsTheStandardError) {
+  const int n = 5000, B = 20000;
+  const std::vector<float> x = herd(n, 21);
+  double mean = 0;
+  for (float v : x) mean += v;
+  mean /= n;
+  double ss = 0;
+  for (float v : x) ss += (v - mean) * (v - mean);
+  const double standardError = std::sqrt(ss / n) / std::sqrt(double{n});
+  std::vector<float> b(static_cast<size_t>(B));
+  for (tsk::TimeOfDay t : {tsk::TimeOfDay{0, 0, 0}, tsk::TimeOfDay{0, 0, 1},
+                           tsk::TimeOfDay{9, 41, 7}, tsk::TimeOfDay{23, 59, 59}}) {
+    tsk::MtBlock mt;
+    tsk::sgrnd(mt, tsk::clockSeed(t));
+    const float m = statisticOf(x.data(), n, Statistic::Mean);
+    bootstrap(mt, x.data(), n, B, Statistic::Mean, m, b.data());
+    double bm = 0;
+    for (float v : b) bm += v;
+    bm /= B;
+    double bss = 0;
+    for (float v : b) bss += (v - bm) * (v - bm);
+    const double spread = std::sqrt(bss / (B - 1));
+    EXPECT_NEAR(spread / standardError, 1.0, 0.03) << tsk::hhmmss(t);
+    EXPECT_NEAR(bm, mean, 4 * standardError / std::sqrt(double{B})) << tsk::hhmmss(t);
   }
 }
 

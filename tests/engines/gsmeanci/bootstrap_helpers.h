@@ -64,10 +64,8 @@ inline std::vector<float> herd(int n, unsigned seed) {
 // The generator of the plain transcription seeded at h:m:s; a start at
 // midnight takes the seed 240000 (24:00:00), as the engines do.
 inline baseline::Generator generatorAt(int h, int m, int s) {
-  baseline::Generator g;
-  g.state = 10000.0 * h + 100.0 * m + s;
-  if (g.state == 0) g.state = 240000.0;
-  return g;
+  const int32_t seed = 10000 * h + 100 * m + s;
+  return baseline::Generator(seed == 0 ? 240000 : seed);
 }
 inline baseline::Generator generatorAt(tsk::TimeOfDay t) {
   return generatorAt(t.hour, t.minute, t.second);
