@@ -15,6 +15,7 @@ using tsk::ReadStatus;
 constexpr const char* kInvalid = "   ERROR: invalid data";
 constexpr const char* kUnexpectedEnd = "   ERROR: unexpected end of data";
 constexpr int32_t kDefaultReplications = 2000;
+constexpr int32_t kMaxReplications = 20000;
 
 // Replications computed side by side: their running sums are independent
 // chains, so the processor overlaps the rounding of one with the others.
@@ -186,6 +187,14 @@ void run(const tsk::EngineContext& context, int capacity) {
         "(/,'   WARNING: Error reading file MEAN2REPS.PAR, check data\"',' and format. Number',/,"
         "'            of bootstrap replications is set to 2000.')");
     b = kDefaultReplications;
+  }
+  // Every replication costs n1 + n2 draws: a count beyond the other
+  // engines' store would run for hours.
+  if (b > kMaxReplications) {
+    report.format(
+        "(/,'   WARNING: Number of bootstrap replications in MEAN2REPS.PAR must be 1 to',/,"
+        "'            20000; it is set to 20000.')");
+    b = kMaxReplications;
   }
   report.message(" ");
   report.format("(3x,\"Number of bootstrap replications =\",i6)", {b});

@@ -153,11 +153,33 @@ TEST(Gsmean2s, WholeReports) {
   }
 }
 
-TEST(Gsmean2s, ReplicationCountIsNotCapped) {
-  tsk::test::TempDir dir;
-  std::string text = runOn(dir, block({1, 2, 3}) + block({2, 3, 4}), kPar + "50000\r\n");
-  EXPECT_NE(text.find("\r\n   Number of bootstrap replications = 50000\r\n"), std::string::npos)
-      << text;
+// Counts above 20000 are lowered with a warning; 20000 itself stands.
+TEST(Gsmean2s, ReplicationCountIsCapped) {
+  const Lines capped = {
+      "",
+      "   WARNING: Number of bootstrap replications in MEAN2REPS.PAR must be 1 to",
+      "            20000; it is set to 20000.",
+  };
+  const struct {
+    const char* count;
+    Lines warning;
+    const char* shown;
+  } cases[] = {
+      {"20000", {}, " 20000"},
+      {"20001", capped, " 20000"},
+      {"2147483647", capped, " 20000"},
+  };
+  // Constant samples: every t* is 0, below |t|, whatever the draws.
+  const std::string data = block({2, 2, 2}) + block({5, 5, 5, 5});
+  const Lines statistics = {
+      "       Sample sizes =         3         4", "       Sample means =     2.000     5.000",
+      "       Sample std.s =     0.000     0.000", "       t-statistic  =    -300000.000"};
+  for (const auto& c : cases) {
+    tsk::test::TempDir dir;
+    EXPECT_TRUE(sameText(crlf(results(statistics, c.warning, c.shown, " 0.0000")),
+                         runOn(dir, data, kPar + c.count + "\r\n")))
+        << c.count;
+  }
 }
 
 // The declared counts are checked before any size of that sample is read:
