@@ -140,13 +140,16 @@ __attribute__((target("avx2"))) void positionsOfWordsAvx2(const uint32_t* words,
   positionsOfWords(words + i, count - i, n, out + i);
 }
 
-const bool kAvx2 = __builtin_cpu_supports("avx2");
+bool hasAvx2() {
+  static const bool avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+  return avx2;
+}
 #endif
 
 // out[i] = plainPosition(words[i], n) for i < count.
 void positionsOf(const uint32_t* words, int count, int n, int32_t* out) {
 #ifdef TSK_HAVE_AVX2_POSITIONS
-  if (kAvx2) return positionsOfWordsAvx2(words, count, n, out);
+  if (hasAvx2()) return positionsOfWordsAvx2(words, count, n, out);
 #endif
   positionsOfWords(words, count, n, out);
 }
