@@ -6,6 +6,14 @@
 #include <filesystem>
 #include <system_error>
 
+// Qt has no call that forces a file's content to the disk.
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
+#include <windows.h>
+#endif
+
 namespace tsk {
 
 namespace {
@@ -21,6 +29,17 @@ QString newFileName(const QString& path, int attempt) {
   return path + QStringLiteral(".%1.new").arg(
                     QRandomGenerator::global()->generate() ^ static_cast<quint32>(attempt), 8, 16,
                     QLatin1Char('0'));
+}
+
+bool syncToDisk(QFile& file) {
+#if defined(Q_OS_UNIX)
+  return ::fsync(file.handle()) == 0;
+#elif defined(Q_OS_WIN)
+  return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()))) != 0;
+#else
+  Q_UNUSED(file);
+  return true;
+#endif
 }
 
 }  // namespace
@@ -44,7 +63,8 @@ QString exchangeFileProblem(const QString& path) {
   return {};
 }
 
-ReplacementFile::ReplacementFile(const QString& path) : m_path(path) {}
+ReplacementFile::ReplacementFile(const QString& path, bool durable)
+    : m_path(path), m_durable(durable) {}
 
 ReplacementFile::~ReplacementFile() { cancel(); }
 
@@ -78,9 +98,15 @@ bool ReplacementFile::commit() {
   }
   // A full disk often shows only at the flush or the close.
   const bool flushed = m_file.flush();
+  const bool synced = !flushed || !m_durable || syncToDisk(m_file);
   m_file.close();
   if (!flushed || m_file.error() != QFileDevice::NoError) {
     m_error = m_file.errorString();
+    cancel();
+    return false;
+  }
+  if (!synced) {
+    m_error = QStringLiteral("the file cannot be written to the disk");
     cancel();
     return false;
   }

@@ -23,7 +23,10 @@ bool isLink(const QString& path);
 // without commit() leaves nothing behind.
 class ReplacementFile {
  public:
-  explicit ReplacementFile(const QString& path);
+  // `durable`: the new content reaches the disk before it takes the name,
+  // so that a power cut cannot leave an empty file where the old one was
+  // (wanted for the user's samples, not for scratch files).
+  explicit ReplacementFile(const QString& path, bool durable = false);
   ~ReplacementFile();
   ReplacementFile(const ReplacementFile&) = delete;
   ReplacementFile& operator=(const ReplacementFile&) = delete;
@@ -43,6 +46,7 @@ class ReplacementFile {
   QString m_path;
   QFile m_file;
   QString m_error;
+  bool m_durable = false;
   bool m_failed = false;
 };
 

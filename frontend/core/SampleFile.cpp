@@ -87,7 +87,7 @@ SampleFileWrite WriteSampleFile(const QString& path, const GroupSizeSample& samp
   // The text goes to a new file beside the target, which then replaces the
   // directory entry: a crash midway leaves the old file intact, and a link
   // at the name is replaced rather than written through.
-  ReplacementFile file(path);
+  ReplacementFile file(path, /*durable=*/true);
   bool written =
       !QFileInfo(path).isDir() && file.open() &&
       emitSampleFile(sample, [&file](const QByteArray& piece) { return file.write(piece); });
