@@ -14,8 +14,9 @@
 //            TSKRES.TMP)" as a real engine does on a write failure
 //   cut      write a report without its closing line, then "finished"
 //   console N  write N bytes to the console, then finish normally
-//   echo     write "started", wait 0.3 s, then report the samples it
-//            reads from tskdat.tmp and write "finished"
+//   echo     write "started", wait until "tskfake.go" exists (at most 20 s),
+//            then report the samples it reads from tskdat.tmp and write
+//            "finished"
 
 #include <chrono>
 #include <cstdlib>
@@ -86,7 +87,8 @@ int main() {
   }
   if (what == "crash") std::abort();
   if (what == "echo") {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    for (int i = 0; i < 2000 && !std::ifstream("tskfake.go"); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     put("tskres.tmp", slurp("tskdat.tmp") + kClosing);
     status("finished");
     return 0;
