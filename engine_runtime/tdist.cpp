@@ -1,30 +1,42 @@
 #include "tdist.h"
 
+#include <algorithm>
+#include <boost/math/distributions/students_t.hpp>
 #include <cmath>
 
 namespace tsk {
 
 namespace {
-// Pi as a single-precision constant widened, as the series was first coded.
-constexpr double kPi = static_cast<double>(3.14159265358979f);
-}  // namespace
 
-double tdist(double t, int n) {
-  if (n < 1) return 0.0;
-  const double theta = std::atan2(t, std::sqrt(static_cast<double>(n)));
-  if (n == 1) return theta / kPi + 0.5;
-  const double c = std::cos(theta);
-  const double s = std::sin(theta);
-  double sum = 1.0;
-  for (int a = n - 2; a >= 2; a -= 2) sum = sum * ((a - 1.0) / a) * c * c + 1.0;
-  if (n % 2 == 0) return (s * sum + 1.0) * 0.5;
-  return (s * c * sum + theta) / kPi + 0.5;
+namespace bmp = boost::math::policies;
+// Errors become quiet results instead of exceptions: the callers have ruled
+// out f <= 0, and no input of theirs may end the engine.
+using Policy =
+    bmp::policy<bmp::domain_error<bmp::ignore_error>, bmp::overflow_error<bmp::ignore_error>,
+                bmp::evaluation_error<bmp::ignore_error>>;
+
+// Past this the distribution is normal to far below single precision, and
+// the degrees of freedom stay finite for the library.
+constexpr double kMaxDf = 1.0e12;
+
+double upperTail(double t, double f) {
+  if (std::isnan(t)) return t;
+  if (std::isinf(t)) return t > 0 ? 0.0 : 1.0;
+  const boost::math::students_t_distribution<double, Policy> dist(std::min(f, kMaxDf));
+  return boost::math::cdf(boost::math::complement(dist, t));
 }
 
-float tprob(float t, int n, int k) {
-  const double f = tdist(static_cast<double>(t), n);
-  if (k == 1) return static_cast<float>(1.0 - f);
-  return static_cast<float>((1.0 - f) + (1.0 - f));
+}  // namespace
+
+double tdist(double t, double f) {
+  if (!(f > 0.0)) return 0.0;
+  return 1.0 - upperTail(t, f);
+}
+
+float tprob(float t, double f, int k) {
+  const double tail = f > 0.0 ? upperTail(static_cast<double>(t), f) : 1.0;
+  if (k == 1) return static_cast<float>(tail);
+  return static_cast<float>(tail + tail);
 }
 
 }  // namespace tsk

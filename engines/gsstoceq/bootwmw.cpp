@@ -128,7 +128,9 @@ BootResult bootwmw(tsk::MtBlock& mt, std::span<const float> x1, std::span<const 
   float p = static_cast<float>(2.0 * static_cast<double>(greater + equal) / b);
   const float q = static_cast<float>(2.0 * static_cast<double>(less + equal) / b);
   if (q < p) p = q;
-  result.p = p;
+  // Replications equal to T0 are counted in both tails; a probability
+  // cannot exceed 1.
+  result.p = std::min(p, 1.0f);
   return result;
 }
 

@@ -192,8 +192,7 @@ void run(const tsk::EngineContext& context, int capacity) {
   if (bm.f <= 0.0f) {
     if (context.console) *context.console << " bm degrees of freedom = 0\n";
   } else {
-    const int df = static_cast<int>(std::min(bm.f, 1.0e9f));
-    pBM = tsk::tprob(std::fabs(bm.w), df, 2);
+    pBM = tsk::tprob(std::fabs(bm.w), static_cast<double>(bm.f), 2);
   }
 
   BootResult boot;

@@ -83,7 +83,10 @@ WmwResult wmwtest(std::span<const float> x1, std::span<const float> x2, int tiec
   const float s = static_cast<float>(std::pow(static_cast<double>(v), 0.5));
   r.z = static_cast<float>((static_cast<double>(r.u) - e) / s);
   if (contcorr == 1) {
-    r.z = static_cast<float>((std::fabs(static_cast<double>(r.u) - e) - 0.5) / s);
+    // The half step of the correction stops at zero: it never turns U = E,
+    // or U within half a step of E, into evidence against H0.
+    const double shrunk = std::max(std::fabs(static_cast<double>(r.u) - e) - 0.5, 0.0);
+    r.z = static_cast<float>(shrunk / s);
   }
   const double phi = tsk::stncdf(r.z);
   r.p = static_cast<float>(2 * (1 - phi));

@@ -9,7 +9,7 @@ namespace {
 // Independent reference: the two-sided tail 2 (1 - F(t)) by Simpson's rule on
 // the density of Student's t after the substitution x = tan(a), which makes
 // the integrand smooth and the range finite.
-double tailByIntegration(double t, int n) {
+double tailByIntegration(double t, double n) {
   const double logc = std::lgamma((n + 1) / 2.0) - std::lgamma(n / 2.0) - 0.5 * std::log(n * M_PI);
   auto f = [&](double a) {
     const double x = std::tan(a);
@@ -19,7 +19,7 @@ double tailByIntegration(double t, int n) {
   const double lo = std::atan(t), hi = M_PI / 2;
   const int steps = 20000;
   const double h = (hi - lo) / steps;
-  // At a = pi/2 the integrand tends to 1/pi for n = 1 and to 0 otherwise.
+  // At a = pi/2 the integrand tends to 1/pi for n = 1 and to 0 for n > 1.
   double s = f(lo) + (n == 1 ? 1 / M_PI : 0.0);
   for (int i = 1; i < steps; ++i) s += (i % 2 ? 4 : 2) * f(lo + i * h);
   return 2 * s * h / 3;
@@ -56,6 +56,29 @@ TEST(Tdist, AgreesWithIntegratedDensity) {
       EXPECT_NEAR(got, expected, 2e-6 * expected + 5e-8) << "t=" << t << " n=" << n;
     }
   }
+}
+
+// The Brunner-Munzel degrees of freedom are ratios, seldom whole numbers;
+// each f below is one that the test gives for a small sample pair.
+TEST(Tdist, RealDegreesOfFreedomAgreeWithIntegratedDensity) {
+  for (double f : {1.5, 2.6666667, 4.1538462, 4.757755, 6.4874579, 7.8624027, 37.3, 1234.5}) {
+    for (double t : {0.2, 0.5103104, 1.4142136, 1.8854006, 3.0, 4.7765876, 8.0}) {
+      const double expected = tailByIntegration(t, f);
+      const float got = tsk::tprob(static_cast<float>(t), f, 2);
+      EXPECT_NEAR(got, expected, 2e-6 * expected + 1e-9) << "t=" << t << " f=" << f;
+      EXPECT_NEAR(tsk::tprob(static_cast<float>(t), f, 1), expected / 2, 1e-6 * expected + 1e-9);
+      EXPECT_NEAR(tsk::tdist(t, f), 1 - expected / 2, 1e-6 * expected + 1e-9);
+    }
+  }
+  // Between two whole numbers the tail lies between their tails.
+  const float lower = tsk::tprob(1.4142136f, 2.0, 2), upper = tsk::tprob(1.4142136f, 3.0, 2);
+  const float between = tsk::tprob(1.4142136f, 2.6666667, 2);
+  EXPECT_LT(between, lower);
+  EXPECT_GT(between, upper);
+  // Far in the tail the digits survive: 2 (1 - F) by subtraction would
+  // print 0 here. Reference: the integral above.
+  EXPECT_NEAR(tsk::tprob(40.0f, 30.5, 2), tailByIntegration(40.0, 30.5),
+              1e-5 * tailByIntegration(40.0, 30.5));
 }
 
 TEST(Tdist, NegativeArgumentsAreSymmetric) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -139,6 +140,40 @@ TEST(Gsstoceq, BrunnerMunzelExample) {
   EXPECT_EQ(o.console, "");
 }
 
+// The Brunner-Munzel p-value uses the real-valued degrees of freedom f of
+// E. Brunner and U. Munzel (2000), Biometrical J. 42: 17-25. Expected W, f
+// and p worked out in python3 from the paper's formulas in double precision,
+// the tail 2 P(T_f > |W|) by Simpson's rule (400000 steps) on the density of
+// Student's t after x = tan(a). The last column is what f truncated to a
+// whole number gave.
+TEST(Gsstoceq, BrunnerMunzelUsesRealDegreesOfFreedom) {
+  struct Case {
+    Vec x1, x2;
+    double w, f;
+    const char* p;
+    const char* truncated;
+  };
+  const Case cases[] = {
+      {{1, 3}, {2, 4, 5}, 1.4142136, 2.6666667, "0.2628", "0.2929"},
+      {{1, 2, 2, 3, 5}, {2, 3, 4, 4, 6, 7}, 1.8854006, 7.8624027, "0.0967", "0.1014"},
+      {{1, 1, 2, 3}, {2, 5, 6, 8, 9}, 4.7765876, 6.4874579, "0.0025", "0.0031"},
+      {{1, 2, 3, 3, 4, 8}, {2, 2, 5, 9}, 0.3752933, 4.757755, "0.7236", "0.7265"},
+      {{1, 5, 6}, {2, 3, 3, 4, 7, 7, 8}, 0.5103104, 4.1538462, "0.6358", "0.6367"},
+      // f = 6 exactly: both rules agree.
+      {{1, 2, 3, 4}, {2, 3, 4, 5}, 1.1161374, 6.0, "0.3071", "0.3071"},
+  };
+  for (const Case& c : cases) {
+    const plain::Bm bm = plain::bmtest(c.x1, c.x2);
+    EXPECT_NEAR(bm.w, c.w, 2e-6 * c.w);
+    EXPECT_NEAR(bm.f, c.f, 2e-6 * c.f);
+    const std::string line = runEngine(c.x1, c.x2, 20).report;
+    const size_t at = line.find("Brunner-Munzel test     Bootstrap test\r\n");
+    ASSERT_NE(at, std::string::npos);
+    const std::string pvalues = line.substr(line.find('\n', at) + 1, 19 + 29);
+    EXPECT_EQ(pvalues.substr(19), std::string(29 - 6, ' ') + c.p) << c.x1.size();
+  }
+}
+
 TEST(Gsstoceq, WholeReportsOfSpecialSamples) {
   struct Case {
     const char* name;
@@ -205,7 +240,7 @@ TEST(Gsstoceq, WholeReportsOfSpecialSamples) {
        true,
        true,
        ""},
-      // Identical samples: U = n1 n2 / 2, p = 2 Phi(-0.5 / s) just below 1.
+      // Identical samples: U = n1 n2 / 2, p = 1.
       {"identical", {1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}, 3, 3, 12.5, {}, {}, true, true, true, ""},
       // Every value equal: no spread of U, no rank statistic.
       {"all equal",
@@ -243,10 +278,10 @@ TEST(Gsstoceq, WholeReportsOfSpecialSamples) {
     const double pairs = double(c.x1.size() * c.x2.size());
     const plain::Wmw w = plain::wmwtest(c.x1, c.x2);
     ASSERT_EQ(w.u, c.u) << c.name;
-    // Without spread the transcribed arithmetic gives z = -0.5 / 0 and p = 0,
-    // a rejection out of nothing; the engine reports p = 1 with a note.
+    // Without spread the transcribed arithmetic gives z = 0 / 0, no number;
+    // the engine reports p = 1 with a note.
     if (!c.wmwDefined) {
-      EXPECT_EQ(w.p, 0.0f) << c.name;
+      EXPECT_TRUE(std::isnan(w.p)) << c.name;
     }
     const double pw = c.wmwDefined ? w.p : 1.0;
     const double pbm = c.bmDefined ? plain::bmPvalue(plain::bmtest(c.x1, c.x2)) : -1.0;
@@ -263,16 +298,20 @@ TEST(Gsstoceq, WholeReportsOfSpecialSamples) {
   const std::string separated = runEngine({1, 2, 3}, {4, 5, 6}, 10).report;
   EXPECT_NE(separated.find("= 0.000,    P(X1<X2)+1/2P(X1=X2) = 1.000"), std::string::npos);
   EXPECT_NE(separated.find("                      -1.0000"), std::string::npos);
-  // Identical samples: V = 25 x 11 / 12 - 25 x 30 / 10 / 9 / 12 = 22.222222,
-  // z = -0.5 / 4.7140452 = -0.10607, 2 Phi(z) = 0.9155.
-  EXPECT_NE(runEngine({1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}, 10).report.find("\n             0.9155"),
+  // Identical samples: U = E, and the continuity correction stops at zero
+  // instead of making z = -0.5 / s: z = 0, p = 1.
+  EXPECT_NE(runEngine({1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}, 10).report.find("\n             1.0000"),
             std::string::npos);
 }
 
 TEST(Gsstoceq, SingleReplication) {
-  // With B = 1 the p-value is 0 or, when the one statistic equals T0, 2.
-  const Vec x1 = {1, 2, 2, 3}, x2 = {2, 3, 3, 4, 4};
-  for (int minute = 0; minute < 6; ++minute) {
+  // With B = 1 the one statistic counts in both tails when it equals T0:
+  // 2 (G + E) / B = 2 is capped at 1. Otherwise p = 0. Equal samples give
+  // T0 = 0, which a resampled pair with equal rank means matches.
+  const Vec x1 = {1, 2, 3}, x2 = {1, 2, 3};
+  const float t0 = plain::wmw2(x1, x2);
+  int equalSeen = 0, otherSeen = 0;
+  for (int minute = 0; minute < 30; ++minute) {
     const std::string param = params(1);
     TempDir dir;
     writeFile(dir / "tskdat.tmp", block(x1) + block(x2));
@@ -281,13 +320,15 @@ TEST(Gsstoceq, SingleReplication) {
     gsstoceq::run({dir.path(), tsk::fixedClock(10, minute, 0), &console});
     Vec stats;
     plain::Mt mt(100000 + 100 * minute);  // seed hhmmss of 10:mm:00
-    const float p = plain::bootwmw(mt, x1, x2, 1, &stats);
-    EXPECT_TRUE(p == 0.0f || p == 2.0f);
-    char tail[40];
-    std::snprintf(tail, sizeof tail, "%21.4f\r\n", double(p));
-    const std::string text = readFile(dir / "tskres.tmp");
-    EXPECT_NE(text.find(tail), std::string::npos) << minute;
+    plain::bootwmw(mt, x1, x2, 1, &stats);
+    ASSERT_EQ(stats.size(), 1u);
+    const bool equal = stats[0] == t0;
+    (equal ? equalSeen : otherSeen) += 1;
+    const std::string tail = equal ? "               1.0000\r\n" : "               0.0000\r\n";
+    EXPECT_NE(readFile(dir / "tskres.tmp").find(tail), std::string::npos) << minute;
   }
+  EXPECT_GT(equalSeen, 0);
+  EXPECT_GT(otherSeen, 0);
 }
 
 TEST(Gsstoceq, ParameterFile) {

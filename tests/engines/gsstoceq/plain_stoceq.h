@@ -5,6 +5,7 @@
 // of all pairwise differences, and the standard library's MT19937 loaded
 // with the multiplier-seeded words. Slow by design: (n1 + n2)^2 per ranking.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -92,7 +93,7 @@ inline Wmw wmwtest(const Vec& x1, const Vec& x2) {
   float v = f(m * double(x1.size() + x2.size() + 1) / 12);
   v = f(double(v) - ties(x1, x2));
   const float s = f(std::pow(double(v), 0.5));
-  const float z = f((std::fabs(double(u) - e) - 0.5) / s);
+  const float z = f(std::max(std::fabs(double(u) - e) - 0.5, 0.0) / s);
   float p = f(2 * (1 - double(tsk::stncdf(z))));
   if (p > 1) p = f(2 * double(tsk::stncdf(z)));
   return {u, z, p};
@@ -208,11 +209,11 @@ inline float bootwmw(Mt& mt, const Vec& x1, const Vec& x2, int b, Vec* stats = n
   float p = f(2.0 * double(greater + equal) / b);
   const float q = f(2.0 * double(less + equal) / b);
   if (q < p) p = q;
-  return p;
+  return std::min(p, 1.0f);
 }
 
 inline float bmPvalue(const Bm& bm) {
-  return bm.f <= 0 ? -1.0f : tsk::tprob(std::fabs(bm.w), int(bm.f), 2);
+  return bm.f <= 0 ? -1.0f : tsk::tprob(std::fabs(bm.w), double(bm.f), 2);
 }
 
 }  // namespace plain

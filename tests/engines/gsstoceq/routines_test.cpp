@@ -56,6 +56,34 @@ TEST(Routines, WorkedExamples) {
   EXPECT_EQ(equal.u, 3.0f);
 }
 
+// The continuity correction shrinks |U - E| by half a step and stops at
+// zero. Hand values: V = n1 n2 (n1 + n2 + 1) / 12 without ties, z = (|U - E|
+// - 0.5) / sqrt(V) or 0, p = erfc(z / sqrt 2) with math.erfc of python3.
+TEST(Routines, ContinuityCorrectionStopsAtZero) {
+  struct Case {
+    const char* name;
+    Vec x1, x2;
+    float u, z;
+    double p;
+  };
+  const Case cases[] = {
+      // U = E = 2: the half step used to give z = -0.5 / 1.2909944 and p = 0.6985.
+      {"U equal to E", {1, 4}, {2, 3}, 2.0f, 0.0f, 1.0},
+      {"identical samples", {1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}, 12.5f, 0.0f, 1.0},
+      // U = 2.5, E = 2: exactly half a step away.
+      {"half a step", {1, 3}, {2, 3}, 2.5f, 0.0f, 1.0},
+      // U = 9, E = 4.5, V = 5.25: z = 4 / 2.2912878 = 1.7457431, p = 0.0808556.
+      {"separated", {1, 2, 3}, {4, 5, 6}, 9.0f, 1.7457431f, 0.0808556},
+      {"separated, exchanged", {4, 5, 6}, {1, 2, 3}, 0.0f, 1.7457431f, 0.0808556},
+  };
+  for (const Case& c : cases) {
+    const gsstoceq::WmwResult r = gsstoceq::wmwtest(c.x1, c.x2);
+    EXPECT_EQ(r.u, c.u) << c.name;
+    EXPECT_NEAR(r.z, c.z, 1e-6) << c.name;
+    EXPECT_NEAR(r.p, c.p, 2e-6 * c.p) << c.name;
+  }
+}
+
 TEST(Routines, DrawIndexStaysInsideTheSample) {
   // Words chosen so that the tempered outputs are 0xFFFFFFFF (u = 1) and 0.
   auto untemper = [](uint32_t y) {
