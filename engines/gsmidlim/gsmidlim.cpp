@@ -11,6 +11,7 @@ using tsk::ReadStatus;
 
 constexpr const char* kInvalid = "   ERROR: invalid data";
 constexpr const char* kUnexpectedEnd = "   ERROR: unexpected end of data";
+constexpr const char* kOutOfRange = "   ERROR: invalid data (group size out of range)";
 
 // Reports a failed count read; true when the value was read.
 bool countRead(tsk::Report& report, ReadStatus st) {
@@ -31,26 +32,43 @@ Candidates candidates(const std::vector<float>& x) {
   const double high = static_cast<double>(0.1f);
   double term = 1.0;
   for (int i = 0; i < n; ++i) term *= p;  // 0.5^n, exact down to n = 1074
+  // cumBefore[i] = P(X <= i - 1), for the coverage of any position i.
+  std::vector<double> cumBefore(static_cast<size_t>(n / 2) + 1, 0.0);
   double cum = term;
+  for (int i = 1; i <= n / 2; ++i) {
+    cumBefore[static_cast<size_t>(i)] = cum;
+    term = term * ((n + 1) - i) / i * (p / (1 - p));
+    cum = cum + term;
+  }
+  const auto truncated = [&x](int position) {
+    return static_cast<int>(x[static_cast<size_t>(position - 1)]);
+  };
+  const auto coverage = [&cumBefore](int i) {
+    return static_cast<float>(0.5 - cumBefore[static_cast<size_t>(i)]);
+  };
   int lastLower = 0, lastUpper = 0;
   for (int i = 1; i <= n / 2; ++i) {
-    term = term * ((n + 1) - i) / i * (p / (1 - p));
-    if (low < cum && cum <= high) {
-      const float coverage = static_cast<float>(0.5 - cum);
-      const int v = static_cast<int>(x[static_cast<size_t>(i - 1)]);
-      if (v != lastLower) {
-        c.lower.push_back(v);
-        c.lowerCoverage.push_back(coverage);
-        lastLower = v;
-      }
-      const int w = static_cast<int>(x[static_cast<size_t>(n - i)]);
-      if (w != lastUpper) {
-        c.upper.push_back(w);
-        c.upperCoverage.push_back(coverage);
-        lastUpper = w;
-      }
+    const double cumI = cumBefore[static_cast<size_t>(i)];
+    if (!(low < cumI && cumI <= high)) continue;
+    // The window picks the values; a value that also fills positions further
+    // out covers the median as well as its outermost position does, so it
+    // takes that position's coverage.
+    const int v = truncated(i);
+    if (v != lastLower) {
+      int outer = i;
+      while (outer > 1 && truncated(outer - 1) == v) --outer;
+      c.lower.push_back(v);
+      c.lowerCoverage.push_back(coverage(outer));
+      lastLower = v;
     }
-    cum = cum + term;
+    const int w = truncated(n - i + 1);
+    if (w != lastUpper) {
+      int outer = i;
+      while (outer > 1 && truncated(n - outer + 2) == w) --outer;
+      c.upper.push_back(w);
+      c.upperCoverage.push_back(coverage(outer));
+      lastUpper = w;
+    }
   }
   return c;
 }
@@ -60,7 +78,8 @@ void choose(const Candidates& c, float level, Interval& chosen) {
   for (size_t a = 0; a < c.lower.size(); ++a) {
     for (size_t b = 0; b < c.upper.size(); ++b) {
       const float coverage = c.lowerCoverage[a] + c.upperCoverage[b];
-      const int width = c.upper[b] - c.lower[a];
+      // In 64 bits: limits of opposite sign may be 2^32 apart.
+      const int64_t width = static_cast<int64_t>(c.upper[b]) - c.lower[a];
       if (coverage > level && static_cast<float>(width) < best) {
         chosen = {c.lower[a], c.upper[b], coverage};
         best = static_cast<float>(width);
@@ -88,6 +107,10 @@ void run(const tsk::EngineContext& context, int capacity) {
     const ReadStatus st = data.readReal(v);
     if (st == ReadStatus::EndOfData) break;
     if (st == ReadStatus::Invalid) return report.message(kInvalid);
+    // The limits are whole numbers of 32 bits: a size that does not fit (or
+    // is no number at all) cannot become one. 2147483647 itself reads as 2^31
+    // in single precision and is refused too.
+    if (!(v >= -2147483648.0f && v < 2147483648.0f)) return report.message(kOutOfRange);
     if (static_cast<int>(x.size()) == capacity) {
       report.message("   ");
       return report.message("   ERROR: max. sample size is " + std::to_string(capacity));

@@ -15,8 +15,10 @@ struct Candidates {
   std::vector<float> lowerCoverage, upperCoverage;
 };
 
-// Candidates from an ascending sample x[0..n-1] (exact binomial(n, 1/2)
-// probabilities, window 4.999e-05 < P(X <= i-1) <= 0.1).
+// Candidates from an ascending sample x[0..n-1]: the values at the positions
+// i whose P(X <= i-1) lies in the window 4.999e-05 .. 0.1 (X binomial(n, 1/2)),
+// each with the coverage of the outermost position that holds it. Every
+// value must fit a 32-bit integer when truncated.
 Candidates candidates(const std::vector<float>& x);
 
 // The shortest pair whose coverage exceeds a level.

@@ -104,6 +104,19 @@ TEST(Gsmidlim, WholeReports) {
                   {"          99%      from   3  to   3         99.8%",
                    "          95%      from   3  to   3         99.8%",
                    "          90%      from   3  to   3         99.8%"})},
+      // 54 groups: the value 3 fills positions 10 to 19 and the value 6
+      // positions 32 to 36; P(10 <= B <= 35) = 0.990082 for B binomial(54,
+      // 1/2) (python3, math.comb). The window admits positions 14 to 22 from
+      // each end: coverage taken from position 14, where 3 enters, would be
+      // P(14 <= B <= 35) = 0.989995, below 99 %, and give [3, 7].
+      {"ties across the window",
+       block({1, 1, 2, 2, 2, 2, 2, 2, 2, 3, 3,  3,  3,  3,  3,  3,  3,  3,
+              3, 4, 4, 4, 4, 4, 5, 5, 5, 5, 5,  5,  5,  6,  6,  6,  6,  6,
+              7, 7, 7, 7, 8, 8, 8, 9, 9, 9, 10, 10, 10, 10, 12, 12, 12, 12}),
+       fullReport("    Sample median group size:    5.0",
+                  {"          99%      from   3  to   6         99.0%",
+                   "          95%      from   4  to   6         97.0%",
+                   "          90%      from   4  to   6         97.0%"})},
       // Sizes truncate to whole numbers in the limits; the median keeps its fraction.
       {"fractional sizes", block({1.5, 1.5, 2.25, 2.5, 2.75, 3.5, 4.5, 5.5, 6.5, 8.75}),
        fullReport("    Sample median group size:    3.1",
@@ -187,38 +200,106 @@ TEST(Gsmidlim, Choice) {
   EXPECT_EQ(kept.hi, 9);
 }
 
-// Candidates against binomial tails summed from exact coefficients (long
-// double), on random ascending samples of every size from 5 to 120.
-TEST(Gsmidlim, CandidatesMatchBinomialTails) {
+// The limits against a brute-force computation over all pairs of order
+// statistics: the interval from x(i) to x(j), i < j, covers the median with
+// probability P(i <= B <= j - 1), B binomial(n, 1/2), summed from exact
+// coefficients in long double. A pair of limit values takes the largest
+// coverage of any pair of positions that holds it. The values eligible as
+// limits are those at the positions that the window 4.999e-05 < P(B <= i - 1)
+// <= 0.1 admits; among them the narrowest pair whose coverage exceeds the
+// level is chosen, the first in candidate order among equal widths.
+TEST(Gsmidlim, LimitsMatchAllPairsOfOrderStatistics) {
   std::mt19937 gen(12345);
-  for (int n = 5; n <= 120; ++n) {
+  int compared = 0;
+  for (int round = 0; round < 400; ++round) {
+    const int n = 5 + static_cast<int>(gen() % (round < 300 ? 120 : 995));
+    // Few distinct values, so that ties straddle the window's edges.
+    const int spread = 2 + static_cast<int>(gen() % 14);
     std::vector<float> x(static_cast<size_t>(n));
-    std::uniform_int_distribution<int> size(1, 12);
-    for (float& v : x) v = static_cast<float>(size(gen));
+    for (float& v : x) v = static_cast<float>(1 + gen() % spread);
     std::sort(x.begin(), x.end());
 
-    gsmidlim::Candidates expected;
-    int lastL = 0, lastU = 0;
-    long double coef = 1, cum = 0;  // C(n, k) and P(X <= k - 1)
+    // below[k] = P(B <= k - 1).
+    std::vector<long double> below(static_cast<size_t>(n) + 2, 0.0L);
+    long double coef = 1.0L;  // C(n, k)
+    const long double scale = std::pow(0.5L, n);
+    for (int k = 0; k <= n; ++k) {
+      below[static_cast<size_t>(k) + 1] = below[static_cast<size_t>(k)] + coef * scale;
+      coef = coef * (n - k) / (k + 1);
+    }
+    std::vector<int> lowerValues, upperValues;
     for (int i = 1; i <= n / 2; ++i) {
-      cum += coef * std::pow(0.5L, n);
-      coef = coef * (n - i + 1) / i;
-      if (cum > 4.999e-05L && cum <= 0.1L) {
-        float cov = static_cast<float>(0.5L - cum);
-        int v = static_cast<int>(x[static_cast<size_t>(i - 1)]);
-        int w = static_cast<int>(x[static_cast<size_t>(n - i)]);
-        if (v != lastL) expected.lower.push_back(lastL = v), expected.lowerCoverage.push_back(cov);
-        if (w != lastU) expected.upper.push_back(lastU = w), expected.upperCoverage.push_back(cov);
+      const long double cum = below[static_cast<size_t>(i)];
+      if (!(cum > static_cast<long double>(4.999e-05f) && cum <= static_cast<long double>(0.1f))) {
+        continue;
       }
+      const int v = static_cast<int>(x[static_cast<size_t>(i - 1)]);
+      const int w = static_cast<int>(x[static_cast<size_t>(n - i)]);
+      if (lowerValues.empty() || lowerValues.back() != v) lowerValues.push_back(v);
+      if (upperValues.empty() || upperValues.back() != w) upperValues.push_back(w);
     }
-    gsmidlim::Candidates got = gsmidlim::candidates(x);
-    EXPECT_EQ(got.lower, expected.lower) << n;
-    EXPECT_EQ(got.upper, expected.upper) << n;
-    ASSERT_EQ(got.lowerCoverage.size(), expected.lowerCoverage.size()) << n;
-    for (size_t k = 0; k < got.lowerCoverage.size(); ++k) {
-      EXPECT_NEAR(got.lowerCoverage[k], expected.lowerCoverage[k], 1e-7f) << n;
+    const auto coverage = [&](int lo, int hi) {
+      long double best = 0.0L;
+      for (int i = 1; i <= n; ++i) {
+        for (int j = i + 1; j <= n; ++j) {
+          if (static_cast<int>(x[static_cast<size_t>(i - 1)]) != lo ||
+              static_cast<int>(x[static_cast<size_t>(j - 1)]) != hi) {
+            continue;
+          }
+          best = std::max(best, below[static_cast<size_t>(j)] - below[static_cast<size_t>(i)]);
+        }
+      }
+      return best;
+    };
+
+    const gsmidlim::Candidates c = gsmidlim::candidates(x);
+    ASSERT_EQ(c.lower, lowerValues) << "n " << n;
+    ASSERT_EQ(c.upper, upperValues) << "n " << n;
+    gsmidlim::Interval chosen;
+    int refLo = 0, refHi = 0;
+    long double refCoverage = 0.0L;
+    for (float level : {0.99f, 0.95f, 0.90f}) {
+      long double bestWidth = 10000.0L;
+      for (int lo : lowerValues) {
+        for (int hi : upperValues) {
+          const long double cov = coverage(lo, hi);
+          if (cov > level && hi - lo < bestWidth) {
+            refLo = lo, refHi = hi, refCoverage = cov, bestWidth = hi - lo;
+          }
+        }
+      }
+      gsmidlim::choose(c, level, chosen);
+      EXPECT_EQ(chosen.lo, refLo) << "n " << n << " level " << level;
+      EXPECT_EQ(chosen.hi, refHi) << "n " << n << " level " << level;
+      EXPECT_NEAR(chosen.coverage, static_cast<double>(refCoverage), 1e-6) << "n " << n;
     }
+    ++compared;
   }
+  EXPECT_EQ(compared, 400);
+}
+
+// Sizes whose whole part does not fit 32 bits cannot become limits: an ERROR
+// line instead of undefined conversions, and the run finishes. 2147483647
+// reads as 2^31 in single precision.
+TEST(Gsmidlim, SizesBeyondThirtyTwoBits) {
+  const std::vector<std::string> error =
+      report({"    ERROR: invalid data (group size out of range)"});
+  for (const std::string big : {"2147483648", "2147483647", "3e9", "-3e9", "1e30"}) {
+    std::string data = "5\r\n15\r\n1\r\n2\r\n3\r\n4\r\n" + big + "\r\n \r\n";
+    tsk::test::TempDir dir;
+    EXPECT_TRUE(sameText(crlf(error), runOn(dir, data))) << big;
+  }
+  // The largest single-precision value below 2^31 is accepted. In the
+  // ten-group worked example in place of the 8 it is too far out to be
+  // chosen (widths start from 10000), and the inner limits stand.
+  tsk::test::TempDir dir;
+  EXPECT_TRUE(sameText(crlf(fullReport("    Sample median group size:    3.0",
+                                       {"          99%     Sample too small for 99% limits!",
+                                        "          95%      from   1  to   6         98.8%",
+                                        "          90%      from   1  to   5         94.4%"})),
+                       runOn(dir,
+                             "10\r\n0\r\n1\r\n1\r\n2\r\n2\r\n3\r\n3\r\n4\r\n5\r\n6\r\n"
+                             "2147483520\r\n \r\n")));
 }
 
 // The program through the command-line runner, on a sample file in a
