@@ -138,11 +138,8 @@ struct Parser {
 }  // namespace
 
 std::string formatF(double value, int width, int decimals) {
-  if (std::isnan(value)) return padLeft("NaN", width);
-  if (std::isinf(value)) {
-    std::string s = width >= 9 ? "Infinity" : "Inf";
-    return padLeft(value < 0 ? "-" + s : s, width);
-  }
+  // No digits stand for infinity or NaN: the field says it cannot hold the value.
+  if (!std::isfinite(value)) return std::string(static_cast<size_t>(width), '*');
   int len = std::snprintf(nullptr, 0, "%.*f", decimals, value);
   std::string s(static_cast<size_t>(len), '\0');
   std::snprintf(s.data(), s.size() + 1, "%.*f", decimals, value);

@@ -28,7 +28,8 @@ struct FormatArg {
 
 // Fw.d of one value: rounded as printf("%.*f") rounds the exact binary value,
 // no minus sign on a zero result, the leading 0 dropped only when the field
-// would otherwise be one column too narrow, w asterisks when it does not fit.
+// would otherwise be one column too narrow, w asterisks when it does not fit
+// or is not finite.
 std::string formatF(double value, int width, int decimals);
 
 // Iw of one value: right-aligned, w asterisks when it does not fit.

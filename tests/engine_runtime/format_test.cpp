@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <stdexcept>
 
 namespace tsk {
@@ -17,24 +18,30 @@ struct FCase {
 TEST(FormatF, RoundsSignsDropsLeadingZeroAndOverflows) {
   const FCase cases[] = {
       {0.5, 10, 2, "      0.50"},
-      {-0.001, 10, 2, "      0.00"},    // rounded zero carries no minus sign
-      {-0.005, 10, 2, "     -0.01"},    // -0.005 is -0.005000000000000000104 in binary
+      {-0.001, 10, 2, "      0.00"},  // rounded zero carries no minus sign
+      {-0.005, 10, 2, "     -0.01"},  // -0.005 is -0.005000000000000000104 in binary
       {0.005, 10, 2, "      0.01"},
-      {0.125, 6, 2, "  0.12"},          // exact binary half: rounds to even as printf does
+      {0.125, 6, 2, "  0.12"},  // exact binary half: rounds to even as printf does
       {0.375, 6, 2, "  0.38"},
-      {2.675, 6, 2, "  2.67"},          // 2.67499999... in binary
+      {2.675, 6, 2, "  2.67"},  // 2.67499999... in binary
       {123456.7, 6, 1, "******"},
-      {0.5, 3, 2, ".50"},               // leading 0 dropped to fit
+      {0.5, 3, 2, ".50"},  // leading 0 dropped to fit
       {0.5, 4, 2, "0.50"},
       {-0.5, 4, 2, "-.50"},
       {-0.5, 3, 2, "***"},
-      {12.345, 5, 2, "12.35"},          // 12.3450000000000006395
-      {99.996, 5, 2, "*****"},          // rounds up to 100.00
+      {12.345, 5, 2, "12.35"},  // 12.3450000000000006395
+      {99.996, 5, 2, "*****"},  // rounds up to 100.00
       {3.18181818, 12, 2, "        3.18"},
       {1.0, 7, 1, "    1.0"},
       {3.0, 4, 0, "  3."},
       {-0.0, 5, 1, "  0.0"},
-      {static_cast<double>(0.57403862f), 10, 8, "0.57403862"}  // 0.574038624763...,
+      {static_cast<double>(0.57403862f), 10, 8, "0.57403862"},  // 0.574038624763...,
+      // Not finite: asterisks as for a value too wide, whatever the width.
+      {INFINITY, 12, 2, "************"},
+      {-INFINITY, 9, 2, "*********"},
+      {NAN, 10, 3, "**********"},
+      {-NAN, 3, 0, "***"},
+      {1e15, 20, 2, " 1000000000000000.00"},  // large but finite keeps its digits
   };
   for (const auto& c : cases) {
     EXPECT_EQ(formatF(c.value, c.width, c.decimals), c.expected)
