@@ -2,34 +2,70 @@
 
 #include <exception>
 
-#include "platform.h"
-
 namespace tsk {
 
-OverwriteFile::OverwriteFile(const std::filesystem::path& path) {
-  file_ = std::fopen(path.string().c_str(), "r+b");
-  if (!file_) file_ = std::fopen(path.string().c_str(), "w+b");
+namespace {
+
+// Report lines are handed to the system in pieces of about this size.
+constexpr size_t kFlushSize = 1 << 16;
+
+}  // namespace
+
+OverwriteFile::OverwriteFile(const std::filesystem::path& path, std::string upperName)
+    : file_(platform::openForUpdate(path)), upperName_(std::move(upperName)) {}
+
+OverwriteFile::~OverwriteFile() {
+  if (isOpen()) platform::closeFile(file_);
 }
 
-OverwriteFile::~OverwriteFile() { close(); }
+void OverwriteFile::fail() {
+  failed_ = true;
+  pending_.clear();
+  throw WriteFailure("cannot write " + upperName_);
+}
 
 void OverwriteFile::write(std::string_view text) {
-  if (file_) std::fwrite(text.data(), 1, text.size(), file_);
+  if (!isOpen() || failed_) fail();
+  pending_ += text;
+  length_ += static_cast<std::int64_t>(text.size());
+  if (pending_.size() >= kFlushSize) flush();
 }
 
-void OverwriteFile::cutHere() { platform::truncateOpenFile(file_, std::ftell(file_)); }
+void OverwriteFile::flush() {
+  if (!platform::writeAll(file_, pending_.data(), pending_.size())) fail();
+  pending_.clear();
+}
+
+void OverwriteFile::cutHere() {
+  flush();
+  if (!platform::truncateAt(file_, length_)) fail();
+}
 
 void OverwriteFile::rewind() {
-  if (!file_) return;
+  if (!isOpen() || failed_) fail();
   cutHere();
-  std::fseek(file_, 0, SEEK_SET);
+  if (!platform::seekToStart(file_)) fail();
+  length_ = 0;
 }
 
 void OverwriteFile::close() {
-  if (!file_) return;
+  if (!isOpen() || failed_) fail();
   cutHere();
-  std::fclose(file_);
-  file_ = nullptr;
+  const platform::FileHandle file = file_;
+  file_ = platform::kNoFile;
+  if (!platform::closeFile(file)) fail();
+}
+
+void OverwriteFile::abandon() {
+  if (!isOpen()) return;
+  if (!failed_) {
+    try {
+      cutHere();
+    } catch (const WriteFailure&) {
+    }
+  }
+  platform::closeFile(file_);
+  file_ = platform::kNoFile;
 }
 
 void Report::line(std::string_view text) {
@@ -53,19 +89,45 @@ void Report::format(std::string_view list, const std::vector<FormatArg>& args) {
 void Report::closingLine() { line(kClosingLine); }
 
 EngineRun::EngineRun(const EngineContext& context, std::string name)
-    : context_(context), name_(std::move(name)) {}
+    : context_(context), name_(std::move(name)), uncaught_(std::uncaught_exceptions()) {}
 
 EngineRun::~EngineRun() {
-  if (!finished_) finish();
+  if (finished_) return;
+  const bool statusFailed = status_ && status_->failed();
+  const bool reportFailed = report_ && report_->failed();
+  if (statusFailed || reportFailed) {
+    finished_ = true;
+    if (report_) report_->abandon();
+    if (statusFailed) {
+      context_.failure = "cannot write TSKSTAT.TMP";
+    } else {
+      endFailed("cannot write TSKRES.TMP");
+    }
+  } else if (std::uncaught_exceptions() > uncaught_) {
+    // An internal error: no closing line and no finished status for a
+    // report that was never completed.
+    finished_ = true;
+    if (report_) report_->abandon();
+  } else {
+    finish();
+  }
+}
+
+void EngineRun::openStatus() {
+  status_.emplace(file(kStatusFile), "TSKSTAT.TMP");
+  if (!status_->isOpen()) status_->fail();
 }
 
 void EngineRun::startStatus() {
-  status_.emplace(file(kStatusFile));
+  openStatus();
   status_->write(" started: " + name_ + "\r\n");
   status_->rewind();
 }
 
-void EngineRun::openReport() { report_.emplace(file(kReportFile)); }
+void EngineRun::openReport() {
+  report_.emplace(file(kReportFile));
+  if (!report_->isOpen()) report_->fail();
+}
 
 bool EngineRun::openData() {
   data_ = NumberReader::open(file(kDataFile));
@@ -76,29 +138,56 @@ bool EngineRun::openData() {
   return true;
 }
 
+void EngineRun::endFailed(const std::string& reason) {
+  context_.failure = reason;
+  try {
+    if (!status_) openStatus();
+    status_->write(" failed: " + name_ + " (" + reason + ")\r\n");
+    status_->close();
+  } catch (const WriteFailure&) {
+    // The status cannot say it either; the exit status still does.
+  }
+}
+
 void EngineRun::finish() {
   finished_ = true;
-  if (!report_) openReport();
-  report_->closingLine();
-  report_->close();
-  if (!status_) status_.emplace(file(kStatusFile));
-  status_->write(" finished: " + name_ + "\r\n");
-  status_->close();
+  try {
+    if (!report_) openReport();
+    report_->closingLine();
+    report_->close();
+  } catch (const WriteFailure& e) {
+    report_->abandon();
+    return endFailed(e.what());
+  }
+  try {
+    if (!status_) openStatus();
+    status_->write(" finished: " + name_ + "\r\n");
+    status_->close();
+  } catch (const WriteFailure& e) {
+    context_.failure = e.what();
+  }
 }
 
 std::string missingFileMessage(std::string_view upperName) {
   return "    ERROR: cannot open file " + std::string(upperName);
 }
 
-int engineMain(void (*run)(const EngineContext&, int capacity), int capacity) {
-  EngineContext context;
+int runEngine(EngineFunction run, const EngineContext& context, int capacity) {
   try {
     run(context, capacity);
+  } catch (const WriteFailure& e) {
+    if (context.failure.empty()) context.failure = e.what();
   } catch (const std::exception& e) {
-    std::cerr << "internal error: " << e.what() << '\n';
-    return 1;
+    context.failure = std::string("internal error: ") + e.what();
   }
-  return 0;
+  return context.failure.empty() ? 0 : 1;
+}
+
+int engineMain(EngineFunction run, int capacity) {
+  EngineContext context;
+  const int status = runEngine(run, context, capacity);
+  if (status != 0) std::cerr << context.failure << '\n';
+  return status;
 }
 
 }  // namespace tsk

@@ -7,11 +7,13 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "clock.h"
 #include "format.h"
+#include "platform.h"
 #include "reader.h"
 
 namespace tsk {
@@ -26,37 +28,65 @@ struct EngineContext {
   std::filesystem::path dir = ".";
   Clock clock = localTimeOfDay;
   std::ostream* console = &std::cout;
+  // Why the run failed ("cannot write TSKRES.TMP"), set by the run; empty
+  // when it ended normally. Mutable: the run reports back through the
+  // context it was given.
+  mutable std::string failure{};
+};
+
+// A write, cut or close of a file the engine writes that failed; what() is
+// the reason as the status line gives it ("cannot write TSKRES.TMP").
+class WriteFailure : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 // A file written from its start without emptying it first, cut after the
-// last byte written when it is closed.
+// last byte written when it is closed. Refuses links and anything but a
+// regular file. Every failure throws WriteFailure and marks the file failed;
+// nothing more is written to it then.
 class OverwriteFile {
  public:
-  explicit OverwriteFile(const std::filesystem::path& path);
-  ~OverwriteFile();
+  // upperName names the file in the failure ("TSKRES.TMP").
+  OverwriteFile(const std::filesystem::path& path, std::string upperName);
+  ~OverwriteFile();  // closes without cutting: see abandon()
   OverwriteFile(const OverwriteFile&) = delete;
   OverwriteFile& operator=(const OverwriteFile&) = delete;
 
-  bool isOpen() const { return file_ != nullptr; }
+  bool isOpen() const { return file_ != platform::kNoFile; }
+  bool failed() const { return failed_; }
+  [[noreturn]] void fail();  // marks the file failed and throws
   void write(std::string_view text);
   void rewind();  // the next write replaces what was written, which is cut
   void close();
+  // Closes after a failed run, cut after what was written so that no older
+  // text remains behind it; errors are ignored, as nothing can be said.
+  void abandon();
 
  private:
-  void cutHere();  // cuts the file after the current position
-  std::FILE* file_ = nullptr;
+  void flush();
+  void cutHere();  // flushes and cuts the file after the current position
+  platform::FileHandle file_ = platform::kNoFile;
+  std::string upperName_;
+  std::string pending_;      // written but not yet handed to the system
+  std::int64_t length_ = 0;  // bytes since the start, pending ones included
+  bool failed_ = false;
 };
 
 // Report lines: message lines (one blank, then the text) and formatted lines,
 // every line ended by CR LF.
 class Report {
  public:
-  explicit Report(const std::filesystem::path& path) : file_(path) {}
+  explicit Report(const std::filesystem::path& path) : file_(path, "TSKRES.TMP") {}
+  bool isOpen() const { return file_.isOpen(); }
+  bool failed() const { return file_.failed(); }
+  [[noreturn]] void fail() { file_.fail(); }
   void message(std::string_view text);
   void format(std::string_view list, std::initializer_list<FormatArg> args = {});
   void format(std::string_view list, const std::vector<FormatArg>& args);
   void closingLine();
   void close() { file_.close(); }
+  void abandon() { file_.abandon(); }
 
  private:
   void line(std::string_view text);
@@ -69,13 +99,18 @@ class EngineRun {
   ~EngineRun();
 
   // Writes the started line and rewinds the status file, which stays open.
+  // Throws WriteFailure when the status cannot be written.
   void startStatus();
-  // Opens tskres.tmp for writing from its start.
+  // Opens tskres.tmp for writing from its start; throws WriteFailure when it
+  // cannot be (a link, not a regular file, read-only).
   void openReport();
-  // Reads tskdat.tmp; false when it cannot be opened. The report must be
-  // open: the missing file is reported there as an ERROR line.
+  // Reads tskdat.tmp; false when it cannot be opened or is not a regular
+  // file. The report must be open: that is reported there as an ERROR line.
   bool openData();
-  // The closing line, the report closed and cut, the finished line.
+  // The closing line, the report closed and cut, the finished line. When the
+  // report cannot be completed the status says so instead: "failed: NAME
+  // (cannot write TSKRES.TMP)"; when the status cannot be written nothing
+  // more is. Either way context().failure tells why.
   void finish();
 
   Report& report() { return *report_; }
@@ -90,14 +125,23 @@ class EngineRun {
   std::optional<Report> report_;
   std::optional<NumberReader> data_;
   bool finished_ = false;
+  int uncaught_;  // exceptions in flight when the run began
+  void openStatus();
+  void endFailed(const std::string& reason);
 };
 
 // The ERROR message line for a file that an engine needs and cannot open;
 // upperName is the file name as the report names it (TSKDAT.TMP, CROWREPS.PAR).
 std::string missingFileMessage(std::string_view upperName);
 
+using EngineFunction = void (*)(const EngineContext&, int capacity);
+
+// Runs an engine: exit status 0, or 1 when it failed (context.failure says
+// why; an internal error leaves the status at its started line).
+int runEngine(EngineFunction run, const EngineContext& context, int capacity);
+
 // The program body of every engine: runs `run` in the current directory
-// with the local clock; exit status 0.
-int engineMain(void (*run)(const EngineContext&, int capacity), int capacity);
+// with the local clock; a failure is named on standard error.
+int engineMain(EngineFunction run, int capacity);
 
 }  // namespace tsk
