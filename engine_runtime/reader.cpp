@@ -3,62 +3,98 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <cstring>
+
+#include "platform.h"
 
 namespace tsk {
 
-NumberReader::NumberReader(std::string content) : content_(std::move(content)) { splitLines(); }
+namespace {
 
-void NumberReader::splitLines() {
-  lines_.clear();
-  std::string_view all(content_);
-  size_t start = 0;
-  while (start < all.size()) {
-    size_t end = all.find('\n', start);
-    size_t stop = end == std::string_view::npos ? all.size() : end;
-    size_t length = stop - start;
-    if (length > 0 && all[stop - 1] == '\r') --length;
-    lines_.push_back({start, length});
-    if (end == std::string_view::npos) break;
-    start = end + 1;
-  }
-}
+// Bytes read from a file at a time.
+constexpr size_t kChunk = 1 << 16;
 
-std::string_view NumberReader::line(size_t index) const {
-  return std::string_view(content_).substr(lines_[index].start, lines_[index].length);
-}
+bool isBlank(int c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+NumberReader::NumberReader(std::string content) : buffer_(std::move(content)) {}
 
 std::optional<NumberReader> NumberReader::open(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  return NumberReader(buffer.str());
+  std::FILE* file = platform::openRegularForReading(path);
+  if (!file) return std::nullopt;
+  NumberReader reader{std::string()};
+  reader.file_.reset(file);
+  return reader;
 }
 
-std::optional<std::string_view> NumberReader::nextItem() {
-  while (next_ < lines_.size()) {
-    std::string_view line = this->line(next_++);
-    size_t first = line.find_first_not_of(" \t");
-    if (first == std::string_view::npos) continue;
-    size_t end = line.find_first_of(" \t,", first);
-    return line.substr(first, end == std::string_view::npos ? line.size() - first : end - first);
+bool NumberReader::fill(size_t count) {
+  while (buffer_.size() - pos_ < count) {
+    if (!file_) return false;
+    buffer_.erase(0, pos_);
+    pos_ = 0;
+    const size_t held = buffer_.size();
+    buffer_.resize(held + kChunk);
+    const size_t got = std::fread(buffer_.data() + held, 1, kChunk, file_.get());
+    buffer_.resize(held + got);
+    if (got == 0) file_.reset();
   }
-  return std::nullopt;
+  return true;
+}
+
+bool NumberReader::atLineEnd() {
+  const int c = peek();
+  if (c == '\n') return true;
+  if (c != '\r') return false;
+  const int next = peek(1);
+  return next == '\n' || next < 0;
+}
+
+void NumberReader::skipRest() {
+  while (pos_ < buffer_.size() || fill(1)) {
+    const char* from = buffer_.data() + pos_;
+    const void* end = std::memchr(from, '\n', buffer_.size() - pos_);
+    if (end) {
+      pos_ += static_cast<size_t>(static_cast<const char*>(end) - from) + 1;
+      return;
+    }
+    pos_ = buffer_.size();
+  }
+}
+
+ReadStatus NumberReader::readItem(std::string& item) {
+  // Lines that are empty or blank are passed over.
+  for (;;) {
+    while (isBlank(peek())) ++pos_;
+    if (peek() < 0) return ReadStatus::EndOfData;
+    if (!atLineEnd()) break;
+    skipRest();
+  }
+  item.clear();
+  bool overlong = false;
+  for (int c = peek(); c >= 0 && !isBlank(c) && c != ',' && !atLineEnd(); c = peek()) {
+    if (item.size() < kMaxItem) {
+      item += static_cast<char>(c);
+    } else {
+      overlong = true;
+    }
+    ++pos_;
+  }
+  skipRest();
+  return overlong ? ReadStatus::Invalid : ReadStatus::Value;
 }
 
 bool NumberReader::skipLine() {
-  if (next_ >= lines_.size()) return false;
-  ++next_;
+  if (peek() < 0) return false;
+  skipRest();
   return true;
 }
 
 ReadStatus NumberReader::readInt(int32_t& value) {
-  auto item = nextItem();
-  if (!item) return ReadStatus::EndOfData;
-  return parseInt32(*item, value) ? ReadStatus::Value : ReadStatus::Invalid;
+  std::string item;
+  const ReadStatus status = readItem(item);
+  if (status != ReadStatus::Value) return status;
+  return parseInt32(item, value) ? ReadStatus::Value : ReadStatus::Invalid;
 }
 
 ReadStatus NumberReader::readReals(float* x, int n) {
@@ -70,9 +106,10 @@ ReadStatus NumberReader::readReals(float* x, int n) {
 }
 
 ReadStatus NumberReader::readReal(float& value) {
-  auto item = nextItem();
-  if (!item) return ReadStatus::EndOfData;
-  return parseReal(*item, value) ? ReadStatus::Value : ReadStatus::Invalid;
+  std::string item;
+  const ReadStatus status = readItem(item);
+  if (status != ReadStatus::Value) return status;
+  return parseReal(item, value) ? ReadStatus::Value : ReadStatus::Invalid;
 }
 
 bool parseInt32(std::string_view item, int32_t& value) {

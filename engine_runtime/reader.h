@@ -4,7 +4,9 @@
 // over); the rest of that line is ignored. Accepts CR LF and LF line ends.
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,35 +16,55 @@ namespace tsk {
 
 enum class ReadStatus { Value, EndOfData, Invalid };
 
+// Reads as a stream: only the next piece of the file is held in memory, so a
+// huge file costs no more memory than a small one and a reader that stops
+// early reads no further.
 class NumberReader {
  public:
-  explicit NumberReader(std::string content);
-  // nullopt when the file cannot be opened.
+  explicit NumberReader(std::string content);  // reads from memory
+  // nullopt when the file cannot be opened or is not a regular file.
   static std::optional<NumberReader> open(const std::filesystem::path& path);
+
+  NumberReader(NumberReader&&) noexcept = default;
+  NumberReader& operator=(NumberReader&&) noexcept = default;
 
   ReadStatus readInt(int32_t& value);  // a 32-bit signed integer
   ReadStatus readReal(float& value);   // rounded to single precision
   // Reads x[0..n-1] one value each; the first failing status, or Value.
   ReadStatus readReals(float* x, int n);
+  // The next item as text, for callers with a number kind of their own;
+  // Invalid for an item longer than any number.
+  ReadStatus readItem(std::string& item);
   // Passes over exactly one line, whatever it holds; false at end of file.
   bool skipLine();
-  bool atEnd() const { return next_ >= lines_.size(); }
+  bool atEnd() { return peek() < 0; }
+
+  // No number is this long; a longer item is invalid and is not kept.
+  static constexpr size_t kMaxItem = 1 << 16;
 
  private:
-  // The next item (text up to a comma, blank or line end), moving past its
-  // line; nullopt at end of data.
-  std::optional<std::string_view> nextItem();
-  void splitLines();
-  std::string_view line(size_t index) const;
-
-  // Lines as (start, length) in content_: offsets, not views, so that a
-  // copied or moved reader needs nothing rebuilt.
-  struct Line {
-    size_t start, length;
+  struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
   };
-  std::string content_;
-  std::vector<Line> lines_;
-  size_t next_ = 0;
+  // The byte `ahead` places on, or -1 past the end of the file (a read
+  // error ends the file too).
+  int peek(size_t ahead = 0) {
+    if (pos_ + ahead < buffer_.size() || fill(ahead + 1)) {
+      return static_cast<unsigned char>(buffer_[pos_ + ahead]);
+    }
+    return -1;
+  }
+  // Reads on until `count` unread bytes are held; false when the file ends
+  // first.
+  bool fill(size_t count);
+  // Moves past the rest of the current line and its line end.
+  void skipRest();
+  // True when the byte at hand ends its line: LF, or CR before LF or the end.
+  bool atLineEnd();
+
+  std::unique_ptr<std::FILE, FileCloser> file_;
+  std::string buffer_;
+  size_t pos_ = 0;
 };
 
 // Parses a whole item as a number; false when it is not one of the kind.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,24 +55,18 @@ tsk::ParamStatus readLimit(const std::filesystem::path& path, double& limit) {
   const tsk::ParamStatus status = tsk::readParameterFile(path, value);
   if (status == tsk::ParamStatus::Ok) limit = value;
   if (status != tsk::ParamStatus::Unreadable) return status;
-  std::ifstream in(path, std::ios::binary);
-  std::string line;
-  for (int skipped = 0; skipped < 2; ++skipped) std::getline(in, line);
-  while (std::getline(in, line)) {
-    const size_t first = line.find_first_not_of(" \t\r");
-    if (first == std::string::npos) continue;
-    const size_t end = line.find_first_of(" \t,\r", first);
-    const std::string item =
-        line.substr(first, end == std::string::npos ? std::string::npos : end - first);
-    const size_t digits = item[0] == '+' ? 1 : 0;
-    if (item.size() == digits || item.size() - digits > 18 ||
-        item.find_first_not_of("0123456789", digits) != std::string::npos) {
-      return status;
-    }
-    limit = static_cast<double>(std::stoll(item.substr(digits)));
-    return tsk::ParamStatus::Ok;
+  std::optional<tsk::NumberReader> in = tsk::NumberReader::open(path);
+  std::string item;
+  if (!in || !in->skipLine() || !in->skipLine() || in->readItem(item) != tsk::ReadStatus::Value) {
+    return status;
   }
-  return status;
+  const size_t digits = item[0] == '+' ? 1 : 0;
+  if (item.size() == digits || item.size() - digits > 18 ||
+      item.find_first_not_of("0123456789", digits) != std::string::npos) {
+    return status;
+  }
+  limit = static_cast<double>(std::stoll(item.substr(digits)));
+  return tsk::ParamStatus::Ok;
 }
 
 }  // namespace

@@ -126,7 +126,7 @@ void run(const tsk::EngineContext& context, int capacity) {
   if (!run.openData()) return;
   tsk::Report& report = run.report();
   const std::filesystem::path parameterFile = run.file("steqreps.par");
-  if (!std::filesystem::exists(parameterFile)) {
+  if (!tsk::NumberReader::open(parameterFile)) {
     return report.message(tsk::missingFileMessage("STEQREPS.PAR"));
   }
   tsk::NumberReader& data = run.data();

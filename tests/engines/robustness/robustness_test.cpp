@@ -1,9 +1,18 @@
-// Every engine fed damaged and random exchange files: each run must end with
-// a complete report (closing line, CR LF line ends, no NaN or infinity text)
-// and the finished status, never a crash. Run under the sanitizer build too.
+// Every engine fed damaged and random exchange and parameter files: each run
+// must end with a complete report (closing line, CR LF line ends, no NaN or
+// infinity text) and the finished status, never a crash. Files planted in
+// the folder (links, FIFOs, devices, huge files) and files that cannot be
+// written must neither be written through, block, flood memory nor end as
+// "finished". Run under the sanitizer build too.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cctype>
+#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
@@ -18,6 +27,7 @@
 #include "gsmidtst.h"
 #include "gsstoceq.h"
 #include "gssummar.h"
+#include "platform.h"
 #include "test_support.h"
 
 namespace {
@@ -29,14 +39,31 @@ struct Engine {
   const char* name;
   void (*run)(const tsk::EngineContext&, int);
   int smallCapacity;
+  const char* parameterFile;  // nullptr for none
+  bool oneSample;             // reads every value after the counts as a size
 };
 
 const Engine kEngines[] = {
-    {"gssummar", gssummar::run, 5000}, {"gsmidlim", gsmidlim::run, 999},
-    {"gsmeanci", gsmeanci::run, 999},  {"gscrowci", gscrowci::run, 999},
-    {"gsmean2s", gsmean2s::run, 1999}, {"gscrow2s", gscrow2s::run, 1999},
-    {"gsmidtst", gsmidtst::run, 999},  {"gsstoceq", gsstoceq::run, 999},
+    {"gssummar", gssummar::run, 5000, nullptr, false},
+    {"gsmidlim", gsmidlim::run, 999, nullptr, true},
+    {"gsmeanci", gsmeanci::run, 999, "gsmeanci.par", true},
+    {"gscrowci", gscrowci::run, 999, "crowreps.par", true},
+    {"gsmean2s", gsmean2s::run, 1999, "mean2reps.par", false},
+    {"gscrow2s", gscrow2s::run, 1999, "crowreps.par", false},
+    {"gsmidtst", gsmidtst::run, 999, "gsmidtst.par", false},
+    {"gsstoceq", gsstoceq::run, 999, "steqreps.par", false},
 };
+
+std::string upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// Small samples the engine accepts: one or two as it reads them.
+std::string goodData(const Engine& e) {
+  const std::string first = "3\r\n6\r\n1\r\n2\r\n3\r\n \r\n";
+  return e.oneSample ? first : first + "4\r\n10\r\n1\r\n2\r\n3\r\n4\r\n \r\n";
+}
 
 // Parameter files with few replications keep the loop fast.
 void writeParameterFiles(const tsk::test::TempDir& dir) {
@@ -68,7 +95,7 @@ std::string randomExchange(std::mt19937& gen) {
           out << "x\r\n";
           break;
         case 1:
-          out << "1e39\r\n";
+          out << (pick(2) ? "1e39\r\n" : pick(2) ? "3e38\r\n" : "1e15\r\n");
           break;
         case 2:
           out << v << ".5\r\n";
@@ -108,14 +135,32 @@ void expectCompleteRun(const tsk::test::TempDir& dir, const Engine& e, const std
   EXPECT_EQ(readFile(dir / tsk::kStatusFile), std::string(" finished: ") + e.name + "\r\n");
 }
 
+// A parameter file that is plausible, damaged or noise; its count small
+// enough for the loop to stay fast.
+std::string randomParameters(std::mt19937& gen) {
+  auto pick = [&](int n) { return static_cast<int>(gen() % static_cast<unsigned>(n)); };
+  const char* const counts[] = {"40", "0", "-5", "2147483648", "1e3", "x", "", "+12", "7,8"};
+  std::string text;
+  for (int line = 0; line < 2 && pick(8) != 0; ++line) text += pick(2) ? "free text\r\n" : "\n";
+  text += counts[pick(9)];
+  if (pick(3) == 0) {
+    const int bytes = pick(30);
+    for (int i = 0; i < bytes; ++i) text += static_cast<char>(gen() & 0xFF);
+  }
+  return text;
+}
+
 TEST(EngineRobustness, DamagedAndRandomExchangeFiles) {
   std::mt19937 gen(20261207);
   std::ostringstream console;
   for (int round = 0; round < 150; ++round) {
     const std::string input = randomExchange(gen);
+    const bool damagedParameters = round % 10 == 0;
+    const std::string parameters = randomParameters(gen);
     for (const Engine& e : kEngines) {
       tsk::test::TempDir dir;
       writeParameterFiles(dir);
+      if (damagedParameters && e.parameterFile) writeFile(dir / e.parameterFile, parameters);
       writeFile(dir / tsk::kDataFile, input);
       tsk::EngineContext context{dir.path(), tsk::fixedClock(10, 11, 12), &console};
       e.run(context, e.smallCapacity);
@@ -140,6 +185,166 @@ TEST(EngineRobustness, MissingFilesStillFinish) {
         EXPECT_NE(readFile(dir / tsk::kReportFile).find("ERROR"), std::string::npos) << e.name;
       }
     }
+  }
+}
+
+// Each output call of a run made to fail in turn: the run exits non-zero; a
+// report that could not be completed is named in the status, and a status
+// that says "finished" (its line written before its close failed) comes
+// with the whole report.
+TEST(EngineRobustness, EveryFailedOutputCallFailsTheRun) {
+  std::ostringstream console;
+  for (const Engine& e : kEngines) {
+    SCOPED_TRACE(e.name);
+    long calls = 0;
+    std::string fullReport;
+    for (long n = 0; n == 0 || n <= calls; ++n) {
+      tsk::test::TempDir dir;
+      writeParameterFiles(dir);
+      writeFile(dir / tsk::kDataFile, goodData(e));
+      tsk::EngineContext context{dir.path(), tsk::fixedClock(10, 11, 12), &console};
+      const long before = tsk::platform::outputCalls();
+      tsk::platform::failOutputCall(n);
+      const int exit = tsk::runEngine(e.run, context, e.smallCapacity);
+      tsk::platform::failOutputCall(0);
+      const std::string status = readFile(dir / tsk::kStatusFile);
+      if (n == 0) {
+        calls = tsk::platform::outputCalls() - before;
+        ASSERT_EQ(exit, 0);
+        ASSERT_EQ(status, std::string(" finished: ") + e.name + "\r\n");
+        fullReport = readFile(dir / tsk::kReportFile);
+        continue;
+      }
+      SCOPED_TRACE("output call " + std::to_string(n) + " of " + std::to_string(calls));
+      EXPECT_EQ(exit, 1);
+      if (context.failure == "cannot write TSKRES.TMP") {
+        EXPECT_EQ(status, std::string(" failed: ") + e.name + " (cannot write TSKRES.TMP)\r\n");
+      } else {
+        EXPECT_EQ(context.failure, "cannot write TSKSTAT.TMP");
+        if (status.find("finished") != std::string::npos) {
+          EXPECT_EQ(readFile(dir / tsk::kReportFile), fullReport);
+        }
+      }
+    }
+  }
+}
+
+// A link planted as the report or status file: the engine exits non-zero
+// and the link's target is byte-identical afterwards.
+TEST(EngineRobustness, LinksPlantedAsTheWrittenFiles) {
+  std::ostringstream console;
+  const std::string profile = "PATH=$HOME/bin:$PATH\n";
+  for (const Engine& e : kEngines) {
+    for (const char* planted : {tsk::kReportFile, tsk::kStatusFile}) {
+      SCOPED_TRACE(std::string(e.name) + " with " + planted + " a link");
+      tsk::test::TempDir dir, home;
+      writeParameterFiles(dir);
+      writeFile(dir / tsk::kDataFile, goodData(e));
+      writeFile(home / ".profile", profile);
+      std::filesystem::create_symlink(home / ".profile", dir / planted);
+      tsk::EngineContext context{dir.path(), tsk::fixedClock(10, 11, 12), &console};
+      EXPECT_EQ(tsk::runEngine(e.run, context, e.smallCapacity), 1);
+      EXPECT_EQ(readFile(home / ".profile"), profile);
+      EXPECT_TRUE(std::filesystem::is_symlink(dir / planted));
+    }
+  }
+}
+
+struct ChildRun {
+  int exit = -1;  // -1 when it did not exit normally
+  bool timedOut = false;
+  long maxResidentKb = 0;
+};
+
+// Runs an engine program in `dir` as the launcher does, killed after
+// `seconds`; its exit, and the most memory it held.
+ChildRun runProgram(const std::string& program, const std::filesystem::path& dir, int seconds) {
+  const std::string path = (tsk::test::binDir() / program).string();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(dir.c_str()) != 0) _exit(126);
+    alarm(static_cast<unsigned>(seconds));  // stays set across exec
+    execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  struct rusage usage {};
+  wait4(pid, &status, 0, &usage);
+  ChildRun r;
+  if (WIFEXITED(status)) r.exit = WEXITSTATUS(status);
+  r.timedOut = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
+  r.maxResidentKb = usage.ru_maxrss;
+  return r;
+}
+
+void expectFinishedWith(const tsk::test::TempDir& dir, const Engine& e, const ChildRun& r,
+                        const std::string& message) {
+  EXPECT_FALSE(r.timedOut) << e.name << " hung";
+  EXPECT_EQ(r.exit, 0) << e.name;
+  const std::string report = readFile(dir / tsk::kReportFile);
+  EXPECT_NE(report.find(message), std::string::npos) << e.name << " report:\n" << report;
+  EXPECT_NE(report.find(std::string(tsk::kClosingLine) + "\r\n"), std::string::npos) << e.name;
+  EXPECT_EQ(readFile(dir / tsk::kStatusFile), std::string(" finished: ") + e.name + "\r\n");
+}
+
+// A FIFO or a link to /dev/zero as the exchange or a parameter file is not
+// read: the run reports the file it cannot open, without blocking or
+// filling memory.
+TEST(EngineRobustness, FifoAndDeviceInputsAreNotRead) {
+  for (const Engine& e : kEngines) {
+    std::vector<std::string> inputs = {tsk::kDataFile};
+    if (e.parameterFile) inputs.push_back(e.parameterFile);
+    for (const std::string& input : inputs) {
+      for (bool fifo : {true, false}) {
+        SCOPED_TRACE(input + (fifo ? " a FIFO" : " a link to /dev/zero"));
+        tsk::test::TempDir dir;
+        writeParameterFiles(dir);
+        writeFile(dir / tsk::kDataFile, goodData(e));
+        std::filesystem::remove(dir / input);
+        if (fifo) {
+          ASSERT_EQ(mkfifo((dir / input).c_str(), 0600), 0);
+        } else {
+          std::filesystem::create_symlink("/dev/zero", dir / input);
+        }
+        const ChildRun r = runProgram(e.name, dir.path(), 30);
+        expectFinishedWith(dir, e, r, "cannot open file " + upper(input));
+      }
+    }
+  }
+}
+
+// A huge exchange file is read only as far as needed: a group count past
+// the capacity stops the run before the 1 GiB that follows it is read, and
+// 50 MB of blank lines pass through a small buffer.
+TEST(EngineRobustness, HugeExchangeFilesInBoundedMemory) {
+  const Engine& gssummar = kEngines[0];
+  struct Case {
+    const char* what;
+    const char* head;
+    std::uintmax_t size;
+    const char* message;
+  } cases[] = {
+      {"10 million groups", "10000000\r\n10000000\r\n1\r\n", std::uintmax_t{1} << 30,
+       "ERROR: max. sample size is 5000"},
+      {"50 MB of blank lines", "", 50u << 20, "ERROR: unexpected end of data"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    tsk::test::TempDir dir;
+    {
+      std::ofstream out(dir / tsk::kDataFile, std::ios::binary);
+      out << c.head;
+      if (*c.head == '\0') {
+        const std::string blanks(1 << 20, '\n');
+        for (std::uintmax_t written = 0; written < c.size; written += blanks.size()) out << blanks;
+      }
+    }
+    // The rest of the groups: a hole of zero bytes, which costs no disk.
+    if (*c.head != '\0') std::filesystem::resize_file(dir / tsk::kDataFile, c.size);
+    const ChildRun r = runProgram(gssummar.name, dir.path(), 60);
+    expectFinishedWith(dir, gssummar, r, c.message);
+    // Far below the file's size; the sanitizer build's own stores included.
+    EXPECT_LT(r.maxResidentKb, 200 * 1024) << "kB";
   }
 }
 
