@@ -63,12 +63,12 @@ void NumberReader::skipRest() {
 }
 
 ReadStatus NumberReader::readItem(std::string& item) {
-  // Lines that are empty or blank are passed over.
-  for (;;) {
-    while (isBlank(peek())) ++pos_;
-    if (peek() < 0) return ReadStatus::EndOfData;
-    if (!atLineEnd()) break;
-    skipRest();
+  // Lines that are empty or blank are passed over, byte by byte: a blank
+  // line is no more than its blanks and its line end.
+  for (int c = peek();; c = peek()) {
+    if (c < 0) return ReadStatus::EndOfData;
+    if (!isBlank(c) && c != '\n' && !(c == '\r' && atLineEnd())) break;
+    ++pos_;
   }
   item.clear();
   bool overlong = false;
