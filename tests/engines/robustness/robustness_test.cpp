@@ -113,6 +113,12 @@ std::string randomExchange(std::mt19937& gen) {
     const int bytes = pick(40);
     for (int i = 0; i < bytes; ++i) out << static_cast<char>(gen() & 0xFF);
   }
+  // Lines longer than the reader holds at once: a number longer than any,
+  // a run of blanks, a lone CR inside.
+  if (pick(15) == 0) {
+    const char* const fills[] = {"7", " ", "\r"};
+    out << std::string(70000 + pick(100), *fills[pick(3)]) << "\r\n";
+  }
   return out.str();
 }
 
