@@ -262,8 +262,22 @@ const Field* cellAt(const Record& record, int column) {
   return f.text.trimmed().isEmpty() ? nullptr : &f;
 }
 
-std::vector<NamedSample> readTable(const QString& text, const Source& source) {
-  const Delimiter delimiter = findDelimiter(text);
+// A spreadsheet may begin its export with a line "sep=;" that names the
+// delimiter. The line is blanked, so that line numbers stay those of the
+// file.
+std::optional<Delimiter> declaredDelimiter(QString& text) {
+  static const QRegularExpression directive(QStringLiteral(R"(^sep=([;,\t])[ ]*(?=\r|\n|$))"),
+                                            QRegularExpression::CaseInsensitiveOption);
+  const QRegularExpressionMatch m = directive.match(text);
+  if (!m.hasMatch()) return std::nullopt;
+  const QChar c = m.captured(1).front();
+  text.remove(0, m.capturedLength());
+  return c == u';' ? Delimiter::Semicolon : c == u',' ? Delimiter::Comma : Delimiter::Tab;
+}
+
+std::vector<NamedSample> readTable(QString text, const Source& source) {
+  const std::optional<Delimiter> declared = declaredDelimiter(text);
+  const Delimiter delimiter = declared ? *declared : findDelimiter(text);
   std::vector<Record> records = splitRecords(text, delimiter);
   // A single column needs no delimiter, and its heading ("Group size") may
   // hold blanks: plain columns need a second cell in some row below the

@@ -9,10 +9,11 @@
 //   CR LF, LF or CR. Fields may be quoted with double quotes ("" inside
 //   stands for one quote), and a quoted field may hold delimiters and line
 //   ends.
-// - Delimiter, for the whole file: a tab if any line has one outside
-//   quotes, else a semicolon if any line has one, else a comma if any line
-//   has one, else runs of blanks (plain columns, which cannot leave a cell
-//   empty except at the end of a line).
+// - Delimiter, for the whole file: the one a first line "sep=;" (or "sep=,"
+//   or a tab) names, else a tab if any line has one outside quotes, else a
+//   semicolon if any line has one, else a comma if any line has one, else
+//   runs of blanks (plain columns, which cannot leave a cell empty except at
+//   the end of a line).
 // - Rows whose cells are all empty are skipped; so are columns whose cells
 //   are all empty, heading included (the trailing ";;" of ragged columns).
 // - Header row: the first row that is not empty is a header when one of its
