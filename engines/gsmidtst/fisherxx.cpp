@@ -93,8 +93,8 @@ FisherTable canonicalTable(int k, const int* le, const int* n) {
 
 namespace {
 
-// The tolerance of the comparison, a single-precision constant.
-const double kTolerance = static_cast<double>(1.0e-12f);
+// Relative tolerance of "at most P0".
+const double kTolerance = 1.0e-7;
 
 // Half-width, in log probability, of the band around the cut in which a
 // table is decided by probab itself rather than by its logarithm, so that
@@ -107,14 +107,22 @@ constexpr double kBand = 1e-8;
 // difference of two sums, which extended precision keeps accurate.
 using Log = long double;
 
-// Largest number of partial tables kept in the sorted lists of the tail.
+// Largest number of partial tables that the tail lists are built from (every
+// row of the tail but its last), and largest number of entries they keep.
 constexpr double kTailBudget = 4.5e6;
+constexpr size_t kEntryCap = 6000000;
+
+// Extra room below the listing threshold: the threshold is concave only up to
+// rounding, and an entry listed needlessly costs nothing but memory.
+constexpr double kListMargin = 1e-6;
 
 class Search {
  public:
   Search(const FisherTable& tb, int head) : tb_(tb), k_(tb.k), h_(head) {}
 
-  double run() {
+  // False when the tail lists would pass their cap: then more rows belong in
+  // the tree.
+  bool run(double& result) {
     const int N = tb_.N, A = tb_.A;
     logFact_.resize(static_cast<size_t>(N) + 1);
     for (int x = 0; x <= N; ++x) logFact_[x] = std::lgamma(x + 1.0L);
@@ -127,18 +135,29 @@ class Search {
       logRow_.push_back(std::move(row));
     }
     logTotal_ = logChoose(N, A);
+    // A table counts when its probability is at most P0 (1 + 1e-7): relative,
+    // so that tables far below 1e-12 are not all counted at once. The log of
+    // the cut comes from the log weights, so that it stays finite where P0
+    // itself underflows.
     const double p0 = probab(k_, tb_.a.data(), tb_.n.data(), A, N);
-    cut_ = p0 + kTolerance;
-    logCut_ = std::log(static_cast<Log>(cut_));
+    cut_ = p0 * (1.0 + kTolerance);
+    Log logP0 = -logTotal_;
+    for (int i = 0; i < k_; ++i) logP0 += logRow_[i][tb_.a[i]];
+    logCut_ = logP0 + std::log1p(static_cast<Log>(kTolerance));
+    // Where P0 is too small for probab to tell tables apart, the band is
+    // decided by the log weights.
+    useProbab_ = p0 > 1e-280;
 
-    buildTail();
+    buildExtremes();
+    if (!buildTail()) return false;
     buildBounds();
     if (h_ == 0) {
       leaf(A, 0.0);
     } else {
       descend(0, A, 0.0);
     }
-    return static_cast<double>(p_);
+    result = static_cast<double>(p_);
+    return true;
   }
 
  private:
@@ -150,18 +169,76 @@ class Search {
   // rows 0..i-1 take at most their row totals.
   int lowestRest(int i) const { return std::max(0, tb_.A - (tb_.N - rest_[i])); }
 
-  // The partial tables of rows h..k-1, grouped by their first-column sum and
-  // sorted by log weight, with running sums of the weights relative to the
-  // group total.
-  void buildTail() {
+  // Largest log weight of the head rows 0..h-1 for each first-column sum s,
+  // and largest and smallest of the tail rows h..k-1 for each sum r (max-
+  // and min-plus convolutions of the rows).
+  void buildExtremes() {
+    const double inf = std::numeric_limits<double>::infinity();
+    headMax_.assign(1, 0.0);
+    for (int i = 0; i < h_; ++i) {
+      const int top = std::min(tb_.A, static_cast<int>(headMax_.size()) - 1 + tb_.n[i]);
+      std::vector<double> next(static_cast<size_t>(top) + 1, -inf);
+      for (int s = 0; s < static_cast<int>(headMax_.size()); ++s) {
+        if (headMax_[s] == -inf) continue;
+        for (int t = 0; t <= tb_.n[i] && s + t <= top; ++t) {
+          next[s + t] = std::max(next[s + t], headMax_[s] + logRowD_[i][t]);
+        }
+      }
+      headMax_ = std::move(next);
+    }
+    std::vector<double> mx(1, 0.0), mn(1, 0.0);
+    for (int j = k_ - 1; j >= h_; --j) {
+      const int top = std::min(tb_.A, rest_[j]);
+      std::vector<double> nmx(static_cast<size_t>(top) + 1, -inf),
+          nmn(static_cast<size_t>(top) + 1, inf);
+      for (int s = 0; s < static_cast<int>(mx.size()); ++s) {
+        if (mx[s] == -inf) continue;
+        for (int t = 0; t <= tb_.n[j] && s + t <= top; ++t) {
+          nmx[s + t] = std::max(nmx[s + t], mx[s] + logRowD_[j][t]);
+          nmn[s + t] = std::min(nmn[s + t], mn[s] + logRowD_[j][t]);
+        }
+      }
+      mx = std::move(nmx);
+      mn = std::move(nmn);
+    }
+    tailMax_ = std::move(mx);
+    tailMin_ = std::move(mn);
+  }
+
+  // The tail tables of rows h..k-1 that some head could leave undecided,
+  // grouped by their first-column sum and sorted by log weight, with running
+  // sums of the weights relative to the group total. A tail table below the
+  // group's threshold is counted with every head (its table lies below the
+  // cut whatever the head): such tables are not listed, only their share.
+  bool buildTail() {
+    const double inf = std::numeric_limits<double>::infinity();
     restLo_ = lowestRest(h_);
     restHi_ = std::min(tb_.A, rest_[h_]);
     groups_.assign(static_cast<size_t>(restHi_ - restLo_) + 1, {});
+    theta_.assign(groups_.size(), inf);
+    minTheta_ = inf;
+    for (int r = restLo_; r <= restHi_; ++r) {
+      const int s = tb_.A - r;
+      if (s < 0 || s >= static_cast<int>(headMax_.size()) || headMax_[s] == -inf) continue;
+      const double th =
+          static_cast<double>(logCut_ + logTotal_) - headMax_[s] - kBand - kListMargin;
+      theta_[r - restLo_] = th;
+      minTheta_ = std::min(minTheta_, th);
+    }
     radix_.assign(static_cast<size_t>(k_ - h_) + 1, 1);
     for (int q = 1; q <= k_ - h_; ++q) {
-      radix_[q] = radix_[q - 1] * static_cast<uint32_t>(tb_.n[h_ + q - 1] + 1);
+      radix_[q] = radix_[q - 1] * static_cast<uint64_t>(tb_.n[h_ + q - 1] + 1);
     }
-    generate(h_, 0, 0.0, 0);
+    // Largest log weight of rows j..k-1 whatever their sum, for pruning.
+    suffixMax_.assign(static_cast<size_t>(k_) + 1, 0.0);
+    for (int j = k_ - 1; j >= h_; --j) {
+      double best = -inf;
+      for (double v : logRowD_[j]) best = std::max(best, v);
+      suffixMax_[j] = suffixMax_[j + 1] + best;
+    }
+    entries_ = 0;
+    if (h_ == k_) return false;
+    if (!generate(h_, 0, 0.0, 0)) return false;
     for (int r = restLo_; r <= restHi_; ++r) {
       Group& g = groups_[r - restLo_];
       std::sort(g.entries.begin(), g.entries.end(),
@@ -173,24 +250,60 @@ class Search {
       for (size_t e = 0; e < g.entries.size(); ++e) {
         g.prefix[e + 1] = g.prefix[e] + std::exp(g.entries[e].logWeight - refD);
       }
+      g.unlisted = std::max(0.0, 1.0 - g.prefix.back());
     }
+    return true;
   }
 
-  void generate(int j, int sum, Log logWeight, uint32_t code) {
-    if (j == k_) {
-      groups_[sum - restLo_].entries.push_back({static_cast<double>(logWeight), code});
-      return;
-    }
+  bool generate(int j, int sum, double logWeight, uint64_t code) {
+    if (logWeight + suffixMax_[j] < minTheta_) return true;
+    if (j == k_ - 1) return generateLast(sum, logWeight, code);
     const int lo = std::max(0, restLo_ - sum - rest_[j + 1]);
     const int hi = std::min(tb_.n[j], restHi_ - sum);
     for (int t = lo; t <= hi; ++t) {
-      generate(j + 1, sum + t, logWeight + logRow_[j][t],
-               code + static_cast<uint32_t>(t) * radix_[j - h_]);
+      if (!generate(j + 1, sum + t, logWeight + logRowD_[j][t],
+                    code + static_cast<uint64_t>(t) * radix_[j - h_])) {
+        return false;
+      }
     }
+    return true;
+  }
+
+  // The last tail row: g(t) = own weight - threshold of the sum is concave in
+  // t (the threshold is convex in the sum), so the entries to list form one
+  // run around its peak.
+  bool generateLast(int sum, double logWeight, uint64_t code) {
+    const int j = k_ - 1;
+    const int lo = std::max(0, restLo_ - sum);
+    const int hi = std::min(tb_.n[j], restHi_ - sum);
+    if (lo > hi) return true;
+    const std::vector<double>& row = logRowD_[j];
+    auto g = [&](int t) { return logWeight + row[t] - theta_[sum + t - restLo_]; };
+    int a = lo, b = hi;
+    while (a < b) {
+      const int mid = a + (b - a) / 2;
+      if (g(mid) < g(mid + 1)) {
+        a = mid + 1;
+      } else {
+        b = mid;
+      }
+    }
+    auto add = [&](int t) {
+      groups_[sum + t - restLo_].entries.push_back(
+          {logWeight + row[t], code + static_cast<uint64_t>(t) * radix_[j - h_]});
+      return ++entries_ <= kEntryCap || h_ == k_ - 1;
+    };
+    for (int t = a; t >= lo && g(t) >= 0.0; --t) {
+      if (!add(t)) return false;
+    }
+    for (int t = a + 1; t <= hi && g(t) >= 0.0; ++t) {
+      if (!add(t)) return false;
+    }
+    return true;
   }
 
   // Largest and smallest log weight of the completions of rows i..k-1 with
-  // remaining total r, for the tree levels 1..h-1; level h from the lists.
+  // remaining total r, for the tree levels 1..h-1; level h from the tail.
   void buildBounds() {
     const double inf = std::numeric_limits<double>::infinity();
     maxW_.assign(static_cast<size_t>(k_) + 1, {});
@@ -198,11 +311,9 @@ class Search {
     const int topH = std::min(tb_.A, rest_[h_]);
     maxW_[h_].assign(static_cast<size_t>(topH) + 1, -inf);
     minW_[h_].assign(static_cast<size_t>(topH) + 1, inf);
-    for (int r = restLo_; r <= restHi_; ++r) {
-      const Group& g = groups_[r - restLo_];
-      if (g.entries.empty()) continue;
-      maxW_[h_][r] = g.entries.back().logWeight;
-      minW_[h_][r] = g.entries.front().logWeight;
+    for (int r = 0; r <= topH && r < static_cast<int>(tailMax_.size()); ++r) {
+      maxW_[h_][r] = tailMax_[r];
+      minW_[h_][r] = tailMin_[r];
     }
     for (int i = h_ - 1; i >= 1; --i) {
       const int top = std::min(tb_.A, rest_[i]);
@@ -215,7 +326,7 @@ class Search {
         for (int t = lo; t <= hi; ++t) {
           const double below = maxW_[i + 1][r - t];
           if (below == -inf) continue;
-          const double own = static_cast<double>(logRow_[i][t]);
+          const double own = logRowD_[i][t];
           mx = std::max(mx, own + below);
           mn = std::min(mn, own + minW_[i + 1][r - t]);
         }
@@ -224,7 +335,6 @@ class Search {
       }
     }
   }
-
   // Row i is to be chosen; r is what rows i..k-1 still take, logPast the
   // log weight of rows 0..i-1. The log of the largest table under child t is
   // concave in t (a sum of concave sequences), so the children that cannot be
@@ -284,16 +394,20 @@ class Search {
     }
   }
 
-  // Rows 0..h-1 are chosen: every completion from the list of the remaining
-  // total r whose table probability is at most the cut is counted.
+  // Rows 0..h-1 are chosen: every completion of the remaining total r whose
+  // table probability is at most the cut is counted.
   void leaf(int r, Log logPast) {
     const Group& g = groups_[r - restLo_];
     const double limit = static_cast<double>(logCut_ + logTotal_ - logPast);
-    if (g.entries.back().logWeight < limit - kBand) {
-      p_ += std::exp(static_cast<double>(logPast + g.ref - logTotal_)) * g.prefix.back();
+    const double scale = std::exp(static_cast<double>(logPast + g.ref - logTotal_));
+    if (g.entries.empty() || g.entries.back().logWeight < limit - kBand) {
+      p_ += scale * (g.unlisted + g.prefix.back());
       return;
     }
-    if (g.entries.front().logWeight > limit + kBand) return;
+    if (g.entries.front().logWeight > limit + kBand) {
+      p_ += scale * g.unlisted;
+      return;
+    }
     auto above = [&](double bound) {
       return static_cast<size_t>(
           std::upper_bound(g.entries.begin(), g.entries.end(), bound,
@@ -302,26 +416,33 @@ class Search {
     };
     const size_t sure = above(limit - kBand);
     const size_t maybe = above(limit + kBand);
-    if (sure > 0) p_ += std::exp(static_cast<double>(logPast + g.ref - logTotal_)) * g.prefix[sure];
+    p_ += scale * (g.unlisted + g.prefix[sure]);
     for (size_t e = sure; e < maybe; ++e) {
-      uint32_t code = g.entries[e].code;
+      uint64_t code = g.entries[e].code;
       for (int j = h_; j < k_; ++j) {
-        const uint32_t base = static_cast<uint32_t>(tb_.n[j] + 1);
+        const uint64_t base = static_cast<uint64_t>(tb_.n[j] + 1);
         t_[j] = static_cast<int>(code % base);
         code /= base;
       }
-      const double p = probab(k_, t_.data(), tb_.n.data(), tb_.A, tb_.N);
-      if (p <= cut_) p_ += p;
+      if (useProbab_) {
+        const double p = probab(k_, t_.data(), tb_.n.data(), tb_.A, tb_.N);
+        if (p <= cut_) p_ += p;
+      } else {
+        Log lw = -logTotal_;
+        for (int i = 0; i < k_; ++i) lw += logRow_[i][t_[i]];
+        if (lw <= logCut_) p_ += std::exp(lw);
+      }
     }
   }
 
   struct Entry {
     double logWeight;
-    uint32_t code;  // the tail's first column, mixed radix (n(j) + 1)
+    uint64_t code;  // the tail's first column, mixed radix (n(j) + 1)
   };
   struct Group {
     std::vector<Entry> entries;
     std::vector<double> prefix;
+    double unlisted = 0.0;  // share of the group total below the threshold
     Log ref = 0.0;
   };
 
@@ -335,9 +456,13 @@ class Search {
   Log logTotal_ = 0.0;
   double cut_ = 0.0;
   Log logCut_ = 0.0;
+  bool useProbab_ = true;
+  std::vector<double> headMax_, tailMax_, tailMin_, theta_, suffixMax_;
+  double minTheta_ = 0.0;
+  size_t entries_ = 0;
   int restLo_ = 0, restHi_ = 0;
   std::vector<Group> groups_;
-  std::vector<uint32_t> radix_;
+  std::vector<uint64_t> radix_;
   std::vector<std::vector<double>> maxW_, minW_;
   std::array<int, kMaxRows> t_{};
   Log p_ = 0.0;
@@ -346,35 +471,53 @@ class Search {
 }  // namespace
 
 int chooseHeadRows(const FisherTable& tb) {
-  // Balance the tree part against the lists (meeting in the middle), with
-  // the lists kept within their budget.
-  int best = tb.k - 1;
-  double bestCost = std::numeric_limits<double>::infinity();
-  for (int h = 1; h < tb.k; ++h) {
-    double head = 1.0, tail = 1.0;
-    for (int i = 0; i < h; ++i) head *= tb.n[i] + 1.0;
-    for (int i = h; i < tb.k; ++i) tail *= tb.n[i] + 1.0;
-    if (tail > kTailBudget) continue;
-    const double cost = std::max(head, tail);
-    if (cost < bestCost) {
-      bestCost = cost;
-      best = h;
-    }
+  // As many rows in the tail lists as their building budget allows: the tree
+  // then has the fewest levels above them.
+  for (int h = 0; h < tb.k; ++h) {
+    double partial = 1.0;
+    for (int i = h; i < tb.k - 1; ++i) partial *= tb.n[i] + 1.0;
+    if (partial <= kTailBudget) return h;
   }
-  return best;
+  return tb.k - 1;
 }
 
+namespace {
+
+// Far below the precision of the search (about 1e-13 absolute), the p-value
+// is bounded instead: no more tables than Π (n(i) + 1) over all rows but the
+// last can be counted, each at most the cut. Strongly different large samples
+// would otherwise put nearly every table next to the cut.
+constexpr double kBoundBelow = 1e-14;
+
+double boundOfTinyPValue(const FisherTable& tb) {
+  long double logP0 = -logChooseExact(tb.N, tb.A), logTables = 0.0L;
+  for (int i = 0; i < tb.k; ++i) {
+    logP0 += logChooseExact(tb.n[i], tb.a[i]);
+    if (i < tb.k - 1) logTables += std::log(tb.n[i] + 1.0L);
+  }
+  const long double logBound = logP0 + std::log1p(static_cast<long double>(kTolerance)) + logTables;
+  if (logBound > std::log(static_cast<long double>(kBoundBelow))) return -1.0;
+  return static_cast<double>(std::exp(logBound));
+}
+
+}  // namespace
+
 double exactPValue(const FisherTable& table, int headRows) {
+  const double bound = boundOfTinyPValue(table);
+  if (bound >= 0.0) return bound;
   int h = std::clamp(headRows, 0, table.k - 1);
-  // The list codes are 32-bit: a tail too large for them moves into the tree.
+  // The list codes are 64-bit: a tail too large for them moves into the tree.
   for (;;) {
     double tail = 1.0;
     for (int i = h; i < table.k; ++i) tail *= table.n[i] + 1.0;
-    if (tail < 4.0e9 || h == table.k - 1) break;
+    if (tail < 1.8e19 || h == table.k - 1) break;
     ++h;
   }
-  Search search(table, h);
-  return search.run();
+  for (;; ++h) {
+    Search search(table, h);
+    double p = 0.0;
+    if (search.run(p) || h == table.k - 1) return p;
+  }
 }
 
 double fisherxx(int k, const int* le, const int* n, std::ostream& console) {

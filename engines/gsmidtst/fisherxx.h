@@ -32,14 +32,16 @@ struct FisherTable {
 FisherTable canonicalTable(int k, const int* le, const int* n);
 
 // Exact two-sided p-value: the summed probability of every table with the
-// observed margins whose probability is at most P0 + 1.0E-12, P0 being the
-// observed table's. k must lie in 2..6: otherwise the guard text goes to
-// console and the result is -1.
+// observed margins whose probability is at most P0 (1 + 1e-7), P0 being the
+// observed table's. The tolerance is relative: an absolute one counts every
+// table of large samples, whose probabilities lie far below it. k must lie in 2..6: otherwise the
+// guard text goes to console and the result is -1.
 double fisherxx(int k, const int* le, const int* n, std::ostream& console);
 
 // The same p-value with the first headRows rows of the canonical table
 // searched as a tree (whole subtrees added or dropped by their bounds) and
-// the remaining rows taken from sorted lists of their partial tables.
+// the remaining rows taken from sorted lists of their partial tables; only
+// the partial tables that some head leaves undecided are listed.
 // fisherxx picks the split; any split in 0..k-1 gives the same p-value.
 double exactPValue(const FisherTable& table, int headRows);
 

@@ -53,7 +53,7 @@ inline double fisherxx(int k, const int* le, const int* rows, long long* tables 
     }
   }
   const double p0 = probab(k, a, n, A, N);
-  const float tolerance = 1.0e-12f;
+  const double tolerance = 1.0e-7;
   const int rest4 = n[4] + n[5], rest3 = n[3] + rest4, rest2 = n[2] + rest3, rest1 = n[1] + rest2;
   double p = 0.0;
   long long count = 0;
@@ -76,7 +76,7 @@ inline double fisherxx(int k, const int* le, const int* rows, long long* tables 
             t[5] = A - s5;
             ++count;
             const double pt = probab(k, t, n, A, N);
-            if (pt <= p0 + static_cast<double>(tolerance)) p = p + pt;
+            if (pt <= p0 * (1.0 + tolerance)) p = p + pt;
           }
         }
       }

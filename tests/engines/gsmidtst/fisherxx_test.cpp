@@ -86,6 +86,43 @@ TEST(Fisherxx, KnownPValues) {
   EXPECT_EQ(console.str(), "");
 }
 
+// A table counts when its probability is at most P0 (1 + 1e-7). With large
+// samples ordinary tables lie far below any absolute tolerance, so the
+// relative rule is what keeps small p-values small. Expected: exact sums in
+// python3 integers over every table (C(n1, t1) ... C(nk, tk) compared with
+// the observed product times 1 + 1e-7), divided by C(N, A). The search takes
+// the share of whole groups of counted tables as one less the rest, which
+// holds to about 1e-13 absolute: tolerance 1e-12 plus a relative 1e-9.
+TEST(Fisherxx, RelativeToleranceOnSmallProbabilities) {
+  struct Case {
+    std::vector<int> le, n;
+    double expected, p0;
+  };
+  const Case cases[] = {
+      {{1200, 800}, {2000, 2000}, 9.890213152118478e-37, 2.7581105212354754e-37},
+      {{1100, 900}, {2000, 2000}, 3.0148872515049136e-10, 5.079227150214091e-11},
+      {{14, 14, 0, 0, 7, 7},
+       {14, 14, 14, 14, 14, 14},
+       7.679217436475552e-15,
+       7.015635495002471e-18},
+      {{12, 11, 3, 2, 9, 5},
+       {14, 14, 14, 14, 14, 14},
+       6.390663228492133e-05,
+       2.6193055102822776e-09},
+  };
+  std::ostringstream console;
+  for (const Case& c : cases) {
+    const int k = static_cast<int>(c.n.size());
+    const double p = fisherxx(k, c.le.data(), c.n.data(), console);
+    EXPECT_NEAR(p, c.expected, 1e-12 + 1e-9 * c.expected) << c.le[0];
+    EXPECT_GE(p, c.p0) << c.le[0];  // the observed table is always counted
+    if (k > 2) {
+      EXPECT_NEAR(gsmidtst::plain::fisherxx(k, c.le.data(), c.n.data()), c.expected,
+                  1e-9 * c.expected);
+    }
+  }
+}
+
 TEST(Fisherxx, GuardsTheNumberOfRows) {
   const int le[7] = {1, 1, 1, 1, 1, 1, 1}, n[7] = {2, 2, 2, 2, 2, 2, 2};
   std::ostringstream console;
