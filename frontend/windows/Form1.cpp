@@ -3,18 +3,22 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFont>
+#include <QHideEvent>
 #include <QPlainTextEdit>
+#include <QShowEvent>
 
 #include "Form2.h"
 #include "Form3.h"
 #include "Form7.h"
 #include "FormControls.h"
 #include "Help.h"
+#include "ScreenPlacement.h"
 
 namespace tsk::ui {
 
 namespace {
 
+const QString kGeometryKey = QStringLiteral("geometry/main");
 const QString kCrLf = QStringLiteral("\r\n");
 
 QString termsAndCitation() {
@@ -91,6 +95,8 @@ Form1::Form1(const QString& workingDirectory)
   connect(editButton, &QPushButton::clicked, this, &Form1::onEdit);
   connect(analyseButton, &QPushButton::clicked, this, &Form1::onAnalyse);
   connect(exitButton, &QPushButton::clicked, this, &Form1::onExit);
+
+  restoreWindowGeometry(this, kGeometryKey);
 }
 
 Form1::~Form1() {
@@ -114,7 +120,22 @@ void Form1::onAnalyse() { open(new Form3(this, m_dir)); }
 
 void Form1::onExit() {
   m_exiting = true;
+  if (isVisible()) saveWindowGeometry(this, kGeometryKey);
   if (m_exit) m_exit();
+}
+
+void Form1::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  if (event->spontaneous()) return;  // minimised: the place has not changed
+  m_placeWhenHidden = pos();
+  m_hiddenOnce = true;
+  saveWindowGeometry(this, kGeometryKey);
+}
+
+void Form1::showEvent(QShowEvent* event) {
+  // Sent before the window is mapped, so the move is the place it maps at.
+  if (!event->spontaneous() && m_hiddenOnce) placeOnScreen(this, m_placeWhenHidden);
+  QWidget::showEvent(event);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -10,7 +10,9 @@
 #include <functional>
 
 class QCloseEvent;
+class QHideEvent;
 class QPushButton;
+class QShowEvent;
 
 namespace tsk::ui {
 
@@ -32,6 +34,11 @@ class Form1 : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // The window comes back where it was when it was hidden (a window manager
+  // may otherwise place a shown-again window anywhere), and the place is
+  // kept for the next start of the program.
+  void hideEvent(QHideEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private slots:
   void onNew();
@@ -46,6 +53,8 @@ class Form1 : public QWidget {
   QPointer<QWidget> m_opened;
   std::function<void()> m_exit;
   bool m_exiting = false;
+  QPoint m_placeWhenHidden;
+  bool m_hiddenOnce = false;
 };
 
 }  // namespace tsk::ui

@@ -12,6 +12,7 @@
 #include "FormControls.h"
 #include "MessageBoxes.h"
 #include "SampleTable.h"
+#include "ScreenPlacement.h"
 
 namespace tsk::ui {
 
@@ -69,7 +70,7 @@ Form2::Form2(QWidget* opener, const QString& workingDirectory)
   connect(command2, &QPushButton::clicked, this, &Form2::onSaveAndClose);
   connect(command3, &QPushButton::clicked, this, &QWidget::close);
 
-  if (opener) move(opener->pos());
+  if (opener) placeOnScreen(this, opener->pos(), opener);
   m_text1->setFocus();
 }
 

@@ -17,6 +17,7 @@
 #include "FormControls.h"
 #include "HistogramWindow.h"
 #include "MessageBoxes.h"
+#include "ScreenPlacement.h"
 #include "Twips.h"
 
 namespace tsk::ui {
@@ -176,7 +177,7 @@ Form3::Form3(QWidget* opener, const QString& workingDirectory)
   connect(m_command4, &QPushButton::clicked, this, &Form3::onCrowding);
   connect(m_command6, &QPushButton::clicked, this, &Form3::onStop);
 
-  if (opener) move(opener->pos());
+  if (opener) placeOnScreen(this, opener->pos(), opener);
   fillFileList();
 }
 

@@ -16,6 +16,7 @@
 #include "MessageBoxes.h"
 #include "SampleFile.h"
 #include "SampleTable.h"
+#include "ScreenPlacement.h"
 
 namespace tsk::ui {
 
@@ -85,7 +86,7 @@ Form7::Form7(QWidget* opener, const QString& workingDirectory)
   m_rows->clearAll();
   setBoxesEnabled(false);
   fillFileList();
-  if (opener) move(opener->pos());
+  if (opener) placeOnScreen(this, opener->pos(), opener);
 }
 
 Form7::~Form7() { delete m_saveAs.data(); }
@@ -170,7 +171,7 @@ void Form7::onSaveAs() {
   }
   setEnabled(false);
   m_saveAs = new Form8(m_rows->sample(), m_dir, m_picked.left(m_picked.size() - 4));
-  m_saveAs->move(pos() + QPoint(twips(120), twips(4310)));
+  placeOnScreen(m_saveAs, pos() + QPoint(twips(120), twips(4310)), this);
   connect(m_saveAs, &Form8::finished, this, &Form7::onSaveAsFinished);
   m_saveAs->show();
 }

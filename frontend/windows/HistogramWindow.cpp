@@ -26,6 +26,7 @@
 #include "FormControls.h"
 #include "MessageBoxes.h"
 #include "PrintTarget.h"
+#include "ScreenPlacement.h"
 #include "Twips.h"
 
 namespace tsk::ui {
@@ -341,10 +342,10 @@ void HistogramWindow::onFocusWindowChanged(QWindow* window) {
 
 void HistogramWindow::activate() {
   if (m_opener) {
-    move(m_opener->pos());
     // The analysis window's size, but never smaller than the chart.
     setFixedSize(std::max(m_opener->width() + twips(250), twips(kClientWidth)),
                  std::max(m_opener->height(), twips(kClientHeight)));
+    placeOnScreen(this, m_opener->pos(), m_opener);
   }
   m_box->hide();
   drawHistogram(kNoDisplayLimit);

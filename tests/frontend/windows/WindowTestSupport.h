@@ -11,6 +11,7 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QList>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -21,6 +22,10 @@
 #include "MessageBoxes.h"
 
 namespace tsk::test {
+
+// Window places that the program remembers go to a test location, never
+// into the user's own settings.
+inline const bool kTestSettingsLocation = (QStandardPaths::setTestModeEnabled(true), true);
 
 struct RecordedBox {
   QString title;
