@@ -49,7 +49,16 @@ std::optional<std::int64_t> typedTotal(const QString& text) {
   return text.trimmed().toLongLong();
 }
 
+QString sampleNameFromTyped(const QString& typed) {
+  QString name = typed.trimmed();
+  if (name.endsWith(kSampleFileSuffix, Qt::CaseInsensitive)) {
+    name = name.left(name.size() - kSampleFileSuffix.size()).trimmed();
+  }
+  return name;
+}
+
 QString sampleFileNameProblem(const QString& name) {
+  if (name.isEmpty()) return kNameRequired;
   if (name.contains(u'/') || name.contains(u'\\')) return kNameUnusable;
   for (const QChar c : name) {
     if (c.unicode() < 0x20) return kNameUnusable;
@@ -155,8 +164,9 @@ QStringList offerToSaveSamples(QWidget* window, const QString& directory,
   return written;
 }
 
-SaveOutcome saveSampleUnderName(QWidget* window, const QString& directory, const QString& name,
+SaveOutcome saveSampleUnderName(QWidget* window, const QString& directory, const QString& typed,
                                 const GroupSizeSample& sample) {
+  const QString name = sampleNameFromTyped(typed);
   if (const QString problem = sampleFileNameProblem(name); !problem.isEmpty()) {
     messageBoxes().inform(window, kProgramTitle, problem);
     return SaveOutcome::NameRefused;

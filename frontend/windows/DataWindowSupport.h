@@ -52,9 +52,13 @@ std::optional<int> typedCount(const QString& text);
 // A typed total of animals: blanks around plain digits; none otherwise.
 std::optional<std::int64_t> typedTotal(const QString& text);
 
+// A typed file name as the sample's name: blanks around it dropped, and a
+// ".dat" typed by habit taken off, since saving adds it ("x.dat" names x.dat).
+QString sampleNameFromTyped(const QString& typed);
+
 // Why `name` (without ".dat") cannot name a sample file in the working
-// directory, or an empty string when it can. The empty name is allowed here
-// (it names the file ".dat"); the entry window refuses it itself.
+// directory, or an empty string when it can. The empty name is refused
+// (it would make a hidden file ".dat").
 QString sampleFileNameProblem(const QString& name);
 
 // The row-editing controls that the entry and edit windows share.
@@ -104,10 +108,10 @@ QStringList offerToSaveSamples(QWidget* window, const QString& directory,
 // How a save under a typed name ended.
 enum class SaveOutcome { Saved, NameRefused, NotSaved };
 
-// Writes `sample` as `name` + ".dat" in `directory`, for the entry window
-// and the save-as dialog: a name that `sampleFileNameProblem` refuses gives
-// its message, an existing file is overwritten only after the question, and
-// a failed write is reported. Messages go to `window` with the program's
+// Writes `sample` under the typed name `name` (see sampleNameFromTyped) +
+// ".dat" in `directory`, for the entry window and the save-as dialog: a name
+// that `sampleFileNameProblem` refuses gives its message, an existing file is overwritten only
+// after the question, and a failed write is reported. Messages go to `window` with the program's
 // title.
 SaveOutcome saveSampleUnderName(QWidget* window, const QString& directory, const QString& name,
                                 const GroupSizeSample& sample);

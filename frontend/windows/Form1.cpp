@@ -60,7 +60,7 @@ Form1::Form1(const QString& workingDirectory)
 
   QLineEdit* version = placeBox(this, "Text2", 3720, 330, 3240, 330);
   version->setText(QStringLiteral("Version 1.1     (28.10.2007)"));
-  version->setReadOnly(true);
+  makeReadOnly(version);
 
   // Between the version box and the terms, aligned with the boxes' right edge.
   placeHelpLink(this, 6480, 690, 960, 270);
@@ -75,7 +75,7 @@ Form1::Form1(const QString& workingDirectory)
   authors->setObjectName(QStringLiteral("Text1"));
   authors->setGeometry(twipsRect(360, 2130, 7080, 615));
   authors->setPlainText(authorsAndAddress());
-  authors->setReadOnly(true);
+  makeReadOnly(authors);
   authors->setLineWrapMode(QPlainTextEdit::NoWrap);
 
   QLabel* support = placeLabel(this, "Label3", acknowledgements(), 360, 2880, 7080, 1035);

@@ -43,12 +43,12 @@ Form2::Form2(QWidget* opener, const QString& workingDirectory)
              480)
       ->setWordWrap(true);
   QLineEdit* text4 = placeNumberBox(this, "Text4", 6360, 2715, 1215, 330);
-  text4->setReadOnly(true);
+  makeReadOnly(text4);
   placeLabel(this, "Label9", QStringLiteral(" Total number of animals in the sample:"), 2520, 3240,
              3780, 480)
       ->setWordWrap(true);
   QLineEdit* text2 = placeNumberBox(this, "Text2", 6360, 3315, 1215, 330);
-  text2->setReadOnly(true);
+  makeReadOnly(text2);
 
   QPushButton* command2 =
       placeButton(this, "Command2", QStringLiteral("Save and close"),
@@ -69,6 +69,16 @@ Form2::Form2(QWidget* opener, const QString& workingDirectory)
 
   connect(command2, &QPushButton::clicked, this, &Form2::onSaveAndClose);
   connect(command3, &QPushButton::clicked, this, &QWidget::close);
+  // Enter in the name saves once there is something to save; before that it
+  // goes on to the first row, as Enter in the size box goes on to the groups.
+  connect(m_text1, &QLineEdit::returnPressed, this, [this, rows] {
+    if (m_rows->sample().entries.empty()) {
+      rows.size->setFocus();
+    } else {
+      onSaveAndClose();
+    }
+  });
+  closeOnEscape(this);
 
   if (opener) placeOnScreen(this, opener->pos(), opener);
   m_text1->setFocus();
@@ -88,14 +98,8 @@ void Form2::onSaveAndClose() {
     messageBoxes().inform(this, kProgramTitle, kNothingToSave);
     return;
   }
-  const QString name = m_text1->text();
-  if (name.isEmpty()) {
-    messageBoxes().inform(this, kProgramTitle, kNameRequired);
-    m_text1->setFocus();
-    return;
-  }
   // A failed write keeps the window and its rows, so nothing typed is lost.
-  switch (saveSampleUnderName(this, m_dir, name, m_rows->sample())) {
+  switch (saveSampleUnderName(this, m_dir, m_text1->text(), m_rows->sample())) {
     case SaveOutcome::Saved:
       close();
       break;

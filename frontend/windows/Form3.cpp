@@ -176,6 +176,7 @@ Form3::Form3(QWidget* opener, const QString& workingDirectory)
   connect(m_command5, &QPushButton::clicked, this, &Form3::onGroupSize);
   connect(m_command4, &QPushButton::clicked, this, &Form3::onCrowding);
   connect(m_command6, &QPushButton::clicked, this, &Form3::onStop);
+  closeOnEscape(this);
 
   if (opener) placeOnScreen(this, opener->pos(), opener);
   fillFileList();

@@ -113,6 +113,7 @@ Form4::Form4(QWidget* opener, const QString& saveDirectory)
   connect(m_command1, &QPushButton::clicked, this, &Form4::onPrint);
   connect(m_command2, &QPushButton::clicked, this, &Form4::onSave);
   connect(m_command3, &QPushButton::clicked, this, &Form4::close);
+  closeOnEscape(this);
 
   if (opener) move(opener->pos());
 }

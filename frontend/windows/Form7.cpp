@@ -51,7 +51,7 @@ Form7::Form7(QWidget* opener, const QString& workingDirectory)
   placeLabel(this, "Label7", QStringLiteral(" Number of groups:"), 4800, 2070, 2520, 480)
       ->setWordWrap(true);
   m_text4 = placeNumberBox(this, "Text4", 7440, 2145, 1200, 330);
-  m_text4->setReadOnly(true);
+  makeReadOnly(m_text4);
   placeLabel(this, "Label8", QStringLiteral(" Total number of animals:"), 4800, 2550, 2520, 480)
       ->setWordWrap(true);
   // Not read-only here: a number typed over the total is saved as line 2.
@@ -81,6 +81,7 @@ Form7::Form7(QWidget* opener, const QString& workingDirectory)
   connect(m_command4, &QPushButton::clicked, this, &Form7::onSaveAs);
   connect(m_command6, &QPushButton::clicked, this, &Form7::onDelete);
   connect(m_command3, &QPushButton::clicked, this, &QWidget::close);
+  closeOnEscape(this);
 
   // Empty state: nothing loaded, the four boxes disabled and empty.
   m_rows->clearAll();

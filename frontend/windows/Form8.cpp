@@ -25,6 +25,8 @@ Form8::Form8(const GroupSizeSample& sample, const QString& workingDirectory, con
 
   connect(m_command5, &QPushButton::clicked, this, &Form8::onSave);
   connect(m_command1, &QPushButton::clicked, this, &QWidget::close);
+  connect(m_text1, &QLineEdit::returnPressed, this, &Form8::onSave);
+  closeOnEscape(this);
   m_text1->setFocus();
 }
 
@@ -38,9 +40,17 @@ void Form8::closeEvent(QCloseEvent* event) {
 }
 
 void Form8::onSave() {
-  if (saveSampleUnderName(this, m_dir, m_text1->text(), m_sample) != SaveOutcome::Saved) return;
-  m_saved = true;
-  close();
+  switch (saveSampleUnderName(this, m_dir, m_text1->text(), m_sample)) {
+    case SaveOutcome::Saved:
+      m_saved = true;
+      close();
+      break;
+    case SaveOutcome::NameRefused:
+      m_text1->setFocus();
+      break;
+    case SaveOutcome::NotSaved:
+      break;
+  }
 }
 
 }  // namespace tsk::ui

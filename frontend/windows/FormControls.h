@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QString>
 
@@ -28,9 +29,27 @@ inline QPushButton* placeButton(QWidget* parent, const char* name, const QString
   button->setObjectName(QLatin1String(name));
   button->setGeometry(twipsRect(left, top, width, height));
   if (!toolTip.isEmpty()) button->setToolTip(toolTip);
-  // Enter belongs to the text boxes (it moves between them and adds rows).
-  button->setAutoDefault(false);
+  // Enter presses the button that has the focus. The text boxes keep their
+  // own Enter (it moves between them and adds rows): none of the windows is
+  // a dialog, so no button takes Enter from a box.
+  button->setAutoDefault(true);
   return button;
+}
+
+// A box that only shows a value: a click still reaches it, so that its text
+// can be selected and copied, but Tab passes it by.
+template <class Box>
+void makeReadOnly(Box* box) {
+  box->setReadOnly(true);
+  box->setFocusPolicy(Qt::ClickFocus);
+}
+
+// Escape does what the window's Close does (its close handler decides,
+// so a window with unsaved rows still asks first).
+inline void closeOnEscape(QWidget* window) {
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+  escape->setObjectName(QStringLiteral("EscapeShortcut"));
+  QObject::connect(escape, &QShortcut::activated, window, &QWidget::close);
 }
 
 inline QLineEdit* placeBox(QWidget* parent, const char* name, int left, int top, int width,
@@ -61,9 +80,9 @@ inline QListWidget* placeList(QWidget* parent, const char* name, int left, int t
 }
 
 // Fills `list` afresh with the sample files (*.dat) of `directory`, by name
-// regardless of case. Names beginning with a dot are listed too: the empty
-// name that the save-as dialog allows makes the file ".dat". The list's
-// signals are blocked meanwhile.
+// regardless of case. Names beginning with a dot are listed too, so that a
+// ".dat" left by an older version can still be opened. The list's signals
+// are blocked meanwhile.
 inline void listSampleFiles(QListWidget* list, const QString& directory) {
   const QSignalBlocker block(list);
   list->clear();

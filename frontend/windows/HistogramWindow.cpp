@@ -261,6 +261,8 @@ HistogramWindow::HistogramWindow(HistogramKind kind, QWidget* opener,
   connect(m_noLimit, &QPushButton::clicked, this, &HistogramWindow::onNoLimit);
   connect(m_print, &QPushButton::clicked, this, &HistogramWindow::onPrint);
   connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+  connect(m_box, &QLineEdit::returnPressed, this, &HistogramWindow::onRedisplay);
+  closeOnEscape(this);
   connect(save, &QAction::triggered, this, &HistogramWindow::onSave);
   connect(qApp, &QGuiApplication::focusWindowChanged, this, &HistogramWindow::onFocusWindowChanged);
 }

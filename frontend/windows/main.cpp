@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "DesktopStyle.h"
 #include "Form1.h"
 #include "Help.h"
 #include "StartupFiles.h"
@@ -50,6 +51,7 @@ int main(int argc, char* argv[]) {
   // Only Exit or the main window's close box end the program; the main
   // window is hidden, not closed, while another window is in front.
   QApplication::setQuitOnLastWindowClosed(false);
+  tsk::ui::installDesktopStyle();
 
   const QString workDir = QDir::currentPath();
   const tsk::ui::DeliveredCopy copy = tsk::ui::copyDeliveredFiles(

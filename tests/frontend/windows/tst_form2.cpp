@@ -270,6 +270,10 @@ void TestForm2::saveRefusals_data() {
   QTest::newRow("no rows") << "flock" << false << false << false << tsk::ui::kNothingToSave
                            << false;
   QTest::newRow("no name") << "" << true << false << false << tsk::ui::kNameRequired << false;
+  QTest::newRow("blanks only") << "   " << true << false << false << tsk::ui::kNameRequired
+                               << false;
+  QTest::newRow("typed extension and blanks")
+      << " flock.dat " << true << false << false << none << true;
   QTest::newRow("name with a folder")
       << "../flock" << true << false << false << tsk::ui::kNameUnusable << false;
   QTest::newRow("exists, No") << "flock" << true << true << false << tsk::ui::kFileExists << false;
@@ -306,7 +310,7 @@ void TestForm2::saveRefusals() {
     QVERIFY(f.opener.isVisible());
   } else {
     QCOMPARE(f.dir.read(QStringLiteral("flock.dat")), fileExists ? older : QByteArray());
-    QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files).size(), fileExists ? 1 : 0);
+    QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), fileExists ? 1 : 0);
     QVERIFY(!f.window.isNull() && f.window->isVisible());
     QVERIFY(!f.opener.isVisible());
     if (message == tsk::ui::kNameRequired) QCOMPARE(f.window->focusWidget(), f.box("Text1"));

@@ -60,9 +60,21 @@ void TestForm8::names_data() {
                          << "terns.dat" << QString();
   QTest::newRow("with blanks") << "red deer"
                                << "red deer.dat" << QString();
-  // Not refused: the file is then named ".dat".
+  // Refused as the entry window refuses it: never a hidden ".dat".
   QTest::newRow("empty") << ""
-                         << ".dat" << QString();
+                         << "" << tsk::ui::kNameRequired;
+  QTest::newRow("blanks only") << "   "
+                               << "" << tsk::ui::kNameRequired;
+  QTest::newRow("extension only") << ".dat"
+                                  << "" << tsk::ui::kNameRequired;
+  QTest::newRow("blanks around") << "  terns  "
+                                 << "terns.dat" << QString();
+  QTest::newRow("typed extension") << "x.dat"
+                                   << "x.dat" << QString();
+  QTest::newRow("typed extension, capitals and blanks") << " x .DAT "
+                                                        << "x.dat" << QString();
+  QTest::newRow("extension twice keeps one") << "x.dat.dat"
+                                             << "x.dat.dat" << QString();
   QTest::newRow("parent folder") << "../terns"
                                  << "" << tsk::ui::kNameUnusable;
   QTest::newRow("absolute") << "/tmp/terns"

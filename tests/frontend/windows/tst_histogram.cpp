@@ -271,10 +271,9 @@ class TestHistogram : public QObject {
 
     // No printer: the offer of a PDF, taken.
     tsk::ui::setPrinterSource([] { return std::unique_ptr<QPrinter>(); });
-    tsk::ui::setSavePathChooser(
-        [&dir](QWidget*, const QString&, const QString&, const QString&) {
-          return dir.filePath(QStringLiteral("offered"));
-        });
+    tsk::ui::setSavePathChooser([&dir](QWidget*, const QString&, const QString&, const QString&) {
+      return dir.filePath(QStringLiteral("offered"));
+    });
     boxes.answerNext(true);
     click(window, "Command4");
     QCOMPARE(boxes.texts(),
