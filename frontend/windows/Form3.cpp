@@ -220,7 +220,7 @@ void Form3::readMethodList(int selectedCount) {
   const QString name = QStringLiteral("modsz%1.sys").arg(std::min(selectedCount, 3));
   const MethodList list = loadMethodList(QDir(m_dir).filePath(name), name);
   if (!list.problem.isEmpty()) {
-    reportOnce(list.problem);
+    reportListProblem(list.problem);
     return;
   }
   for (qsizetype i = 0; i < list.descriptions.size(); ++i) {
@@ -229,11 +229,7 @@ void Form3::readMethodList(int selectedCount) {
   }
 }
 
-void Form3::reportOnce(const QString& text) {
-  if (m_reportedListProblems.contains(text)) return;
-  m_reportedListProblems.append(text);
-  messageBoxes().inform(this, kTitle, text);
-}
+void Form3::reportListProblem(const QString& text) { messageBoxes().inform(this, kTitle, text); }
 
 void Form3::onStartAnalysis() {
   if (m_running) return;

@@ -64,7 +64,7 @@ class Form3 : public QWidget {
  private:
   void fillFileList();
   void readMethodList(int selectedCount);
-  void reportOnce(const QString& text);
+  void reportListProblem(const QString& text);
   void setRunning(bool running);
   void openHistogram(HistogramKind kind);
 
@@ -77,9 +77,6 @@ class Form3 : public QWidget {
   // Slot i (0-based here) belongs to the i-th entry of List1; slots beyond the
   // list keep older names and are never used.
   std::array<QString, 10> m_engines;
-  // Method list problems already shown: each is shown once while the window
-  // is loaded, not again at every Ctrl-click.
-  QStringList m_reportedListProblems;
   QPointer<Form4> m_results;
 
   QLabel* m_label1;
