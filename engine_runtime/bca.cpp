@@ -230,8 +230,9 @@ const char* undefinedLimits(const float* x, int n) {
 }
 
 void runOneSample(const EngineContext& context, int capacity, const OneSampleEngine& engine) {
+  const SeedTime start = context.seedTime();
   MtBlock seed;
-  sgrnd(seed, clockSeed(context.clock()));
+  sgrnd(seed, clockSeed(start.time));
   EngineRun run(context, engine.name);
   run.openReport();
   run.startStatus();
@@ -240,6 +241,7 @@ void runOneSample(const EngineContext& context, int capacity, const OneSampleEng
   NumberReader& data = run.data();
 
   report.format("(/,\"" + engine.title + "\",/,\" \")");
+  if (!start.error.empty()) return report.message(start.error);
 
   // The group count, the animal count (not used), then sizes to the end.
   std::vector<float> x(static_cast<size_t>(capacity));

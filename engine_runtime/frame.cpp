@@ -185,6 +185,7 @@ int runEngine(EngineFunction run, const EngineContext& context, int capacity) {
 
 int engineMain(EngineFunction run, int capacity) {
   EngineContext context;
+  context.seedSetting = platform::environmentVariable(kSeedTimeVariable);
   const int status = runEngine(run, context, capacity);
   if (status != 0) std::cerr << context.failure << '\n';
   return status;

@@ -28,6 +28,14 @@ struct EngineContext {
   std::filesystem::path dir = ".";
   Clock clock = localTimeOfDay;
   std::ostream* console = &std::cout;
+  // The value of TSK_SEED_TIME for this run; nullopt: the clock decides.
+  // The program fills it from its environment, tests set it directly.
+  std::optional<std::string> seedSetting = std::nullopt;
+
+  // The second the random engines seed from. A malformed setting carries
+  // the ERROR message that the engine writes after its title.
+  SeedTime seedTime() const { return tsk::seedTime(seedSetting, clock); }
+
   // Why the run failed ("cannot write TSKRES.TMP"), set by the run; empty
   // when it ended normally. Mutable: the run reports back through the
   // context it was given.

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -167,5 +168,12 @@ bool closeFile(FileHandle file) {
 bool localTime(std::time_t t, std::tm& out) { return localtime_r(&t, &out) != nullptr; }
 
 #endif
+
+std::optional<std::string> environmentVariable(const char* name) {
+  // Read once at the start of a single-threaded program, so getenv's shared
+  // buffer is safe here.
+  if (const char* value = std::getenv(name)) return std::string(value);
+  return std::nullopt;
+}
 
 }  // namespace tsk::platform

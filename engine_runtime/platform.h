@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 namespace tsk::platform {
 
@@ -39,5 +41,8 @@ long outputCalls();
 
 // Broken-down local time of `t`; false on failure.
 bool localTime(std::time_t t, std::tm& out);
+
+// The value of the environment variable `name`; nullopt when it is unset.
+std::optional<std::string> environmentVariable(const char* name);
 
 }  // namespace tsk::platform

@@ -41,8 +41,9 @@ std::string readSample(tsk::NumberReader& data, int number, int capacity, std::v
 }  // namespace
 
 void run(const tsk::EngineContext& context, int capacity) {
+  const tsk::SeedTime start = context.seedTime();
   tsk::MtBlock seed;
-  tsk::sgrnd(seed, tsk::clockSeed(context.clock()));
+  tsk::sgrnd(seed, tsk::clockSeed(start.time));
   tsk::EngineRun run(context, "gscrow2s");
   run.openReport();
   run.startStatus();
@@ -50,6 +51,7 @@ void run(const tsk::EngineContext& context, int capacity) {
   tsk::Report& report = run.report();
 
   report.format("(/,\"Two-sample comparison of mean crowding\")");
+  if (!start.error.empty()) return report.message(start.error);
 
   std::vector<float> samples[2];
   std::string error = readSample(run.data(), 1, capacity, samples[0]);

@@ -151,8 +151,9 @@ int64_t bootstrapCount(const std::vector<float>& y1, const std::vector<float>& y
 }
 
 void run(const tsk::EngineContext& context, int capacity) {
+  const tsk::SeedTime start = context.seedTime();
   tsk::MtBlock seed;
-  tsk::sgrnd(seed, tsk::clockSeed(context.clock()));
+  tsk::sgrnd(seed, tsk::clockSeed(start.time));
   tsk::EngineRun run(context, "gsmean2s");
   run.openReport();
   if (!run.openData()) return;
@@ -162,6 +163,7 @@ void run(const tsk::EngineContext& context, int capacity) {
   run.startStatus();
 
   report.format("(/,\"Bootstrap 2-sample t-test for comparing mean group size\",/)");
+  if (!start.error.empty()) return report.message(start.error);
 
   tsk::NumberReader& data = run.data();
   std::vector<float> x1, x2;

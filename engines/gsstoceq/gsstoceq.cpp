@@ -117,8 +117,9 @@ ReadStatus readValues(tsk::NumberReader& data, std::vector<float>& x, int n) {
 }  // namespace
 
 void run(const tsk::EngineContext& context, int capacity) {
+  const tsk::SeedTime start = context.seedTime();
   tsk::MtBlock mt;
-  tsk::sgrnd(mt, tsk::clockSeed(context.clock()));
+  tsk::sgrnd(mt, tsk::clockSeed(start.time));
 
   tsk::EngineRun run(context, "gsstoceq");
   run.openReport();
@@ -133,6 +134,7 @@ void run(const tsk::EngineContext& context, int capacity) {
   const Limits limits = limitsFor(capacity);
 
   writeTitle(report);
+  if (!start.error.empty()) return report.message(start.error);
 
   int32_t n1 = 0, n2 = 0, animals = 0;
   std::vector<float> x1, x2;
