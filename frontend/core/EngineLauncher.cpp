@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QThread>
 #include <algorithm>
@@ -16,6 +17,7 @@
 
 #include "ExchangeWriter.h"
 #include "FileReplace.h"
+#include "SeedTime.h"
 
 namespace tsk {
 
@@ -181,6 +183,11 @@ EngineRunResult RunEngine(const QString& name, const EngineRunOptions& options) 
   process.setWorkingDirectory(dir.path());
   process.setStandardInputFile(QProcess::nullDevice());
   process.setProcessChannelMode(QProcess::MergedChannels);
+  if (!options.seedTime.isEmpty()) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(kSeedTimeEnvironment), options.seedTime);
+    process.setProcessEnvironment(environment);
+  }
 #ifdef Q_OS_WIN
   process.setCreateProcessArgumentsModifier(
       [](QProcess::CreateProcessArguments* args) { args->flags |= CREATE_NO_WINDOW; });

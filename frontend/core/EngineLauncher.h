@@ -37,6 +37,10 @@ struct EngineRunOptions {
   // The most of the engine's console output that is kept: the last bytes;
   // what came before is dropped and counted.
   qsizetype consoleLimit = 64 * 1024;
+  // The second the engine seeds its generator from, hhmmss, handed to it as
+  // TSK_SEED_TIME; empty: the engine gets this program's environment as it
+  // is.
+  QString seedTime;
 };
 
 enum class EngineOutcome {

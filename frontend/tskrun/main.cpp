@@ -11,6 +11,7 @@
 #include "ExchangeWriter.h"
 #include "FolderLock.h"
 #include "Interrupt.h"
+#include "SeedTime.h"
 
 namespace {
 
@@ -60,11 +61,22 @@ const char* const kHelp =
     "                     running in this folder, instead of waiting\n"
     "  --timeout SECONDS  stop the engine when it has not finished after\n"
     "                     SECONDS seconds (status 5)\n"
+    "  --seed-time HHMMSS the second of the day the resampling engines seed\n"
+    "                     their random numbers from, six digits from 000000\n"
+    "                     to 235959; the same second gives the same report\n"
     "  -h, --help         print this help and exit\n"
     "\n"
     "Interrupted (Ctrl+C, SIGTERM), tskrun asks the engine to end, kills it\n"
     "if it has not ended two seconds later, and exits with 128 plus the\n"
     "signal's number.\n"
+    "\n"
+    "Resampling engines (gsmeanci, gscrowci, gsmean2s, gscrow2s, gsstoceq and\n"
+    "their small builds) seed their random numbers from one second of the day,\n"
+    "which tskrun chooses and hands to the engine as TSK_SEED_TIME=hhmmss: the\n"
+    "--seed-time second, else TSK_SEED_TIME from the environment when set,\n"
+    "else the local time now. After the report of a resampling engine tskrun\n"
+    "prints on standard error the second used and the command that repeats\n"
+    "the run.\n"
     "\n"
     "Exit status:\n"
     "  0  the engine finished; its report is on standard output\n"
@@ -80,7 +92,8 @@ const char* const kHelp =
     "  128+N  interrupted by signal N (130 for Ctrl+C, 143 for SIGTERM)\n"
     "\n"
     "Examples: tskrun gssummar gulls.dat terns.dat > report.txt\n"
-    "          tskrun gsstoceq survey.csv\n";
+    "          tskrun gsstoceq survey.csv\n"
+    "          tskrun --seed-time 101500 gsmeanci gulls.dat\n";
 
 // How often a waiting run looks for the lock and for an interrupt.
 constexpr unsigned long kLockPollMs = 100;
@@ -107,6 +120,7 @@ int main(int argc, char* argv[]) {
   QStringList args = QCoreApplication::arguments().mid(1);
 
   QStringList operands;
+  QString seedTime;
   bool options = true;
   bool noWait = false;
   int timeoutMs = 0;
@@ -116,7 +130,16 @@ int main(int argc, char* argv[]) {
       std::fputs(kHelp, stdout);
       return kOk;
     }
-    if (options && arg == u"--") {
+    if (options && (arg == u"--seed-time" || arg.startsWith(u"--seed-time="))) {
+      if (arg == u"--seed-time") {
+        if (++i == args.size()) return usageError("--seed-time needs a time HHMMSS");
+        seedTime = args[i];
+      } else {
+        seedTime = arg.mid(arg.indexOf(u'=') + 1);
+      }
+      if (!tsk::isSeedTime(seedTime))
+        return usageError("--seed-time needs six digits HHMMSS, from 000000 to 235959");
+    } else if (options && arg == u"--") {
       options = false;
     } else if (options && arg == u"--no-wait") {
       noWait = true;
@@ -146,6 +169,7 @@ int main(int argc, char* argv[]) {
   if (operands.size() < 2) return usageError("no sample file given");
 
   const QString engine = operands.takeFirst();
+  const QStringList files = operands;
   const QString workDir = QDir::currentPath();
 
   // Held until the report has been read: another run in this folder would
@@ -180,6 +204,9 @@ int main(int argc, char* argv[]) {
   runOptions.workDir = workDir;
   runOptions.timeoutMs = timeoutMs;
   runOptions.stopRequested = [] { return tsk::interruptSignal() != 0; };
+  // The second is chosen here and handed down, never guessed afterwards
+  // from the clock, so that the command printed below repeats the run.
+  runOptions.seedTime = seedTime.isEmpty() ? tsk::chooseSeedTime() : seedTime;
   tsk::EngineRunResult run = tsk::RunEngine(engine, runOptions);
   lock.unlock();
   if (run.consoleDropped > 0)
@@ -207,6 +234,13 @@ int main(int argc, char* argv[]) {
   if (std::fflush(stdout) != 0) {
     printError(QStringLiteral("cannot write the report to standard output"));
     return kEngineFailed;
+  }
+  // A malformed TSK_SEED_TIME from the environment was reported by the
+  // engine itself; there is no second to name then.
+  if (tsk::usesRandomNumbers(engine) && tsk::isSeedTime(runOptions.seedTime)) {
+    printError(QStringLiteral("seed time %1; repeat with: %2")
+                   .arg(tsk::seedTimeDisplay(runOptions.seedTime),
+                        tsk::repeatCommand(runOptions.seedTime, engine, files)));
   }
   return kOk;
 }

@@ -18,6 +18,7 @@
 #include "HistogramWindow.h"
 #include "MessageBoxes.h"
 #include "ScreenPlacement.h"
+#include "SeedTime.h"
 #include "Twips.h"
 
 namespace tsk::ui {
@@ -309,10 +310,15 @@ void Form3::onStartAnalysis() {
           failureBlock(QStringLiteral("the method list names no engine program for this method.")));
       continue;
     }
+    options.seedTime = chooseSeedTime();
     const EngineRunResult result = RunEngine(engine, options);
     if (!m_results) break;  // the program is closing
     if (result.ok()) {
       m_results->appendResultsText(QString::fromLatin1(result.report));
+      // Below the report, never inside it: the second this run was given
+      // and the command that makes the same run again.
+      if (usesRandomNumbers(engine) && isSeedTime(options.seedTime))
+        m_results->appendResultsText(seedTimeLine(options.seedTime, engine, files) + kCrLf);
     } else if (result.outcome == EngineOutcome::Stopped) {
       m_results->appendResultsText(
           failureBlock(QStringLiteral("Engine %1 was stopped by the user before it finished its "
