@@ -128,7 +128,7 @@ std::string histogramNumberText(double value) {
 }
 
 HistogramPicture drawHistogram(std::istream& in, HistogramKind kind, int limit,
-                               const LabelWidth& labelWidth) {
+                               const LabelWidth& labelWidth, const LabelWidth& titleWidth) {
   HistogramPicture pic;
 
   // First pass: the samples, the largest size and maxCount.
@@ -192,6 +192,15 @@ HistogramPicture drawHistogram(std::istream& in, HistogramKind kind, int limit,
     p.animals = samples[s - 1].animals;
 
     if (s == 1) {
+      // Right-aligned to the vertical axis, in the free row above the top
+      // number, so the two never run together.
+      const std::string countText =
+          kind == HistogramKind::GroupSize ? "Number of groups" : "Number of group members";
+      const double countWidth = titleWidth ? titleWidth(countText) : labelWidth(countText);
+      // A title wider than the number column starts at the left edge instead.
+      pic.countTitle = countWidth <= kAxisLeft
+                           ? label(countText, 0, 0, kAxisLeft, HistogramLabel::Align::Right)
+                           : label(countText, 0, 0, countWidth, HistogramLabel::Align::Left);
       pic.maxCountLabel =
           label(histogramNumberText(pic.maxCount), 1680, 250, 735, HistogramLabel::Align::Right);
       pic.zeroLabel = label("0", 2040, p.baseline - 150.0, 375, HistogramLabel::Align::Right);
@@ -206,9 +215,14 @@ HistogramPicture drawHistogram(std::istream& in, HistogramKind kind, int limit,
     pic.oneLabel = label("1", kAxisLeft + 0.5 * xUnit - oneWidth / 2, p.baseline + 80.0, oneWidth,
                          HistogramLabel::Align::Left);
     pic.oneLabel.visible = maxSize > 1;
-    pic.axisTitle = label("Group size", pic.maxSizeLabel.rect.left + sizeWidth - 10,
-                          pic.maxSizeLabel.rect.top + 80, labelWidth("Group size"),
-                          HistogramLabel::Align::Left);
+    // Just past the end of the axis and above its line, where no bar and
+    // no number can be; pulled in only if the drawing is too narrow for it.
+    const std::string sizeTitle = "Group size";
+    const double sizeTitleWidth = titleWidth ? titleWidth(sizeTitle) : labelWidth(sizeTitle);
+    const double sizeTitleLeft = std::min(p.axisX2 + 60, kHistogramDrawingWidth - sizeTitleWidth);
+    pic.axisTitle =
+        label(sizeTitle, std::max(0.0, sizeTitleLeft), p.baseline - kHistogramTitleHeight - 20,
+              sizeTitleWidth, HistogramLabel::Align::Left);
 
     for (const auto& [g, c] : counts[s - 1]) {
       if (g > maxSize) break;
@@ -240,14 +254,14 @@ HistogramPicture drawHistogram(std::istream& in, HistogramKind kind, int limit,
 }
 
 HistogramPicture drawHistogramFile(const std::string& path, HistogramKind kind, int limit,
-                                   const LabelWidth& labelWidth) {
+                                   const LabelWidth& labelWidth, const LabelWidth& titleWidth) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     HistogramPicture pic;
     pic.error = "Cannot open " + path;
     return pic;
   }
-  return drawHistogram(in, kind, limit, labelWidth);
+  return drawHistogram(in, kind, limit, labelWidth, titleWidth);
 }
 
 }  // namespace tsk

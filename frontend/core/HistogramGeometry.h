@@ -18,6 +18,12 @@ inline constexpr int kNoDisplayLimit = 100000;
 // The largest sample the histogram windows accept, in groups.
 inline constexpr int kMaxHistogramGroups = 300000;
 
+// The drawing area's width, and the heights the layout allows for a line of
+// number labels and of axis titles, in twips.
+inline constexpr double kHistogramDrawingWidth = 9690;
+inline constexpr double kHistogramLabelHeight = 195;
+inline constexpr double kHistogramTitleHeight = 225;
+
 // Refusal of a sample larger than kMaxHistogramGroups.
 extern const char* const kHistogramTooLargeMessage;
 
@@ -75,7 +81,8 @@ struct HistogramPicture {
   HistogramLabel zeroLabel;
   HistogramLabel maxSizeLabel;
   HistogramLabel oneLabel;
-  HistogramLabel axisTitle;  // "Group size"
+  HistogramLabel axisTitle;   // "Group size", at the end of the bottom axis
+  HistogramLabel countTitle;  // above the numbers of the vertical axis
 };
 
 // Width in twips of a horizontal axis label showing `text`.
@@ -83,11 +90,13 @@ using LabelWidth = std::function<double(const std::string& text)>;
 
 // Reads the sample blocks of an exchange file from `in` and lays out the
 // picture for the display limit `limit` (kNoDisplayLimit for none).
+// `titleWidth` measures the axis titles, in their own font; left empty,
+// `labelWidth` does.
 HistogramPicture drawHistogram(std::istream& in, HistogramKind kind, int limit,
-                               const LabelWidth& labelWidth);
+                               const LabelWidth& labelWidth, const LabelWidth& titleWidth = {});
 // The same from the file at `path`; a missing file gives an error.
 HistogramPicture drawHistogramFile(const std::string& path, HistogramKind kind, int limit,
-                                   const LabelWidth& labelWidth);
+                                   const LabelWidth& labelWidth, const LabelWidth& titleWidth = {});
 
 // A size as a label shows it: whole numbers as plain digits.
 std::string histogramNumberText(double value);

@@ -15,6 +15,7 @@
 
 #include "FormControls.h"
 #include "PrintTarget.h"
+#include "ScreenPlacement.h"
 #include "Twips.h"
 
 namespace tsk::ui {
@@ -22,6 +23,16 @@ namespace tsk::ui {
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
+const QString kGeometryKey = QStringLiteral("results/geometry");
+const QString kMaximisedKey = QStringLiteral("results/maximised");
+
+// The window as first drawn, in twips; it may grow but never shrink below it.
+constexpr int kWidth = 9600;
+constexpr int kHeight = 6600;
+constexpr int kMargin = 120;
+constexpr int kButtonTop = 5985;  // at the smallest size
+constexpr int kButtonWidth = 1215;
+constexpr int kButtonHeight = 420;
 
 QString displayText(const QString& text) {
   QString shown = text;
@@ -77,11 +88,11 @@ Form4::Form4(QWidget* opener, const QString& saveDirectory)
   setObjectName(QStringLiteral("Form4"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("TK 1.1 - Results"));
-  setFixedSize(twips(9600), twips(6600));
+  setMinimumSize(twips(kWidth), twips(kHeight));
+  resize(minimumSize());
 
   m_text1 = new QPlainTextEdit(this);
   m_text1->setObjectName(QStringLiteral("Text1"));
-  m_text1->setGeometry(twipsRect(120, 120, 9360, 5700));
   m_text1->setFont(fixedFont(9));
   // Read-only keeps the shown, printed and saved text equal to what the
   // engines wrote; selecting and copying still work.
@@ -115,7 +126,26 @@ Form4::Form4(QWidget* opener, const QString& saveDirectory)
   connect(m_command3, &QPushButton::clicked, this, &Form4::close);
   closeOnEscape(this);
 
-  if (opener) move(opener->pos());
+  layOut();
+  // Where the user last left it; the first time, where the analysis window is.
+  if (!restoreWindowGeometry(this, kGeometryKey, opener) && opener) move(opener->pos());
+  if (windowWasMaximised(kMaximisedKey)) setWindowState(Qt::WindowMaximized);
+}
+
+void Form4::layOut() {
+  // The text takes all the room the buttons leave; Close keeps to the right.
+  const int margin = twips(kMargin);
+  const int buttonTop = height() - twips(kHeight - kButtonTop);
+  m_text1->setGeometry(margin, margin, width() - 2 * margin, buttonTop - twips(285) - margin);
+  m_command1->move(margin, buttonTop);
+  m_command2->move(twips(1455), buttonTop);
+  m_text2->move(twips(3120), buttonTop);
+  m_command3->move(width() - margin - twips(kButtonWidth), buttonTop);
+}
+
+void Form4::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  layOut();
 }
 
 Form4::~Form4() = default;
@@ -131,6 +161,10 @@ void Form4::appendResultsText(const QString& text) {
 }
 
 void Form4::closeEvent(QCloseEvent* event) {
+  // A maximised window keeps the place it had before, to come back to.
+  const bool maximised = isMaximized();
+  saveWindowMaximised(kMaximisedKey, maximised);
+  if (!maximised) saveWindowGeometry(this, kGeometryKey);
   if (m_opener) m_opener->show();
   event->accept();
 }

@@ -15,6 +15,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPrinter;
 class QPushButton;
+class QResizeEvent;
 
 namespace tsk::ui {
 
@@ -43,6 +44,7 @@ class Form4 : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private slots:
   void onPrint();
@@ -50,6 +52,7 @@ class Form4 : public QWidget {
 
  private:
   bool writeTextFile(const QString& path);
+  void layOut();
 
   QPointer<QWidget> m_opener;
   QString m_saveDir;

@@ -43,8 +43,12 @@ constexpr int kClientWidth = 9810;
 constexpr int kClientHeight = 6525;
 constexpr int kContainerLeft = 120;
 constexpr int kContainerTop = 0;
-constexpr int kContainerWidth = 9045;
+constexpr int kContainerWidth = static_cast<int>(kHistogramDrawingWidth);
 constexpr int kContainerHeight = 6270;
+// Exported pictures: the drawing down to the legend and the button row,
+// with a narrow white border.
+constexpr int kExportHeight = 6015;
+constexpr int kExportBorder = 150;
 // The printout widens and heightens the window and moves the container in.
 constexpr int kPrintGrow = 1000;
 constexpr int kPrintShiftX = 1000;
@@ -80,6 +84,7 @@ QFont titleFont() {
   return font;
 }
 
+
 // A message box, file dialog or menu rather than one of the program's forms.
 bool isDialogWindow(QWindow* window) {
   for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -91,6 +96,10 @@ bool isDialogWindow(QWindow* window) {
 }
 
 }  // namespace
+
+QString elidedName(const QString& name, double width) {
+  return QFontMetricsF(labelFont()).elidedText(name, Qt::ElideRight, width);
+}
 
 // The borderless container: paints the chart and holds the buttons.
 class HistogramCanvas : public QWidget {
@@ -136,9 +145,6 @@ class HistogramCanvas : public QWidget {
     text(p, titleFont(), pxRect(1920, 0, 6660, 300), Qt::AlignHCenter | Qt::AlignTop,
          groupSize ? QStringLiteral("TK 1.0 - Histogram of group size")
                    : QStringLiteral("TK 1.0 - Histogram of crowding"));
-    text(
-        p, axisTitleFont(), pxRect(2430, 200, 3000, 0), Qt::AlignLeft | Qt::AlignTop,
-        groupSize ? QStringLiteral("Number of groups") : QStringLiteral("Number of group members"));
   }
 
   static void medianShape(QPainter& p, const QRectF& r) {
@@ -161,10 +167,11 @@ class HistogramCanvas : public QWidget {
     medianShape(p, pxRect(4830, 5595 + 75, 135, 60));
     meanShape(p, pxRect(4837, 5805 + 45, 120, 120));
     p.restore();
+    const bool groupSize = m_window->m_kind == HistogramKind::GroupSize;
     text(p, labelFont(), pxRect(5040, 5595, 1500, 0), Qt::AlignLeft | Qt::AlignTop,
-         QStringLiteral("Median group size"));
+         groupSize ? QStringLiteral("Median group size") : QStringLiteral("Median crowding"));
     text(p, labelFont(), pxRect(5040, 5805, 1500, 0), Qt::AlignLeft | Qt::AlignTop,
-         QStringLiteral("Mean group size"));
+         groupSize ? QStringLiteral("Mean group size") : QStringLiteral("Mean crowding"));
   }
 
   static void paintShapes(QPainter& p, const HistogramPicture& pic) {
@@ -199,14 +206,12 @@ class HistogramCanvas : public QWidget {
     label(p, font, pic.maxSizeLabel);
     label(p, font, pic.oneLabel);
     label(p, axisTitleFont(), pic.axisTitle);
+    label(p, axisTitleFont(), pic.countTitle);
     const QStringList& names = m_window->m_names;
     for (qsizetype s = 0; s < names.size() && s < static_cast<qsizetype>(pic.panels.size()); ++s) {
       const TwipsRect& r = pic.panels[static_cast<size_t>(s)].nameLabel;
-      p.save();
-      p.setClipRect(pxRect(r.left, r.top, r.width, r.height));
-      text(p, font, pxRect(r.left, r.top, r.width, r.height), Qt::AlignRight | Qt::AlignTop,
-           names[s]);
-      p.restore();
+      const QRectF box = pxRect(r.left, r.top, r.width, r.height);
+      text(p, font, box, Qt::AlignRight | Qt::AlignTop, elidedName(names[s], box.width()));
     }
   }
 
@@ -242,10 +247,13 @@ HistogramWindow::HistogramWindow(HistogramKind kind, QWidget* opener,
                   QStringLiteral("Draw up to the size in the box"), 2640, top, 855, height);
   m_noLimit = placeButton(m_canvas, "Command3", QStringLiteral("No limit"),
                           QStringLiteral("Draw every group size"), 3600, top, 855, height);
+  m_save = placeButton(m_canvas, "SaveButton", QStringLiteral("Save picture\u2026"),
+                       QStringLiteral("Save the histogram as a PNG picture or a PDF file"), 6600,
+                       top, 1395, height);
   m_print = placeButton(m_canvas, "Command4", QStringLiteral("Print"),
-                        QStringLiteral("Print the histogram"), 6600, top, 1215, height);
+                        QStringLiteral("Print the histogram"), 8085, top, 735, height);
   m_close = placeButton(m_canvas, "Command5", QStringLiteral("Close"),
-                        QStringLiteral("Back to the analysis window"), 8040, top, 1005, height);
+                        QStringLiteral("Back to the analysis window"), 8910, top, 780, height);
   m_box->hide();
   m_redisplay->hide();
   m_noLimit->hide();
@@ -260,6 +268,7 @@ HistogramWindow::HistogramWindow(HistogramKind kind, QWidget* opener,
   connect(m_redisplay, &QPushButton::clicked, this, &HistogramWindow::onRedisplay);
   connect(m_noLimit, &QPushButton::clicked, this, &HistogramWindow::onNoLimit);
   connect(m_print, &QPushButton::clicked, this, &HistogramWindow::onPrint);
+  connect(m_save, &QPushButton::clicked, this, &HistogramWindow::onSave);
   connect(m_close, &QPushButton::clicked, this, &QWidget::close);
   connect(m_box, &QLineEdit::returnPressed, this, &HistogramWindow::onRedisplay);
   closeOnEscape(this);
@@ -317,11 +326,14 @@ void HistogramWindow::setSampleNames(const QStringList& names) {
 
 void HistogramWindow::drawHistogram(int limit) {
   m_limit = limit;
-  const QFont font = labelFont();
+  const auto measure = [](const QFont& font) {
+    return [metrics = QFontMetricsF(font)](const std::string& s) {
+      return metrics.horizontalAdvance(QString::fromStdString(s)) * 15.0;
+    };
+  };
   const QString data = QDir(m_dir).filePath(kExchangeDataFile);
-  m_picture = drawHistogramFile(data.toStdString(), m_kind, limit, [&font](const std::string& s) {
-    return QFontMetricsF(font).horizontalAdvance(QString::fromStdString(s)) * 15.0;
-  });
+  m_picture = drawHistogramFile(data.toStdString(), m_kind, limit, measure(labelFont()),
+                                measure(axisTitleFont()));
   m_canvas->update();
 }
 
@@ -374,6 +386,7 @@ void HistogramWindow::onMaxSizeDisplayed() {
 void HistogramWindow::onBoxChanged() {
   m_maxSize->setEnabled(false);
   m_print->setEnabled(false);
+  m_save->setEnabled(false);
 }
 
 void HistogramWindow::onRedisplay() {
@@ -384,6 +397,7 @@ void HistogramWindow::onRedisplay() {
   drawHistogram(static_cast<int>(std::min<double>(std::floor(value), kNoDisplayLimit)));
   m_maxSize->setEnabled(true);
   m_print->setEnabled(true);
+  m_save->setEnabled(true);
 }
 
 void HistogramWindow::onNoLimit() {
@@ -393,38 +407,50 @@ void HistogramWindow::onNoLimit() {
   drawHistogram(kNoDisplayLimit);
   m_maxSize->setEnabled(true);
   m_print->setEnabled(true);
+  m_save->setEnabled(true);
 }
 
-QSize HistogramWindow::pictureSize() const {
+QSize HistogramWindow::pictureSize(bool cropped) const {
+  if (cropped) {
+    return QSize(m_canvas->width(), twips(kExportHeight)) +
+           QSize(twips(2 * kExportBorder), twips(2 * kExportBorder));
+  }
   return size() + QSize(twips(kPrintGrow), twips(kPrintGrow));
 }
 
-void HistogramWindow::paintPicture(QPainter& painter) {
+void HistogramWindow::paintPicture(QPainter& painter, bool cropped) {
   // The printout keeps "Max. size displayed" with its box only when a limit
   // is set; every other button goes.
   const bool limitShown = !m_box->isHidden();
   m_redisplay->hide();
   m_print->hide();
+  m_save->hide();
   m_noLimit->hide();
   m_close->hide();
   if (!limitShown) m_maxSize->hide();
   m_canvas->white = true;
 
-  painter.fillRect(QRect(QPoint(0, 0), pictureSize()), Qt::white);
-  m_canvas->render(
-      &painter, QPoint(twips(kContainerLeft + kPrintShiftX), twips(kContainerTop + kPrintShiftY)),
-      QRegion(), QWidget::DrawChildren);
+  painter.fillRect(QRect(QPoint(0, 0), pictureSize(cropped)), Qt::white);
+  if (cropped) {
+    m_canvas->render(&painter, QPoint(twips(kExportBorder), twips(kExportBorder)),
+                     QRegion(0, 0, m_canvas->width(), twips(kExportHeight)), QWidget::DrawChildren);
+  } else {
+    m_canvas->render(
+        &painter, QPoint(twips(kContainerLeft + kPrintShiftX), twips(kContainerTop + kPrintShiftY)),
+        QRegion(), QWidget::DrawChildren);
+  }
 
   m_canvas->white = false;
   m_maxSize->show();
   m_print->show();
+  m_save->show();
   m_close->show();
   m_redisplay->setVisible(limitShown);
   m_noLimit->setVisible(limitShown);
 }
 
-QImage HistogramWindow::pictureImage(qreal scale) {
-  const QSize size = pictureSize();
+QImage HistogramWindow::pictureImage(qreal scale, bool cropped) {
+  const QSize size = pictureSize(cropped);
   QImage image(QSize(qRound(size.width() * scale), qRound(size.height() * scale)),
                QImage::Format_RGB32);
   image.fill(Qt::white);
@@ -433,7 +459,7 @@ QImage HistogramWindow::pictureImage(qreal scale) {
   image.setDotsPerMeterY(dotsPerMeter);
   QPainter painter(&image);
   painter.scale(scale, scale);
-  paintPicture(painter);
+  paintPicture(painter, cropped);
   return image;
 }
 
@@ -453,10 +479,10 @@ bool HistogramWindow::printTo(QPrinter& printer) {
          printer.printerState() != QPrinter::Aborted;
 }
 
-bool HistogramWindow::savePdf(const QString& path) {
+bool HistogramWindow::savePdf(const QString& path, bool cropped) {
   // One page the size of the picture, so it goes into a paper as it is.
   QPdfWriter pdf(path);
-  const QSize size = pictureSize();
+  const QSize size = pictureSize(cropped);
   pdf.setPageSize(QPageSize(QSizeF(size.width() * 0.75, size.height() * 0.75), QPageSize::Point,
                             QString(), QPageSize::ExactMatch));
   pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -464,15 +490,15 @@ bool HistogramWindow::savePdf(const QString& path) {
   if (!painter.begin(&pdf)) return false;
   const double dots = pdf.resolution() / 96.0;
   painter.scale(dots, dots);
-  paintPicture(painter);
+  paintPicture(painter, cropped);
   return painter.end() && QFileInfo(path).isFile();
 }
 
 bool HistogramWindow::savePicture(const QString& path) {
   if (QFileInfo(path).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0) {
-    return savePdf(path);
+    return savePdf(path, true);
   }
-  return pictureImage(2.0).save(path, "PNG");
+  return pictureImage(2.0, true).save(path, "PNG");
 }
 
 void HistogramWindow::onPrint() {
@@ -482,7 +508,7 @@ void HistogramWindow::onPrint() {
   offerPdfInstead(this, kPrintTitle, failure, QStringLiteral("the picture"),
                   QStringLiteral("Save histogram as PDF"),
                   QDir(m_dir).filePath(QStringLiteral("histogram.pdf")),
-                  [this](const QString& path) { return savePdf(path); });
+                  [this](const QString& path) { return savePdf(path, false); });
 }
 
 void HistogramWindow::onSave() {

@@ -25,6 +25,10 @@ namespace tsk::ui {
 
 class HistogramCanvas;
 
+// A sample name as it fits `width` pixels of the name column in the labels'
+// font: cut with "…" when too long, so it never runs off the window.
+QString elidedName(const QString& name, double width);
+
 class HistogramWindow : public QWidget {
   Q_OBJECT
 
@@ -56,9 +60,9 @@ class HistogramWindow : public QWidget {
 
   // The picture as printed: white, the chart moved in by the print margins,
   // with only the controls that the printout keeps. `scale` multiplies the
-  // logical pixels.
-  QImage pictureImage(qreal scale = 1.0);
-  // Saves that picture as PNG, or as PDF when `path` ends in ".pdf".
+  // logical pixels. `cropped`: the picture as saved, cut down to the drawing.
+  QImage pictureImage(qreal scale = 1.0, bool cropped = false);
+  // Saves the cropped picture as PNG, or as PDF when `path` ends in ".pdf".
   bool savePicture(const QString& path);
 
  protected:
@@ -78,10 +82,10 @@ class HistogramWindow : public QWidget {
   void activate();
   void onFocusWindowChanged(QWindow* window);
   // Paints the print picture at logical-pixel scale into `painter`.
-  void paintPicture(QPainter& painter);
-  QSize pictureSize() const;
+  void paintPicture(QPainter& painter, bool cropped = false);
+  QSize pictureSize(bool cropped = false) const;
   bool printTo(QPrinter& printer);
-  bool savePdf(const QString& path);
+  bool savePdf(const QString& path, bool cropped);
 
   HistogramKind m_kind;
   QPointer<QWidget> m_opener;
@@ -97,9 +101,14 @@ class HistogramWindow : public QWidget {
   QPushButton* m_redisplay;
   QPushButton* m_noLimit;
   QPushButton* m_print;
+  QPushButton* m_save;  // "Save picture…"
   QPushButton* m_close;
 
   friend class HistogramCanvas;
+
+// A sample name as it fits `width` pixels of the name column in the labels'
+// font: cut with "…" when too long, so it never runs off the window.
+QString elidedName(const QString& name, double width);
 };
 
 // The group-size histogram.

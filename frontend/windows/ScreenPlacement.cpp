@@ -83,4 +83,10 @@ void saveWindowGeometry(const QWidget* window, const QString& key) {
   windowSettings()->setValue(key, QRect(window->pos(), window->size()));
 }
 
+bool windowWasMaximised(const QString& key) { return windowSettings()->value(key).toBool(); }
+
+void saveWindowMaximised(const QString& key, bool maximised) {
+  windowSettings()->setValue(key, maximised);
+}
+
 }  // namespace tsk::ui

@@ -36,5 +36,8 @@ void placeOnScreen(QWidget* window, const QPoint& topLeft, const QWidget* frameL
 // screen; false (and nothing changed) when nothing was saved.
 bool restoreWindowGeometry(QWidget* window, const QString& key, const QWidget* frameLike = nullptr);
 void saveWindowGeometry(const QWidget* window, const QString& key);
+// Whether the window was maximised when last closed, under `key`.
+bool windowWasMaximised(const QString& key);
+void saveWindowMaximised(const QString& key, bool maximised);
 
 }  // namespace tsk::ui

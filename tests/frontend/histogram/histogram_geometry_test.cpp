@@ -67,6 +67,7 @@ std::string describe(const HistogramPicture& p) {
   label(p.maxSizeLabel);
   label(p.oneLabel);
   label(p.axisTitle);
+  label(p.countTitle);
   for (const auto& panel : p.panels) {
     o << '\n' << panel.baseline << ' ' << panel.axisX1 << ' ' << panel.axisX2 << ' ';
     rect(panel.nameLabel);
@@ -149,9 +150,85 @@ TEST(HistogramGeometry, OneSampleInBothWindows) {
     expectRect(p.maxSizeLabel.rect, 7375, 5280, 90, 0, "size label");
     EXPECT_TRUE(p.oneLabel.visible);
     expectRect(p.oneLabel.rect, 3005, 5280, 90, 0, "label 1");
-    // Title 80 below the size label's top, at its right end less 10.
+    // Title 60 past the axis end, its foot 20 above the axis line; the
+    // vertical axis's title ends at the axis, in the top row.
     EXPECT_EQ(p.axisTitle.text, "Group size");
-    expectRect(p.axisTitle.rect, 7455, 5360, 900, 0, "axis title");
+    expectRect(p.axisTitle.rect, 8060, 4955, 900, 0, "axis title");
+    const std::string countText =
+        c.kind == HistogramKind::GroupSize ? "Number of groups" : "Number of group members";
+    EXPECT_EQ(p.countTitle.text, countText);
+    expectRect(p.countTitle.rect, 0, 0, 2500, 0, "count title");
+    EXPECT_EQ(p.countTitle.align, tsk::HistogramLabel::Align::Right);
+  }
+}
+
+// Where a label's text actually stands: its box narrowed to the text on the
+// side it is aligned to, and as high as a line of its font.
+TwipsRect inked(const tsk::HistogramLabel& l, double textWidth, double height) {
+  TwipsRect r{l.rect.left, l.rect.top, textWidth, height};
+  if (l.align == tsk::HistogramLabel::Align::Right) r.left = l.rect.left + l.rect.width - textWidth;
+  if (l.align == tsk::HistogramLabel::Align::Centre)
+    r.left = l.rect.left + (l.rect.width - textWidth) / 2;
+  return r;
+}
+
+bool overlap(const TwipsRect& a, const TwipsRect& b) {
+  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+         b.top < a.top + a.height;
+}
+
+// No label runs into another, into a bar or into a sample's name, and the
+// titles stand whole inside the drawing, whatever the largest group and the
+// number of samples. Titles are measured wider than numbers, as their font is.
+TEST(HistogramGeometry, LabelsNeverCollideOrLeaveTheDrawing) {
+  const auto titleWidth = [](const std::string& t) {
+    return 130.0 * static_cast<double>(t.size());
+  };
+  for (const HistogramKind kind : {HistogramKind::GroupSize, HistogramKind::Crowding}) {
+    for (const int largest : {1, 2, 9, 56, 999, 5500, 5501, 20000, 99999, 1234567}) {
+      for (const int k : {1, 3, 8}) {
+        for (const int limit : {tsk::kNoDisplayLimit, 40}) {
+          SCOPED_TRACE(std::to_string(largest) + " in " + std::to_string(k) + " samples, limit " +
+                       std::to_string(limit) +
+                       (kind == HistogramKind::Crowding ? ", crowding" : ""));
+          std::vector<std::vector<int>> samples(static_cast<size_t>(k), {1, 1, 2, largest});
+          std::istringstream in(blocks(samples));
+          const HistogramPicture p = tsk::drawHistogram(in, kind, limit, fixedWidth, titleWidth);
+          ASSERT_EQ(p.error, "");
+          struct Ink {
+            std::string what;
+            TwipsRect r;
+          };
+          std::vector<Ink> ink;
+          for (const auto* l : {&p.maxCountLabel, &p.zeroLabel, &p.maxSizeLabel, &p.oneLabel}) {
+            if (l->visible)
+              ink.push_back({l->text, inked(*l, fixedWidth(l->text), tsk::kHistogramLabelHeight)});
+          }
+          for (const auto* l : {&p.axisTitle, &p.countTitle}) {
+            ASSERT_TRUE(l->visible);
+            const TwipsRect r = inked(*l, titleWidth(l->text), tsk::kHistogramTitleHeight);
+            EXPECT_GE(r.left, 0) << l->text;
+            EXPECT_GE(r.top, 0) << l->text;
+            EXPECT_LE(r.left + r.width, tsk::kHistogramDrawingWidth) << l->text;
+            ink.push_back({l->text, r});
+          }
+          for (size_t i = 0; i < ink.size(); ++i) {
+            for (size_t j = i + 1; j < ink.size(); ++j) {
+              EXPECT_FALSE(overlap(ink[i].r, ink[j].r)) << ink[i].what << " / " << ink[j].what;
+            }
+          }
+          for (const auto& panel : p.panels) {
+            for (const Ink& t : ink) {
+              // A long name fills its whole box.
+              EXPECT_FALSE(overlap(panel.nameLabel, t.r)) << "name / " << t.what;
+              for (const auto& bar : panel.bars) {
+                EXPECT_FALSE(overlap(bar.rect, t.r)) << "bar " << bar.size << " / " << t.what;
+              }
+            }
+          }
+        }
+      }
+    }
   }
 }
 

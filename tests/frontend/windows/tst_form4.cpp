@@ -6,10 +6,12 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSettings>
 #include <QtTest>
 
 #include "Form4.h"
 #include "PrintTarget.h"
+#include "ScreenPlacement.h"
 #include "WindowTestSupport.h"
 
 using tsk::test::control;
@@ -42,6 +44,9 @@ class TestForm4 : public QObject {
 
  private slots:
   void init() {
+    // Test mode keeps these settings away from the user's.
+    QSettings(QStringLiteral("Toskarn"), QStringLiteral("Toskarn")).clear();
+    tsk::ui::setAvailableAreaSource([](const QPoint&) { return QRect(0, 0, 1920, 1080); });
     m_boxes = std::make_unique<RecordingBoxes>();
     m_wd = std::make_unique<WorkingDir>();
     m_opener = std::make_unique<QWidget>();
@@ -53,6 +58,7 @@ class TestForm4 : public QObject {
   }
   void cleanup() {
     tsk::ui::setPrinterSource(nullptr);
+    tsk::ui::setAvailableAreaSource(nullptr);
     tsk::ui::setSavePathChooser(nullptr);
     delete m_form.data();
     m_opener.reset();
@@ -80,6 +86,38 @@ class TestForm4 : public QObject {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(m_form.isNull());
     QVERIFY(m_opener->isVisible());
+  }
+
+  // The text area takes what the window gains, Close keeps to the right
+  // edge, and the next results window opens as this one was left.
+  void growsAndComesBackAsLeft() {
+    auto* text1 = control<QPlainTextEdit>(m_form, "Text1");
+    auto* close = control<QPushButton>(m_form, "Command3");
+    const QSize first = m_form->size();
+    const QRect firstText = text1->geometry();
+    const int closeGap = first.width() - close->geometry().right();
+    const QSize grown = first + QSize(300, 200);
+    m_form->resize(grown);
+    QCOMPARE(text1->size(), firstText.size() + QSize(300, 200));
+    QCOMPARE(m_form->width() - close->geometry().right(), closeGap);
+    QVERIFY(close->geometry().top() > text1->geometry().bottom());
+    QVERIFY(close->geometry().bottom() < m_form->height());
+    m_form->resize(100, 100);
+    QCOMPARE(m_form->size(), first);  // never smaller than first drawn
+
+    m_form->resize(grown);
+    m_form->move(140, 110);
+    m_form->close();
+    auto* again = new Form4(m_opener.get(), m_wd->path());
+    QCOMPARE(again->size(), grown);
+    QCOMPARE(again->pos(), QPoint(140, 110));
+    again->show();
+    again->showMaximized();
+    again->close();
+    QPointer<Form4> third = new Form4(m_opener.get(), m_wd->path());
+    QVERIFY(third->windowState() & Qt::WindowMaximized);
+    QCOMPARE(third->pos(), QPoint(140, 110));  // where it goes back to
+    delete third.data();
   }
 
   // Three empty lines, then the text's lines; the final line end closes the

@@ -225,12 +225,14 @@ class TestHistogram : public QObject {
     window->show();
     const QImage plain = window->pictureImage();
     QCOMPARE(plain.size(), window->size() + QSize(67, 67));  // 1000 twips more each way
-    // Container at 120 + 1000, 0 + 300 twips. Close at 8040, 5640 and
-    // "Max. size displayed" at 0, 5640 are left out without a limit.
+    // Container at 120 + 1000, 0 + 300 twips. Save picture at 6600, 5640,
+    // Close at 8910, 5640 and "Max. size displayed" at 0, 5640 are left out
+    // without a limit.
     const auto inPicture = [](int left, int top, int width, int height) {
       return QRect((left + 1120) / 15 + 2, (top + 300) / 15 + 2, width / 15 - 4, height / 15 - 4);
     };
-    QVERIFY(isWhite(plain, inPicture(8040, 5640, 1005, 375)));
+    QVERIFY(isWhite(plain, inPicture(8910, 5640, 780, 375)));
+    QVERIFY(isWhite(plain, inPicture(6600, 5640, 1395, 375)));
     QVERIFY(isWhite(plain, inPicture(0, 5640, 1935, 375)));
     QVERIFY(isWhite(plain, QRect(0, 0, 70, 20)));  // the margins
     // The bar of 2 groups at size 1: 2500 to 3600 wide, 400 to 5200 high.
@@ -243,11 +245,26 @@ class TestHistogram : public QObject {
     QVERIFY(!isWhite(limited, inPicture(0, 5640, 1935, 375)));  // button and box kept
     QVERIFY(!isWhite(limited, inPicture(2040, 5640, 495, 375)));
     QVERIFY(isWhite(limited, inPicture(2640, 5640, 855, 375)));  // Redisplay left out
-    QVERIFY(isWhite(limited, inPicture(8040, 5640, 1005, 375)));
-    for (const char* name : {"Command1", "Command2", "Command3", "Command4", "Command5"}) {
+    QVERIFY(isWhite(limited, inPicture(8910, 5640, 780, 375)));
+    for (const char* name :
+         {"Command1", "Command2", "Command3", "Command4", "Command5", "SaveButton"}) {
       QVERIFY2(!control<QPushButton>(window, name)->isHidden(), name);
     }
     QCOMPARE(window->displayLimit(), 3);
+  }
+
+  // Long names are cut with an ellipsis inside the name column; short ones
+  // stay whole.
+  void namesFitTheirColumn() {
+    const double column = 2175 / 15.0;
+    const QString longName = QStringLiteral("gulls_from_the_northern_colony_in_late_summer");
+    const QString cut = tsk::ui::elidedName(longName, column);
+    QVERIFY(cut.endsWith(QChar(0x2026)));
+    QVERIFY(longName.startsWith(cut.chopped(1)));
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    QVERIFY(QFontMetricsF(font).horizontalAdvance(cut) <= column);
+    QCOMPARE(tsk::ui::elidedName(QStringLiteral("deer"), column), QStringLiteral("deer"));
   }
 
   void printingAndSaving() {
@@ -282,10 +299,25 @@ class TestHistogram : public QObject {
     QCOMPARE(boxes.boxes()[0].title, QStringLiteral("TK 1.0 - Print histogram"));
     QVERIFY(dir.read(QStringLiteral("offered.pdf")).startsWith("%PDF"));
 
-    // Saving: PNG by default, PDF by its suffix.
-    QVERIFY(window->savePicture(dir.filePath(QStringLiteral("h.png"))));
+    // Saving, from the button beside Print: PNG by default, cropped to the
+    // drawing (9690 by 6015 twips) with a 150-twip border, at twice the scale.
+    auto* save = control<QPushButton>(window, "SaveButton");
+    QCOMPARE(save->text(), QStringLiteral("Save picture\u2026"));
+    QVERIFY(save->isVisible());
+    const QRect printRect = control<QPushButton>(window, "Command4")->geometry();
+    QCOMPARE(save->geometry().top(), printRect.top());
+    QVERIFY(save->geometry().right() < printRect.left());
+    tsk::ui::setSavePathChooser([&dir](QWidget*, const QString&, const QString&, const QString&) {
+      return dir.filePath(QStringLiteral("h.png"));
+    });
+    click(window, "SaveButton");
     QImage png(dir.filePath(QStringLiteral("h.png")));
-    QCOMPARE(png.size(), (window->size() + QSize(67, 67)) * 2);
+    QCOMPARE(png.size(), QSize(646 + 20, 401 + 20) * 2);
+    QVERIFY(isWhite(png, QRect(0, 0, png.width(), 18)));  // the border
+    // The bar of 1 group at size 1: 2500 to 2500 + 1833 wide (Int(5500 / 3)),
+    // 2800 to 5200 high, moved in by the border.
+    QCOMPARE(png.pixel(QPoint((2500 + 900 + 150) * 2 / 15, (4000 + 150) * 2 / 15)),
+             qRgb(128, 0, 0));
     QVERIFY(window->savePicture(dir.filePath(QStringLiteral("h.pdf"))));
     QVERIFY(dir.read(QStringLiteral("h.pdf")).startsWith("%PDF"));
     QVERIFY(!window->savePicture(dir.filePath(QStringLiteral("no/such/folder/h.png"))));
