@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "FileReplace.h"
 #include "SampleFile.h"
@@ -17,6 +20,26 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool endsItem(char c) { return c == ',' || c == '\n' || c == '\r'; }
 
 constexpr qint64 kPiece = 1 << 16;
+
+// Puts a sample's group sizes in ascending order; the order of a sample's
+// groups carries no meaning. Sizes that are not all whole numbers are left
+// as they are, for the engine to refuse.
+void sortGroupSizes(QList<QByteArray>& sizes) {
+  std::vector<std::pair<qint64, qsizetype>> keyed;
+  keyed.reserve(static_cast<size_t>(sizes.size()));
+  for (qsizetype i = 0; i < sizes.size(); ++i) {
+    bool ok = false;
+    const qint64 value = sizes[i].toLongLong(&ok);
+    if (!ok) return;
+    keyed.emplace_back(value, i);
+  }
+  if (std::is_sorted(keyed.begin(), keyed.end())) return;
+  std::sort(keyed.begin(), keyed.end());
+  QList<QByteArray> sorted;
+  sorted.reserve(sizes.size());
+  for (const auto& [value, index] : keyed) sorted.append(sizes[index]);
+  sizes.swap(sorted);
+}
 
 }  // namespace
 
@@ -180,6 +203,9 @@ ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& 
     }
     ItemReader reader(sample, kMaxSampleFileBytes, kMaxItemLength);
     qint64 items = 0;
+    // The group sizes are kept until the file's end: a hand-edited file may
+    // list them out of order, and some methods take the list as sorted.
+    QList<QByteArray> sizes;
     for (QByteArray item; reader.next(item);) {
       // Two totals, then one item per group.
       if (++items > kMaxSampleGroups + 2) {
@@ -188,17 +214,26 @@ ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& 
                            .arg(kMaxSampleGroups);
         return result;
       }
+      if (items > 2) {
+        sizes.append(item);
+        continue;
+      }
       text += item;
       text += "\r\n";
-      if (text.size() >= kPiece) {
-        if (!out.write(text)) return cannotWrite();
-        text.clear();
-      }
     }
     if (reader.failure() != ItemReader::Failure::None) {
       result.error = QStringLiteral("Cannot read sample file %1: %2")
                          .arg(name, itemReaderProblem(reader.failure(), sample.errorString()));
       return result;
+    }
+    sortGroupSizes(sizes);
+    for (const QByteArray& size : sizes) {
+      text += size;
+      text += "\r\n";
+      if (text.size() >= kPiece) {
+        if (!out.write(text)) return cannotWrite();
+        text.clear();
+      }
     }
     text += " \r\n";
   }

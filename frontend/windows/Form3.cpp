@@ -17,6 +17,7 @@
 #include "FormControls.h"
 #include "HistogramWindow.h"
 #include "MessageBoxes.h"
+#include "SampleCheck.h"
 #include "ScreenPlacement.h"
 #include "SeedTime.h"
 #include "Twips.h"
@@ -27,6 +28,7 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kTitle = QStringLiteral("TK 1.0 - Analyse data");
+const QString kGraphsTitle = QStringLiteral("TK 1.0 - Display graphs");
 const QString kClosingLine = QString(79, QLatin1Char('_'));
 constexpr int kMaxMethods = 10;
 constexpr int kDescriptionWidth = 64;
@@ -91,13 +93,14 @@ MethodList loadMethodList(const QString& path, const QString& name) {
   return list;
 }
 
-// A failed method's block in the results text: the message as ERROR lines
-// wrapped at word ends to the report width, then the closing line, so that
-// it reads like the engines' own error reports.
-QString failureBlock(const QString& message,
+// A failed method's block in the results text: the method's title as the
+// engines head their reports, the message as ERROR lines wrapped at word
+// ends to the report width, then the closing line, so that it reads like the
+// engines' own error reports and says which method failed.
+QString failureBlock(const QString& method, const QString& message,
                      const QString& first = QStringLiteral("     ERROR: ")) {
   const QString indent(first.size(), QLatin1Char(' '));
-  QString block;
+  QString block = QStringLiteral("  ") + kCrLf + method.trimmed() + kCrLf + kCrLf;
   QString line = first;
   bool lineHasWord = false;
   for (const QString& word : message.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
@@ -249,7 +252,8 @@ void Form3::onStartAnalysis() {
     return;
   }
 
-  const QStringList files = selectedFileNames();
+  const QStringList files = usableSamples(selectedFileNames(), kTitle);
+  if (files.isEmpty()) return;
   QString text = QStringLiteral("     Toskarn - version 1.0") + kCrLf + kCrLf +
                  QStringLiteral("Data selected for analysis");
   for (qsizetype s = 0; s < files.size(); ++s) {
@@ -302,12 +306,13 @@ void Form3::onStartAnalysis() {
     if (m_closeAsked) break;
     m_stopMethod = false;
     const QString engine = m_engines[static_cast<size_t>(row)];
+    const QString title = m_list1->item(row)->text();
     m_label5->setText(QStringLiteral("  Running...  (") + engine + QStringLiteral(")"));
     m_label5->show();
     repaint();
     if (engine.trimmed().isEmpty()) {
-      m_results->appendResultsText(
-          failureBlock(QStringLiteral("the method list names no engine program for this method.")));
+      m_results->appendResultsText(failureBlock(
+          title, QStringLiteral("the method list names no engine program for this method.")));
       continue;
     }
     options.seedTime = chooseSeedTime();
@@ -321,14 +326,15 @@ void Form3::onStartAnalysis() {
         m_results->appendResultsText(seedTimeLine(options.seedTime, engine, files) + kCrLf);
     } else if (result.outcome == EngineOutcome::Stopped) {
       m_results->appendResultsText(
-          failureBlock(QStringLiteral("Engine %1 was stopped by the user before it finished its "
+          failureBlock(title,
+                       QStringLiteral("Engine %1 was stopped by the user before it finished its "
                                       "report.")
                            .arg(result.engine),
                        QStringLiteral("     STOPPED: ")));
     } else {
       // A failed method gets a block of its own, so the reports of the other
       // methods keep their places and the user sees which one failed.
-      m_results->appendResultsText(failureBlock(result.message));
+      m_results->appendResultsText(failureBlock(title, result.message));
     }
   }
   lock.unlock();
@@ -398,14 +404,25 @@ void Form3::openHistogram(HistogramKind kind) {
   FolderLock lock(m_dir);
   const FolderLock::State locked = lock.tryLock();
   if (locked != FolderLock::State::Locked) {
-    messageBoxes().inform(this, QStringLiteral("TK 1.0 - Display graphs"),
+    messageBoxes().inform(this, kGraphsTitle,
                           locked == FolderLock::State::Busy
                               ? QStringLiteral("Another analysis is running in this folder; try "
                                                "again when it has finished.")
                               : lock.errorString());
     return;
   }
-  HistogramWindow::openFromAnalysis(this, m_dir, selectedFileNames(), kind);
+  const QStringList selected = selectedFileNames();
+  const QStringList usable = usableSamples(selected, kGraphsTitle);
+  if (usable.isEmpty() && !selected.isEmpty()) return;
+  HistogramWindow::openFromAnalysis(this, m_dir, usable, kind);
+}
+
+// A damaged sample is named and left out here, rather than reaching an
+// engine that can only say its input is invalid.
+QStringList Form3::usableSamples(const QStringList& files, const QString& title) {
+  const SampleCheck check = checkSampleFiles(m_dir, files);
+  if (!check.message.isEmpty()) messageBoxes().inform(this, title, check.message);
+  return check.usable;
 }
 
 }  // namespace tsk::ui

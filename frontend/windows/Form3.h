@@ -67,6 +67,9 @@ class Form3 : public QWidget {
   void reportListProblem(const QString& text);
   void setRunning(bool running);
   void openHistogram(HistogramKind kind);
+  // The files of `files` that can go to an engine; the others are named to
+  // the user under `title`.
+  QStringList usableSamples(const QStringList& files, const QString& title);
 
   QPointer<QWidget> m_opener;
   QString m_dir;

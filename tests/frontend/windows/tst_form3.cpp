@@ -90,9 +90,11 @@ QString resultsHead(const QStringList& samples) {
   return text + QStringLiteral("\r\n") + kClosing + QStringLiteral("\r\n");
 }
 
-// A failed method's block: its ERROR lines, then the closing line.
-QString failureBlock(const QStringList& lines) {
-  return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n") + kClosing +
+// A failed method's block: the method's title as the engines head their
+// reports, its ERROR lines, then the closing line.
+QString failureBlock(const QString& method, const QStringList& lines) {
+  return QStringLiteral("  \r\n") + method + QStringLiteral("\r\n\r\n") +
+         lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n") + kClosing +
          QStringLiteral("\r\n");
 }
 
@@ -423,15 +425,19 @@ class TestForm3 : public QObject {
         resultsHead({"one"}) +
         // The launcher's messages, wrapped at word ends to 79 columns (the
         // first line is exactly 79 long).
-        failureBlock({"     ERROR: Engine tsknofin ended without finishing its report (exit "
+        failureBlock("Stops early",
+                     {"     ERROR: Engine tsknofin ended without finishing its report (exit "
                       "status 3)."}) +
-        failureBlock({"     ERROR: Engine tskcrash ended abnormally (it crashed) without "
+        failureBlock("Crashes",
+                     {"     ERROR: Engine tskcrash ended abnormally (it crashed) without "
                       "finishing its",
                       "            report."}) +
-        failureBlock({"     ERROR: Engine gsabsent not found: it is neither in the working "
+        failureBlock("Not there",
+                     {"     ERROR: Engine gsabsent not found: it is neither in the working "
                       "directory,",
                       "            nor beside this program, nor on the search path."}) +
-        failureBlock({"     ERROR: the method list names no engine program for this method."}) +
+        failureBlock("No engine named",
+                     {"     ERROR: the method list names no engine program for this method."}) +
         "  Report of tskecho2\r\n" + kClosing + "\r\n";
     QCOMPARE(results->resultsText(), expected);
     QVERIFY(!results->resultsText().contains("partial report"));
@@ -469,7 +475,8 @@ class TestForm3 : public QObject {
     QVERIFY(results);
     QCOMPARE(results->resultsText(),
              resultsHead({"one"}) +
-                 failureBlock({"     STOPPED: Engine tskhang1 was stopped by the user before it "
+                 failureBlock("Never ends",
+                              {"     STOPPED: Engine tskhang1 was stopped by the user before it "
                                "finished its",
                                "              report."}) +
                  "  Report of tskecho3\r\n" + kClosing + "\r\n");
@@ -573,29 +580,59 @@ class TestForm3 : public QObject {
     QVERIFY(!m_wd->exists(QStringLiteral("tskdat.tmp")));
   }
 
-  // A sample file that cannot be read stops the analysis before any engine
-  // starts; the window stays as it was.
-  void unreadableSample() {
-    // The first click selects one file, so the one-sample list is read too.
-    m_wd->write(QStringLiteral("modsz1.sys"), lines({method("Summary", "gssummar")}));
-    m_wd->write(QStringLiteral("modsz2.sys"), lines({method("Summary", "gssummar")}));
+  // Samples are read before they go to an engine or a histogram: a damaged
+  // or vanished file is named and left out (with nothing left, nothing runs
+  // and the older exchange file stays); an unsorted file reaches the engine
+  // sorted.
+  void damagedSamplesAreLeftOut() {
+    QVERIFY(installProgram(*m_wd, "gssummar", "gssummar"));
+    for (const char* list : {"modsz1.sys", "modsz2.sys", "modsz3.sys"})
+      m_wd->write(QString::fromLatin1(list), lines({method("Summary", "gssummar")}));
     m_wd->write(QStringLiteral("a.dat"), kFlock);
     m_wd->write(QStringLiteral("b.dat"), kHerd);
+    m_wd->write(QStringLiteral("c.dat"), crlf({"2", "6", "2", "four"}));
+    m_wd->write(QStringLiteral("d.dat"), crlf({"3", "7", "4", "1", "2"}));
     m_wd->write(QStringLiteral("tskdat.tmp"), "older samples\r\n");
     auto* form = new Form3(m_opener.get(), m_wd->path());
     form->show();
-    selectFiles(form, {0, 1});
-    clickRow(control<QListWidget>(form, "List1"), 0);
-    QVERIFY(QFile::remove(m_wd->filePath(QStringLiteral("b.dat"))));
+    auto* list1 = control<QListWidget>(form, "List1");
+
+    selectFiles(form, {2});
+    clickRow(list1, 0);
     QTest::mouseClick(control<QPushButton>(form, "Command1"), Qt::LeftButton);
-    QCOMPARE(m_boxes->boxes().size(), 1);
+    QTest::mouseClick(control<QPushButton>(form, "Command3"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(form, "Command5"), Qt::LeftButton);
+    const QString damaged =
+        QStringLiteral("File c.dat holds \"four\", which is not a group size.\r\n") +
+        QStringLiteral("   This sample is left out.");
+    QCOMPARE(m_boxes->texts(), (QStringList{damaged, damaged}));
     QCOMPARE(m_boxes->boxes()[0].title, QStringLiteral("TK 1.0 - Analyse data"));
-    QVERIFY(m_boxes->boxes()[0].text.contains(QStringLiteral("b.dat")));
+    QCOMPARE(m_boxes->boxes()[1].title, QStringLiteral("TK 1.0 - Display graphs"));
     QVERIFY(!m_wd->exists(QStringLiteral("tskstat.tmp")));
     QCOMPARE(m_wd->read(QStringLiteral("tskdat.tmp")), QByteArray("older samples\r\n"));
     QVERIFY(form->resultsWindow() == nullptr);
     QVERIFY(form->isVisible());
     QVERIFY(form->isEnabled());
+
+    m_boxes->clear();
+    selectFiles(form, {0, 1, 2, 3});
+    clickRow(list1, 0);
+    QVERIFY(QFile::remove(m_wd->filePath(QStringLiteral("b.dat"))));
+    QTest::mouseClick(control<QPushButton>(form, "Command1"), Qt::LeftButton);
+    QCOMPARE(m_boxes->boxes().size(), 1);
+    const QString text = m_boxes->boxes()[0].text;
+    QVERIFY2(text.startsWith(QStringLiteral("Cannot open file b.dat")), qPrintable(text));
+    QVERIFY2(text.endsWith(QStringLiteral("\r\n\r\n") + damaged), qPrintable(text));
+    QCOMPARE(m_wd->read(QStringLiteral("tskdat.tmp")),
+             crlf({"5", "11", "1", "1", "1", "4", "4", " ", "3", "7", "1", "2", "4", " "}));
+    QVERIFY(form->resultsWindow());
+    // Sample d (1, 2, 4 in any order): median group size 2, not the middle
+    // item 1 of the file's order; crowding (1 + 4 + 16) / 7 = 3.00.
+    const QString results = form->resultsWindow()->resultsText();
+    QVERIFY2(results.startsWith(resultsHead({"a", "d"})), qPrintable(results));
+    QVERIFY2(results.contains(QStringLiteral(
+                 "   Sample  2:       3        7        2.33      2.00        3.00      4.00")),
+             qPrintable(results));
   }
 
  private:

@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include "ExchangeWriter.h"
+#include "SampleCheck.h"
+#include "SampleFile.h"
+#include "core_test_support.h"
+
+namespace {
+
+using tsk::test::crlf;
+using tsk::test::qpath;
+using tsk::test::readFile;
+using tsk::test::TempDir;
+using tsk::test::writeFile;
+
+// Each damaged file is named with what is wrong and left out; the others go
+// on in the order given.
+TEST(SampleCheck, DamagedFilesAreNamedAndLeftOut) {
+  TempDir dir;
+  writeFile(dir / "good.dat", tsk::test::kPairExample);
+  writeFile(dir / "word.dat", crlf({"2", "6", "2", "four"}));
+  writeFile(dir / "count.dat", crlf({"3", "6", "2", "4"}));     // says 3 groups, holds 2
+  writeFile(dir / "wrongsum.dat", crlf({"2", "7", "2", "4"}));  // the reader corrects it
+
+  const tsk::SampleCheck check = tsk::checkSampleFiles(
+      qpath(dir.path()), {"word.dat", "good.dat", "gone.dat", "count.dat", "wrongsum.dat"});
+  EXPECT_EQ(check.usable, QStringList({"good.dat", "wrongsum.dat"}));
+  EXPECT_EQ(check.damaged, QStringList({"word.dat", "gone.dat", "count.dat"}));
+  const QStringList blocks = check.message.split(QStringLiteral("\r\n\r\n"));
+  ASSERT_EQ(blocks.size(), 3) << check.message.toStdString();
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(blocks[i].contains(check.damaged[i])) << blocks[i].toStdString();
+    EXPECT_TRUE(blocks[i].endsWith(tsk::kLeftOutMessage)) << blocks[i].toStdString();
+  }
+  EXPECT_TRUE(blocks[0].contains(QStringLiteral("\"four\", which is not a group size")));
+  EXPECT_TRUE(blocks[2].contains(tsk::kInvalidTotalMessage));
+
+  EXPECT_TRUE(tsk::checkSampleFiles(qpath(dir.path()), {"good.dat"}).message.isEmpty());
+}
+
+// The order of a sample's groups carries no meaning, but some methods take
+// the list as sorted: the exchange file always holds it ascending.
+TEST(SampleCheck, UnsortedSizesAreSortedInTheExchangeFile) {
+  const struct {
+    std::string file;
+    std::string block;
+  } cases[] = {
+      {crlf({"4", "10", "3", "1", "4", "2"}), crlf({"4", "10", "1", "2", "3", "4", " "})},
+      {crlf({"3", "111", "100", "9", "2"}), crlf({"3", "111", "2", "9", "100", " "})},  // by value
+      {crlf({"3", "5", "0", "1", "4"}), crlf({"3", "5", "0", "1", "4", " "})},  // already sorted
+      {crlf({"2", "5", "x", "1"}), crlf({"2", "5", "x", "1", " "})},  // for the engine to refuse
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    writeFile(dir / "s.dat", c.file);
+    ASSERT_TRUE(tsk::writeExchangeData(qpath(dir.path()), {"s.dat"}));
+    EXPECT_EQ(readFile(dir / "tskdat.tmp"), c.block) << c.file;
+    EXPECT_EQ(readFile(dir / "s.dat"), c.file);  // the sample file itself is left as it is
+  }
+}
+
+}  // namespace
