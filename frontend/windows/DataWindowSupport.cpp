@@ -12,6 +12,8 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QUrl>
 #include <cmath>
 
@@ -104,6 +106,24 @@ QString replaceLinkQuestion(const QString& fileName) {
 bool linkMayBeReplaced(QWidget* window, const QString& path) {
   return !isLink(path) ||
          messageBoxes().ask(window, kProgramTitle, replaceLinkQuestion(QFileInfo(path).fileName()));
+}
+
+void fitTotalBox(QLineEdit* box, QWidget* label, int digits) {
+  QStyleOptionFrame panel;
+  panel.initFrom(box);
+  panel.lineWidth = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &panel, box);
+  panel.rect = box->rect();
+  const QRect contents = box->style()->subElementRect(QStyle::SE_LineEditContents, &panel, box);
+  const QMargins margins = box->textMargins();
+  // The line edit keeps 2 pixels free on each side of its text.
+  const int needed = box->fontMetrics().horizontalAdvance(QString(digits, QLatin1Char('9'))) + 4 +
+                     margins.left() + margins.right() + (box->width() - contents.width()) + 1;
+  if (needed <= box->width()) return;
+  QRect geometry = box->geometry();
+  geometry.setLeft(geometry.right() + 1 - needed);
+  box->setGeometry(geometry);
+  if (label && label->geometry().right() >= geometry.left())
+    label->resize(geometry.left() - 1 - label->x(), label->height());
 }
 
 QString saveImportedQuestion(const NamedSample& named) {

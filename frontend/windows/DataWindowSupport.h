@@ -62,6 +62,11 @@ QString sampleNameFromTyped(const QString& typed);
 QString sampleFileNameProblem(const QString& name);
 
 // The row-editing controls that the entry and edit windows share.
+// Widens a totals box to the left, keeping its right edge, until `digits`
+// digits show whole in its font, and narrows `label` (word-wrapped, on its
+// left) so the two do not overlap.
+void fitTotalBox(QLineEdit* box, QWidget* label, int digits = 10);
+
 struct RowControls {
   QLineEdit* size;    // Text6
   QLineEdit* groups;  // Text5

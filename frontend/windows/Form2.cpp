@@ -39,16 +39,20 @@ Form2::Form2(QWidget* opener, const QString& workingDirectory)
                                             QStringLiteral("No. of groups"), m_text1);
 
   // The total labels may wrap where the system font is wide.
-  placeLabel(this, "Label8", QStringLiteral(" Number of groups in the sample:"), 2520, 2640, 3780,
-             480)
-      ->setWordWrap(true);
+  QLabel* label8 = placeLabel(this, "Label8", QStringLiteral(" Number of groups in the sample:"),
+                              2520, 2640, 3780, 480);
+  label8->setWordWrap(true);
   QLineEdit* text4 = placeNumberBox(this, "Text4", 6360, 2715, 1215, 330);
   makeReadOnly(text4);
-  placeLabel(this, "Label9", QStringLiteral(" Total number of animals in the sample:"), 2520, 3240,
-             3780, 480)
-      ->setWordWrap(true);
+  QLabel* label9 =
+      placeLabel(this, "Label9", QStringLiteral(" Total number of animals in the sample:"), 2520,
+                 3240, 3780, 480);
+  label9->setWordWrap(true);
   QLineEdit* text2 = placeNumberBox(this, "Text2", 6360, 3315, 1215, 330);
   makeReadOnly(text2);
+  // Totals of up to 10 digits show whole.
+  fitTotalBox(text4, label8);
+  fitTotalBox(text2, label9);
 
   QPushButton* command2 =
       placeButton(this, "Command2", QStringLiteral("Save and close"),

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QThread>
 #include <QTimer>
 
@@ -213,6 +215,28 @@ void Form3::fillFileList() {
   onFileSelectionChanged();
 }
 
+// Files saved or deleted in another window while this one waited are
+// listed when the user comes back; the selection stays where it can.
+void Form3::refreshFileList() {
+  if (m_running) return;
+  const QStringList selected = selectedFileNames();
+  const int scrolled = m_file1->verticalScrollBar()->value();
+  listSampleFiles(m_file1, m_dir);
+  {
+    const QSignalBlocker block(m_file1);
+    for (int row = 0; row < m_file1->count(); ++row) {
+      if (selected.contains(m_file1->item(row)->text())) m_file1->item(row)->setSelected(true);
+    }
+  }
+  m_file1->verticalScrollBar()->setValue(scrolled);
+  if (selectedFileNames() != selected) onFileSelectionChanged();
+}
+
+void Form3::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) refreshFileList();
+}
+
 void Form3::onFileSelectionChanged() {
   const int selected = static_cast<int>(selectedFileNames().size());
   m_label4->setText(analysisKind(selected));
@@ -256,9 +280,12 @@ void Form3::onStartAnalysis() {
   if (files.isEmpty()) return;
   QString text = QStringLiteral("     Toskarn - version 1.0") + kCrLf + kCrLf +
                  QStringLiteral("Data selected for analysis");
+  // Numbers right-aligned as the engines print them, so that the names
+  // stay in one column from Sample 10 on.
+  const int numberWidth = static_cast<int>(QString::number(files.size()).size());
   for (qsizetype s = 0; s < files.size(); ++s) {
-    text += kCrLf + QStringLiteral("   Sample ") + QString::number(s + 1) + QStringLiteral(":  ") +
-            files[s].left(files[s].size() - 4);
+    text += kCrLf + QStringLiteral("   Sample ") + QStringLiteral("%1").arg(s + 1, numberWidth) +
+            QStringLiteral(":  ") + files[s].left(files[s].size() - 4);
   }
   text += kCrLf + kClosingLine + kCrLf;
 

@@ -51,6 +51,7 @@ class Form3 : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private slots:
   void onFileSelectionChanged();
@@ -63,6 +64,7 @@ class Form3 : public QWidget {
 
  private:
   void fillFileList();
+  void refreshFileList();
   void readMethodList(int selectedCount);
   void reportListProblem(const QString& text);
   void setRunning(bool running);

@@ -48,14 +48,19 @@ Form7::Form7(QWidget* opener, const QString& workingDirectory)
   m_command1 = rows.add;
 
   // The total labels may wrap where the system font is wide.
-  placeLabel(this, "Label7", QStringLiteral(" Number of groups:"), 4800, 2070, 2520, 480)
-      ->setWordWrap(true);
+  QLabel* label7 =
+      placeLabel(this, "Label7", QStringLiteral(" Number of groups:"), 4800, 2070, 2520, 480);
+  label7->setWordWrap(true);
   m_text4 = placeNumberBox(this, "Text4", 7440, 2145, 1200, 330);
   makeReadOnly(m_text4);
-  placeLabel(this, "Label8", QStringLiteral(" Total number of animals:"), 4800, 2550, 2520, 480)
-      ->setWordWrap(true);
+  QLabel* label8 = placeLabel(this, "Label8", QStringLiteral(" Total number of animals:"), 4800,
+                              2550, 2520, 480);
+  label8->setWordWrap(true);
   // Not read-only here: a number typed over the total is saved as line 2.
   m_text2 = placeNumberBox(this, "Text2", 7440, 2625, 1200, 330);
+  // Totals of up to 10 digits show whole.
+  fitTotalBox(m_text4, label7);
+  fitTotalBox(m_text2, label8);
 
   m_command2 = placeButton(this, "Command2", QStringLiteral("Save"),
                            QStringLiteral("Save data file"), 4800, 3480, 1575, 420);

@@ -331,6 +331,7 @@ class TestForm3 : public QObject {
     QStringList captions;
     bool enabledDuringRun = false;
     bool stopShown = true;
+    bool readable = true;
     bool closeTried = false;
     QTimer watch;
     connect(&watch, &QTimer::timeout, form, [&] {
@@ -342,6 +343,10 @@ class TestForm3 : public QObject {
       auto* label5 = control<QLabel>(form, "Label5");
       if (label5->isVisible() && (captions.isEmpty() || captions.last() != label5->text()))
         captions << label5->text();
+      // The running text is drawn enabled and whole while the controls are off.
+      readable = readable && (!label5->isVisible() ||
+                              (label5->isEnabled() && label5->fontMetrics().horizontalAdvance(
+                                                          label5->text()) <= label5->width()));
       if (!closeTried) {
         closeTried = true;
         m_boxes->answerNext(false);
@@ -354,6 +359,7 @@ class TestForm3 : public QObject {
 
     QCOMPARE(captions, (QStringList{"  Running...  (tskecho1)", "  Running...  (gssummar)"}));
     QVERIFY(!enabledDuringRun);
+    QVERIFY(readable);
     QVERIFY(stopShown);
     QVERIFY(!control<QPushButton>(form, "Command6")->isVisible());
     QCOMPARE(m_boxes->texts(),
@@ -578,6 +584,81 @@ class TestForm3 : public QObject {
              QStringList{"Another analysis is running in this folder; try again when it has "
                          "finished."});
     QVERIFY(!m_wd->exists(QStringLiteral("tskdat.tmp")));
+  }
+
+  // Coming back to the window lists files saved or deleted elsewhere in the
+  // meantime; the selection and method list stay while the selected files
+  // do, and a vanished selected file takes its selection with it.
+  void fileListRefreshesOnReturn() {
+    for (const char* list : {"modsz1.sys", "modsz2.sys"})
+      m_wd->write(QString::fromLatin1(list), lines({method("Summary", "gssummar")}));
+    m_wd->write(QStringLiteral("b.dat"), kHerd);
+    m_wd->write(QStringLiteral("d.dat"), kHerd);
+    auto* form = new Form3(m_opener.get(), m_wd->path());
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    selectFiles(form, {0});
+    auto* list1 = control<QListWidget>(form, "List1");
+    clickRow(list1, 0);
+    const auto comeBack = [&] {
+      m_opener->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(m_opener.get()));
+      form->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(form));
+    };
+
+    m_wd->write(QStringLiteral("a.dat"), kHerd);
+    m_wd->write(QStringLiteral("c.dat"), kHerd);
+    comeBack();
+    auto* file1 = control<QListWidget>(form, "File1");
+    QCOMPARE(listTexts(file1), (QStringList{"a.dat", "b.dat", "c.dat", "d.dat"}));
+    QCOMPARE(form->selectedFileNames(), QStringList{"b.dat"});
+    QCOMPARE(list1->selectedItems().size(), 1);
+
+    QVERIFY(QFile::remove(m_wd->filePath(QStringLiteral("b.dat"))));
+    comeBack();
+    QCOMPARE(listTexts(file1), (QStringList{"a.dat", "c.dat", "d.dat"}));
+    QVERIFY(form->selectedFileNames().isEmpty());
+    QCOMPARE(list1->count(), 0);
+    QVERIFY(m_boxes->boxes().isEmpty());
+  }
+
+  // The names of the results header's sample list stay in one column, the
+  // numbers right-aligned, however many samples there are.
+  void sampleListStaysAligned_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("last");
+    QTest::newRow("nine") << 9 << "   Sample 1:  s01"
+                          << "   Sample 9:  s09";
+    QTest::newRow("twelve") << 12 << "   Sample  1:  s01"
+                            << "   Sample 12:  s12";
+  }
+  void sampleListStaysAligned() {
+    QFETCH(int, count);
+    QFETCH(QString, first);
+    QFETCH(QString, last);
+    QVERIFY(installProgram(*m_wd, "tskwfake", "tskecho6"));
+    for (const char* list : {"modsz1.sys", "modsz2.sys", "modsz3.sys"})
+      m_wd->write(QString::fromLatin1(list), lines({method("Echo", "tskecho6")}));
+    QList<int> rows;
+    for (int i = 1; i <= count; ++i) {
+      m_wd->write(QStringLiteral("s%1.dat").arg(i, 2, 10, QLatin1Char('0')), kHerd);
+      rows << i - 1;
+    }
+    auto* form = new Form3(m_opener.get(), m_wd->path());
+    form->show();
+    selectFiles(form, rows);
+    clickRow(control<QListWidget>(form, "List1"), 0);
+    QTest::mouseClick(control<QPushButton>(form, "Command1"), Qt::LeftButton);
+    QVERIFY(form->resultsWindow());
+    QStringList samples = form->resultsWindow()->resultsText().split(QStringLiteral("\r\n"));
+    samples = samples.filter(QStringLiteral("   Sample "));
+    QCOMPARE(samples.size(), count);
+    QCOMPARE(samples.first(), first);
+    QCOMPARE(samples.last(), last);
+    for (const QString& line : samples)
+      QCOMPARE(line.indexOf(QLatin1Char('s')), first.indexOf('s'));
   }
 
   // Samples are read before they go to an engine or a histogram: a damaged
