@@ -108,6 +108,10 @@ bool linkMayBeReplaced(QWidget* window, const QString& path) {
          messageBoxes().ask(window, kProgramTitle, replaceLinkQuestion(QFileInfo(path).fileName()));
 }
 
+QString unsavedQuestion(const QString& fileName) {
+  return QStringLiteral("   Save the changes to %1?").arg(fileName);
+}
+
 void fitTotalBox(QLineEdit* box, QWidget* label, int digits) {
   QStyleOptionFrame panel;
   panel.initFrom(box);
@@ -225,14 +229,20 @@ SampleRowEditor::SampleRowEditor(QListWidget* list, QLineEdit* sizeBox, QLineEdi
   m_groups->installEventFilter(this);
 }
 
+bool SampleRowEditor::unsaved() const {
+  return sampleFileText(m_sample) != sampleFileText(m_shown);
+}
+
 void SampleRowEditor::setSample(const GroupSizeSample& sample) {
   m_sample = sample;
+  m_shown = sample;
   showRows();
   showTotals();
 }
 
 void SampleRowEditor::clearAll() {
   m_sample = GroupSizeSample{};
+  m_shown = m_sample;
   m_list->clear();
   m_size->clear();
   m_groups->clear();

@@ -67,6 +67,9 @@ QString sampleFileNameProblem(const QString& name);
 // left) so the two do not overlap.
 void fitTotalBox(QLineEdit* box, QWidget* label, int digits = 10);
 
+// The question before unsaved rows are left: "Save the changes to NAME?".
+QString unsavedQuestion(const QString& fileName);
+
 struct RowControls {
   QLineEdit* size;    // Text6
   QLineEdit* groups;  // Text5
@@ -137,6 +140,10 @@ class SampleRowEditor : public QObject {
   void setSample(const GroupSizeSample& sample);
   // An empty sample with every box emptied (the edit window's reset).
   void clearAll();
+  // True when the sample would be saved otherwise than it was last shown by
+  // setSample() or clearAll(), or last marked saved.
+  bool unsaved() const;
+  void markSaved() { m_shown = m_sample; }
 
   // Add: the row of the size and groups boxes, when both hold valid counts.
   bool add();
@@ -161,6 +168,7 @@ class SampleRowEditor : public QObject {
   void showTotals();
 
   GroupSizeSample m_sample;
+  GroupSizeSample m_shown;  // as last loaded or saved
   QListWidget* m_list;
   QLineEdit* m_size;
   QLineEdit* m_groups;

@@ -11,6 +11,7 @@
 #include "Form7.h"
 #include "FormControls.h"
 #include "MessageBoxes.h"
+#include "SampleFile.h"
 #include "SampleTable.h"
 #include "ScreenPlacement.h"
 
@@ -72,7 +73,10 @@ Form2::Form2(QWidget* opener, const QString& workingDirectory)
   connect(m_rows, &SampleRowEditor::tablePasted, this, &Form2::onTablePasted);
 
   connect(command2, &QPushButton::clicked, this, &Form2::onSaveAndClose);
-  connect(command3, &QPushButton::clicked, this, &QWidget::close);
+  connect(command3, &QPushButton::clicked, this, [this] {
+    m_leaving = true;  // closing without saving is what the button says
+    close();
+  });
   // Enter in the name saves once there is something to save; before that it
   // goes on to the first row, as Enter in the size box goes on to the groups.
   connect(m_text1, &QLineEdit::returnPressed, this, [this, rows] {
@@ -91,28 +95,56 @@ Form2::Form2(QWidget* opener, const QString& workingDirectory)
 Form2::~Form2() = default;
 
 void Form2::closeEvent(QCloseEvent* event) {
+  // Rows typed and not saved are not dropped without a question, unless the
+  // user has already said what becomes of them.
+  if (!m_leaving && m_rows->unsaved()) {
+    const QString name = sampleNameFromTyped(m_text1->text());
+    switch (
+        messageBoxes().askToSave(this, kProgramTitle,
+                                 unsavedQuestion(name.isEmpty() ? QStringLiteral("the new sample")
+                                                                : name + kSampleFileSuffix))) {
+      case MessageBoxes::SaveChoice::Discard:
+        break;
+      case MessageBoxes::SaveChoice::Cancel:
+        event->ignore();
+        return;
+      case MessageBoxes::SaveChoice::Save:
+        if (!saveRows()) {
+          event->ignore();
+          return;
+        }
+        break;
+    }
+  }
   // Every way of ending the window, its close box included, brings the
-  // main window back; the sample is dropped without a question.
+  // main window back.
   if (m_opener) m_opener->show();
   event->accept();
 }
 
 void Form2::onSaveAndClose() {
+  if (saveRows()) {
+    m_leaving = true;
+    close();
+  }
+}
+
+bool Form2::saveRows() {
   if (m_rows->sample().animalsTotal == 0) {
     messageBoxes().inform(this, kProgramTitle, kNothingToSave);
-    return;
+    return false;
   }
   // A failed write keeps the window and its rows, so nothing typed is lost.
   switch (saveSampleUnderName(this, m_dir, m_text1->text(), m_rows->sample())) {
     case SaveOutcome::Saved:
-      close();
-      break;
+      return true;
     case SaveOutcome::NameRefused:
       m_text1->setFocus();
-      break;
+      return false;
     case SaveOutcome::NotSaved:
-      break;
+      return false;
   }
+  return false;
 }
 
 }  // namespace tsk::ui
@@ -147,6 +179,7 @@ void Form2::takeTable(const SampleTableRead& table) {
   edit->move(pos());
   edit->show();
   m_opener = nullptr;  // the edit window brings the main window back
+  m_leaving = true;    // the rows' fate is settled above
   close();
   edit->offerToSave(table.samples);
 }

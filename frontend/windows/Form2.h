@@ -46,10 +46,12 @@ class Form2 : public QWidget {
 
  private:
   void takeTable(const SampleTableRead& table);
+  bool saveRows();
 
   QPointer<QWidget> m_opener;
   QString m_dir;
   SampleRowEditor* m_rows;
+  bool m_leaving = false;  // the rows are saved or knowingly dropped
 
   QLineEdit* m_text1;  // file name
 };

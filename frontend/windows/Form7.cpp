@@ -100,6 +100,10 @@ Form7::~Form7() { delete m_saveAs.data(); }
 Form8* Form7::saveAsDialog() const { return m_saveAs.data(); }
 
 void Form7::closeEvent(QCloseEvent* event) {
+  if (!mayLeavePicked()) {
+    event->ignore();
+    return;
+  }
   if (m_saveAs) m_saveAs->close();
   if (m_opener) m_opener->show();
   event->accept();
@@ -127,7 +131,38 @@ void Form7::onFileSelectionChanged() {
     }
     return;
   }
+  if (selected.front()->text() == m_picked) return;
+  if (!mayLeavePicked()) {
+    // The loaded file stays picked, and shown as picked.
+    const QSignalBlocker block(m_file1);
+    m_file1->clearSelection();
+    const QList<QListWidgetItem*> picked = m_file1->findItems(m_picked, Qt::MatchExactly);
+    if (!picked.isEmpty()) picked.front()->setSelected(true);
+    return;
+  }
   load(selected.front()->text());
+}
+
+// Rows changed since the picked file was loaded are saved or dropped as the
+// user says; false when the user would rather stay.
+bool Form7::mayLeavePicked() {
+  if (m_picked.isEmpty() || !m_rows->unsaved()) return true;
+  switch (messageBoxes().askToSave(this, kProgramTitle, unsavedQuestion(m_picked))) {
+    case MessageBoxes::SaveChoice::Discard:
+      return true;
+    case MessageBoxes::SaveChoice::Cancel:
+      return false;
+    case MessageBoxes::SaveChoice::Save:
+      break;
+  }
+  const QString path = QDir(m_dir).filePath(m_picked);
+  if (!linkMayBeReplaced(this, path)) return false;
+  if (const SampleFileWrite written = WriteSampleFile(path, m_rows->sample()); !written) {
+    messageBoxes().inform(this, kProgramTitle, written.error);
+    return false;
+  }
+  m_rows->markSaved();
+  return true;
 }
 
 void Form7::load(const QString& name) {

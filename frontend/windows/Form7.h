@@ -65,6 +65,7 @@ class Form7 : public QWidget {
  private:
   void fillFileList();
   void load(const QString& name);
+  bool mayLeavePicked();
   void reset();
   void setBoxesEnabled(bool enabled);
   void takeTable(const SampleTableRead& table);

@@ -16,6 +16,20 @@ class QtMessageBoxes : public MessageBoxes {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     return box.exec() == QMessageBox::Yes;
   }
+  SaveChoice askToSave(QWidget* parent, const QString& title, const QString& text) override {
+    QMessageBox box(QMessageBox::NoIcon, title, text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+      case QMessageBox::Save:
+        return SaveChoice::Save;
+      case QMessageBox::Discard:
+        return SaveChoice::Discard;
+      default:
+        return SaveChoice::Cancel;
+    }
+  }
 };
 
 QtMessageBoxes realBoxes;

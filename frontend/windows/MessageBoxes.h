@@ -15,6 +15,9 @@ class MessageBoxes {
   virtual void inform(QWidget* parent, const QString& title, const QString& text) = 0;
   // A question with Yes and No buttons and no icon; true for Yes.
   virtual bool ask(QWidget* parent, const QString& title, const QString& text) = 0;
+  enum class SaveChoice { Save, Discard, Cancel };
+  // A question with Save, Discard and Cancel buttons, for unsaved work.
+  virtual SaveChoice askToSave(QWidget* parent, const QString& title, const QString& text) = 0;
 };
 
 // The boxes in use: QMessageBox unless a test has installed its own.

@@ -61,6 +61,23 @@ class RecordingBoxes : public tsk::ui::MessageBoxes {
     return answer;
   }
 
+  // Save / Discard / Cancel questions take their answers from their own
+  // queue; one asked with an empty queue is answered Cancel and counted as
+  // unexpected.
+  using SaveChoice = tsk::ui::MessageBoxes::SaveChoice;
+  void answerSaveNext(SaveChoice choice) { saveAnswers_.push_back(choice); }
+  SaveChoice askToSave(QWidget*, const QString& title, const QString& text) override {
+    SaveChoice answer = SaveChoice::Cancel;
+    if (saveAnswers_.empty()) {
+      ++unexpected_;
+    } else {
+      answer = saveAnswers_.front();
+      saveAnswers_.pop_front();
+    }
+    boxes_.append({title, text, true, answer == SaveChoice::Save});
+    return answer;
+  }
+
   const QList<RecordedBox>& boxes() const { return boxes_; }
   QStringList texts() const {
     QStringList result;
@@ -72,12 +89,14 @@ class RecordingBoxes : public tsk::ui::MessageBoxes {
   void clear() {
     boxes_.clear();
     answers_.clear();
+    saveAnswers_.clear();
     unexpected_ = 0;
   }
 
  private:
   QList<RecordedBox> boxes_;
   std::deque<bool> answers_;
+  std::deque<SaveChoice> saveAnswers_;
   int unexpected_ = 0;
 };
 

@@ -317,19 +317,37 @@ void TestForm2::saveRefusals() {
   }
 }
 
+// "Close without saving" drops the rows; any other way out asks first.
 void TestForm2::closingDropsSample() {
-  for (const bool byButton : {true, false}) {
+  using Choice = tsk::ui::MessageBoxes::SaveChoice;
+  const struct {
+    bool byButton;
+    Choice choice;
+  } cases[] = {{true, Choice::Discard},
+               {false, Choice::Discard},
+               {false, Choice::Cancel},
+               {false, Choice::Save}};
+  for (const auto& c : cases) {
     Fixture f;
     QTest::keyClicks(f.box("Text1"), QStringLiteral("flock"));
     f.typeRow(QStringLiteral("2"), QStringLiteral("1"));
-    if (byButton)
+    if (c.byButton) {
       f.click("Command3");
-    else
+    } else {
+      f.boxes.answerSaveNext(c.choice);
       f.window->close();  // the close box
+      QCOMPARE(f.boxes.texts(), QStringList{"   Save the changes to flock.dat?"});
+    }
+    QCOMPARE(f.boxes.unexpectedQuestions(), 0);
+    if (c.choice == Choice::Cancel) {
+      QVERIFY(!f.window.isNull() && f.window->isVisible());
+      QVERIFY(QDir(f.dir.path()).entryList(QDir::Files).isEmpty());
+      continue;
+    }
     QTRY_VERIFY(f.window.isNull());
     QVERIFY(f.opener.isVisible());
-    QVERIFY(f.boxes.boxes().isEmpty());
-    QVERIFY(QDir(f.dir.path()).entryList(QDir::Files).isEmpty());
+    QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files),
+             c.choice == Choice::Save ? QStringList{"flock.dat"} : QStringList{});
   }
 }
 

@@ -83,6 +83,7 @@ class TestForm7 : public QObject {
   void loadMessages_data();
   void loadMessages();
   void pickingAnotherFileLoadsOverIt();
+  void unsavedRowsAskFirst();
   void saveWritesTotalsAtTheirWidth();
   void typedAnimalsTotalIsSaved();
   void saveAsWithOverwriteQuestion();
@@ -157,12 +158,48 @@ void TestForm7::loadMessages() {
 void TestForm7::pickingAnotherFileLoadsOverIt() {
   Fixture f({{"a.dat", kFlock}, {"b.dat", crlf({"    1", "    7", " 7 "})}});
   f.pick(QStringLiteral("a.dat"));
-  f.addRow("9", "9");
-  f.pick(QStringLiteral("b.dat"));  // unsaved changes go without a question
+  // Unchanged rows go without a question.
+  f.pick(QStringLiteral("b.dat"));
   QCOMPARE(f.texts("List1"), QStringList{QStringLiteral("     7      1")});
   QCOMPARE(f.box("Text2")->text(), QStringLiteral("    7"));
   QVERIFY(f.boxes.boxes().isEmpty());
   QCOMPARE(f.dir.read(QStringLiteral("a.dat")), kFlock);
+}
+
+// Changed rows are saved, dropped or kept as the user answers, both when
+// another file is picked and when the window is left.
+void TestForm7::unsavedRowsAskFirst() {
+  using Choice = tsk::ui::MessageBoxes::SaveChoice;
+  const struct {
+    Choice choice;
+    bool byClose;
+  } cases[] = {{Choice::Discard, false}, {Choice::Save, false}, {Choice::Cancel, false},
+               {Choice::Discard, true},  {Choice::Save, true},  {Choice::Cancel, true}};
+  for (const auto& c : cases) {
+    Fixture f({{"a.dat", kFlock}, {"b.dat", crlf({"    1", "    7", " 7 "})}});
+    f.pick(QStringLiteral("a.dat"));
+    f.addRow("9", "9");
+    f.boxes.answerSaveNext(c.choice);
+    if (c.byClose)
+      f.click("Command3");
+    else
+      f.pick(QStringLiteral("b.dat"));
+    QCOMPARE(f.boxes.texts(), QStringList{"   Save the changes to a.dat?"});
+    QCOMPARE(f.boxes.unexpectedQuestions(), 0);
+    const QByteArray a = f.dir.read(QStringLiteral("a.dat"));
+    QCOMPARE(a == kFlock, c.choice != Choice::Save);
+    if (c.choice == Choice::Save) QCOMPARE(a.count(" 9 \r\n"), 9);
+    if (c.choice == Choice::Cancel) {
+      QVERIFY(!f.window.isNull() && f.window->isVisible());
+      QCOMPARE(f.window->findChild<QListWidget*>("File1")->selectedItems().first()->text(),
+               QStringLiteral("a.dat"));
+      QCOMPARE(f.texts("List1").size(), 3);
+    } else if (c.byClose) {
+      QTRY_VERIFY(f.window.isNull());
+    } else {
+      QCOMPARE(f.texts("List1"), QStringList{QStringLiteral("     7      1")});
+    }
+  }
 }
 
 void TestForm7::saveWritesTotalsAtTheirWidth() {
@@ -302,13 +339,14 @@ void TestForm7::closeShowsOpener() {
     Fixture f({{"flock.dat", kFlock}});
     f.pick(QStringLiteral("flock.dat"));
     f.addRow("3", "3");
+    f.boxes.answerSaveNext(tsk::ui::MessageBoxes::SaveChoice::Discard);
     if (byButton)
       f.click("Command3");
     else
       f.window->close();
     QTRY_VERIFY(f.window.isNull());
     QVERIFY(f.opener.isVisible());
-    QVERIFY(f.boxes.boxes().isEmpty());  // closes without a question
+    QCOMPARE(f.boxes.texts(), QStringList{"   Save the changes to flock.dat?"});
     QCOMPARE(f.dir.read(QStringLiteral("flock.dat")), kFlock);
   }
 }
