@@ -187,11 +187,20 @@ void TestImport::severalSamplesAreOfferedInTheEditWindow() {
   entry->show();
   opener.hide();
 
-  // north: Yes; south: Yes, but No to replacing the file; east: No.
-  for (bool answer : {true, true, false, false}) boxes.answerNext(answer);
+  // A typed row: dropping it is asked once, and the entry window then goes
+  // without asking again. north: Yes; south: Yes, but No to replacing the
+  // file; east: No.
+  QTest::keyClicks(control<QLineEdit>(entry, "Text6"), QStringLiteral("2"));
+  QTest::keyClicks(control<QLineEdit>(entry, "Text5"), QStringLiteral("1"));
+  click(entry, "Command1");
+  for (bool answer : {true, true, true, false, false}) boxes.answerNext(answer);
   click(entry, "Command4");
+  QCOMPARE(boxes.texts().size(), 5);
   QCOMPARE(
-      boxes.texts(),
+      boxes.texts().first(),
+      QStringLiteral("   The rows typed here are not saved. Open the samples in the edit window?"));
+  QCOMPARE(
+      boxes.texts().mid(1),
       (QStringList{QStringLiteral("   Save sample north (groups: 5, animals: 11) as north.dat?"),
                    QStringLiteral("   Save sample south (groups: 2, animals: 6) as south.dat?"),
                    QStringLiteral("          File south.dat exists, overwrite?"),
