@@ -128,6 +128,12 @@ class WorkingDir {
   QTemporaryDir dir_;
 };
 
+// Where the built programs lie: the folder ctest names, else beside the test.
+inline QString binDir() {
+  const QString dir = qEnvironmentVariable("TSK_BIN_DIR");
+  return dir.isEmpty() ? QCoreApplication::applicationDirPath() : dir;
+}
+
 // The lines joined with CR LF after each one, as every file of the system
 // ends its lines.
 inline QByteArray crlf(std::initializer_list<const char*> lines) {

@@ -17,6 +17,7 @@
 #include "Form4.h"
 #include "WindowTestSupport.h"
 
+using tsk::test::binDir;
 using tsk::test::control;
 using tsk::test::crlf;
 using tsk::test::RecordingBoxes;
@@ -34,11 +35,6 @@ const QString kNoMethod = QStringLiteral(
 // Sample files as the entry window writes them.
 const QByteArray kFlock = crlf({"      5", "     11", " 1 ", " 1 ", " 1 ", " 4 ", " 4 "});
 const QByteArray kHerd = crlf({"      2", "      6", " 2 ", " 4 "});
-
-QString binDir() {
-  const QString dir = qEnvironmentVariable("TSK_BIN_DIR");
-  return dir.isEmpty() ? QCoreApplication::applicationDirPath() : dir;
-}
 
 // Puts a built program into the working directory under `name`, where the
 // launcher looks first.

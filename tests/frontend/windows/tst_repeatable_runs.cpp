@@ -15,6 +15,7 @@
 #include "PrintTarget.h"
 #include "WindowTestSupport.h"
 
+using tsk::test::binDir;
 using tsk::test::control;
 using tsk::test::RecordingBoxes;
 using tsk::test::WorkingDir;
@@ -24,11 +25,6 @@ using tsk::ui::Form4;
 namespace {
 
 const QString kClosing = QString(79, QLatin1Char('_'));
-
-QString binDir() {
-  const QString dir = qEnvironmentVariable("TSK_BIN_DIR");
-  return dir.isEmpty() ? QCoreApplication::applicationDirPath() : dir;
-}
 
 QString dataDir() { return qEnvironmentVariable("TSK_DATA_DIR"); }
 
