@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "replications.h"
+
 namespace tsk::bca {
 
 namespace {
@@ -63,15 +65,14 @@ float acceleration(const float* j, int n) {
 
 namespace {
 
-// B replications of n draws each, replication after replication and draw
-// after draw from mt, which is left after the last draw: b[r] is the mean
-// (T1 / n) or the mean crowding (T2 / T1) of resample r, with T1 the sum of
-// the drawn values and T2 that of their squares sq[k] = x[k]^2. Returns how
-// many b[r] lie strictly below `statistic`. Gives the values of the plain
-// loop over grnd.
+// Replications [first, last) of n draws each, replication after replication
+// and draw after draw from mt, which stands at replication `first` and is
+// left after the last draw: b[r] is the mean (T1 / n) or the mean crowding
+// (T2 / T1) of resample r, with T1 the sum of the drawn values and T2 that of
+// their squares sq[k] = x[k]^2. Gives the values of the plain loop over grnd.
 template <Statistic kind, class Square>
-int resample(MtBlock& mt, const float* x, const Square* sq, int n, int B, float statistic,
-             float* b) {
+void resampleRange(MtBlock& mt, const float* x, const Square* sq, int n, int64_t first,
+                   int64_t last, float* b) {
   constexpr bool crowding = kind == Statistic::Crowding;
   const double dn = n;
   auto value = [dn](float t1, float t2) {
@@ -80,8 +81,8 @@ int resample(MtBlock& mt, const float* x, const Square* sq, int n, int B, float 
   };
   // The positions of kLanes consecutive replications, drawn in one pass.
   std::vector<int32_t> positions(static_cast<size_t>(kLanes) * n);
-  int rep = 0;
-  for (; rep + kLanes <= B; rep += kLanes) {
+  int64_t rep = first;
+  for (; rep + kLanes <= last; rep += kLanes) {
     drawPositions(mt, n, positions.data(), positions.size());
     const int32_t* p[kLanes];
     float t1[kLanes];
@@ -100,7 +101,7 @@ int resample(MtBlock& mt, const float* x, const Square* sq, int n, int B, float 
     }
     for (int l = 0; l < kLanes; ++l) b[rep + l] = value(t1[l], t2[l]);
   }
-  for (; rep < B; ++rep) {
+  for (; rep < last; ++rep) {
     drawPositions(mt, n, positions.data(), static_cast<size_t>(n));
     const int32_t* p = positions.data();
     float t1 = 0.0f;
@@ -111,6 +112,18 @@ int resample(MtBlock& mt, const float* x, const Square* sq, int n, int B, float 
     }
     b[rep] = value(t1, t2);
   }
+}
+
+// All B replications, shared out over the cores; returns how many b[r] lie
+// strictly below `statistic`.
+template <Statistic kind, class Square>
+int resample(MtBlock& mt, const float* x, const Square* sq, int n, int B, float statistic,
+             float* b) {
+  forEachReplicationShare(mt, B, static_cast<uint64_t>(n), kLanes,
+                          [&](MtBlock& block, int64_t first, int64_t last) -> int64_t {
+                            resampleRange<kind>(block, x, sq, n, first, last, b);
+                            return 0;
+                          });
   return countBelow(b, B, statistic);
 }
 

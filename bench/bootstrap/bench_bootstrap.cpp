@@ -160,6 +160,17 @@ void BM_positions_blocks(benchmark::State& state) {
   }
 }
 
+// Moving the stream 10^8 draws on without using them, as a second thread
+// does before it takes the later half of the replications.
+void BM_skip(benchmark::State& state) {
+  for (auto _ : state) {
+    tsk::MtBlock mt;
+    tsk::sgrnd(mt, kSeed);
+    tsk::skipDraws(mt, uint64_t{kGroups} * kReplications);
+    benchmark::DoNotOptimize(mt.mt.data());
+  }
+}
+
 // Sorting the 20000 bootstrap values: exchange sort against the library sort.
 void BM_sort(benchmark::State& state, bool exchange) {
   std::vector<float> base(kReplications);
@@ -189,6 +200,7 @@ BENCHMARK(BM_draws_plain)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_draws_blocks)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_positions_plain)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_positions_blocks)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_skip)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_sort, exchange, true)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_CAPTURE(BM_sort, library, false)->Unit(benchmark::kMillisecond);
 

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "replications.h"
+
 namespace gsmean2s {
 
 namespace {
@@ -42,6 +44,58 @@ std::optional<std::string> readSample(tsk::NumberReader& data, int which, int ca
   st = data.readReals(x.data(), n);
   if (st != ReadStatus::Value) return readError(st);
   return std::nullopt;
+}
+
+// How many of replications [first, last) give |t*| < absT; mt stands at
+// replication `first` and is left after replication last - 1.
+int64_t countWithin(const std::vector<float>& y1, const std::vector<float>& y2,
+                    const std::vector<double>& sq1, const std::vector<double>& sq2, float absT,
+                    int64_t first, int64_t last, tsk::MtBlock& mt) {
+  const int n1 = static_cast<int>(y1.size()), n2 = static_cast<int>(y2.size());
+  // The positions of kLanes replications, each its n1 draws then its n2.
+  std::vector<int32_t> positions(static_cast<size_t>(kLanes) * (y1.size() + y2.size()));
+  int64_t count = 0;
+  for (int64_t r0 = first; r0 < last; r0 += kLanes) {
+    const int lanes = static_cast<int>(std::min<int64_t>(kLanes, last - r0));
+    const int32_t* p1[kLanes];
+    const int32_t* p2[kLanes];
+    int32_t* next = positions.data();
+    for (int l = 0; l < kLanes; ++l) {
+      // Spare lanes of the last group repeat the first one; they are not counted.
+      if (l >= lanes) {
+        p1[l] = p1[0];
+        p2[l] = p2[0];
+        continue;
+      }
+      tsk::drawPositions(mt, n1, next, static_cast<size_t>(n1));
+      p1[l] = next;
+      next += n1;
+      tsk::drawPositions(mt, n2, next, static_cast<size_t>(n2));
+      p2[l] = next;
+      next += n2;
+    }
+    float sa[kLanes] = {}, qa[kLanes] = {}, sb[kLanes] = {}, qb[kLanes] = {};
+    for (int i = 0; i < n1; ++i) {
+      for (int l = 0; l < kLanes; ++l) {
+        const int32_t k = p1[l][i];
+        sa[l] += y1[k];
+        qa[l] = static_cast<float>(qa[l] + sq1[k]);
+      }
+    }
+    for (int j = 0; j < n2; ++j) {
+      for (int l = 0; l < kLanes; ++l) {
+        const int32_t k = p2[l][j];
+        sb[l] += y2[k];
+        qb[l] = static_cast<float>(qb[l] + sq2[k]);
+      }
+    }
+    for (int l = 0; l < lanes; ++l) {
+      Moments ignored;
+      const float tStar = tFromSums(n1, n2, sa[l], qa[l], sb[l], qb[l], ignored);
+      if (std::fabs(tStar) < absT) ++count;
+    }
+  }
+  return count;
 }
 
 }  // namespace
@@ -102,52 +156,11 @@ int64_t bootstrapCount(const std::vector<float>& y1, const std::vector<float>& y
   std::vector<double> sq1(y1.size()), sq2(y2.size());
   for (size_t i = 0; i < y1.size(); ++i) sq1[i] = static_cast<double>(y1[i]) * y1[i];
   for (size_t j = 0; j < y2.size(); ++j) sq2[j] = static_cast<double>(y2[j]) * y2[j];
-  // The positions of kLanes replications, each its n1 draws then its n2.
-  std::vector<int32_t> positions(static_cast<size_t>(kLanes) * (y1.size() + y2.size()));
   const float absT = std::fabs(t);
-
-  int64_t count = 0;
-  for (int64_t r0 = 0; r0 < b; r0 += kLanes) {
-    const int lanes = static_cast<int>(std::min<int64_t>(kLanes, b - r0));
-    const int32_t* p1[kLanes];
-    const int32_t* p2[kLanes];
-    int32_t* next = positions.data();
-    for (int l = 0; l < kLanes; ++l) {
-      // Spare lanes of the last group repeat the first one; they are not counted.
-      if (l >= lanes) {
-        p1[l] = p1[0];
-        p2[l] = p2[0];
-        continue;
-      }
-      tsk::drawPositions(mt, n1, next, static_cast<size_t>(n1));
-      p1[l] = next;
-      next += n1;
-      tsk::drawPositions(mt, n2, next, static_cast<size_t>(n2));
-      p2[l] = next;
-      next += n2;
-    }
-    float sa[kLanes] = {}, qa[kLanes] = {}, sb[kLanes] = {}, qb[kLanes] = {};
-    for (int i = 0; i < n1; ++i) {
-      for (int l = 0; l < kLanes; ++l) {
-        const int32_t k = p1[l][i];
-        sa[l] += y1[k];
-        qa[l] = static_cast<float>(qa[l] + sq1[k]);
-      }
-    }
-    for (int j = 0; j < n2; ++j) {
-      for (int l = 0; l < kLanes; ++l) {
-        const int32_t k = p2[l][j];
-        sb[l] += y2[k];
-        qb[l] = static_cast<float>(qb[l] + sq2[k]);
-      }
-    }
-    for (int l = 0; l < lanes; ++l) {
-      Moments ignored;
-      const float tStar = tFromSums(n1, n2, sa[l], qa[l], sb[l], qb[l], ignored);
-      if (std::fabs(tStar) < absT) ++count;
-    }
-  }
-  return count;
+  auto share = [&](tsk::MtBlock& block, int64_t first, int64_t last) -> int64_t {
+    return countWithin(y1, y2, sq1, sq2, absT, first, last, block);
+  };
+  return tsk::forEachReplicationShare(mt, b, static_cast<uint64_t>(n1) + n2, kLanes, share);
 }
 
 void run(const tsk::EngineContext& context, int capacity) {
