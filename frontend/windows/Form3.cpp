@@ -11,12 +11,14 @@
 #include <QSignalBlocker>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 
 #include "EngineLauncher.h"
 #include "ExchangeWriter.h"
 #include "FolderLock.h"
 #include "Form4.h"
 #include "FormControls.h"
+#include "GrowingLayout.h"
 #include "HistogramWindow.h"
 #include "MessageBoxes.h"
 #include "SampleCheck.h"
@@ -35,6 +37,9 @@ const QString kClosingLine = QString(79, QLatin1Char('_'));
 constexpr int kMaxMethods = 10;
 constexpr int kDescriptionWidth = 64;
 constexpr int kEngineWidth = 8;
+// Sample files the file list shows at the window's first size.
+constexpr int kFileRows = 15;
+const QString kRememberedAs = QStringLiteral("analysis");
 
 struct MethodList {
   QStringList descriptions;
@@ -138,7 +143,7 @@ Form3::Form3(QWidget* opener, const QString& workingDirectory)
   setObjectName(QStringLiteral("Form3"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("TK 1.1 - Analyse data"));
-  setFixedSize(twips(8400), twips(6690));
+  resize(twips(8400), twips(6690));
 
   m_label1 = placeLabel(this, "Label1", QStringLiteral("Select data files for analysis"), 240, 120,
                         4200, 255);
@@ -184,7 +189,21 @@ Form3::Form3(QWidget* opener, const QString& workingDirectory)
   connect(m_command6, &QPushButton::clicked, this, &Form3::onStop);
   closeOnEscape(this);
 
-  if (opener) placeOnScreen(this, opener->pos(), opener);
+  // The file list takes the height the window gains; the method list holds
+  // at most 10 methods, which it shows at its first height.
+  auto* growing = new GrowingLayout(this);
+  growing->follow(m_file1, GrowingLayout::kWider | GrowingLayout::kTaller);
+  for (QWidget* beside : {m_command3, m_command4, m_command5})
+    growing->follow(beside, GrowingLayout::kRightward);
+  for (QWidget* below : std::initializer_list<QWidget*>{m_label3, m_label5})
+    growing->follow(below, GrowingLayout::kDownward);
+  for (QWidget* below : std::initializer_list<QWidget*>{m_label4, m_list1})
+    growing->follow(below, GrowingLayout::kDownward | GrowingLayout::kWider);
+  for (QWidget* corner : {m_command1, m_command2, m_command6})
+    growing->follow(corner, GrowingLayout::kDownward | GrowingLayout::kRightward);
+  resize(width(),
+         height() + std::max(0, listHeightForRows(m_file1, kFileRows) - m_file1->height()));
+  restoreResizableWindow(this, kRememberedAs, Remembered::Size, opener);
   fillFileList();
 }
 
@@ -373,7 +392,7 @@ void Form3::onStartAnalysis() {
     return;
   }
   if (!m_results) return;
-  m_results->move(pos());
+  // It has placed itself: where the user left the last one, or here.
   m_results->show();
   hide();
 }
@@ -411,6 +430,7 @@ void Form3::closeEvent(QCloseEvent* event) {
       m_closeAsked = true;
     return;
   }
+  saveResizableWindow(this, kRememberedAs);
   if (m_opener) m_opener->show();
   event->accept();
 }

@@ -14,6 +14,7 @@
 #include <QSaveFile>
 
 #include "FormControls.h"
+#include "GrowingLayout.h"
 #include "PrintTarget.h"
 #include "ScreenPlacement.h"
 #include "Twips.h"
@@ -23,16 +24,7 @@ namespace tsk::ui {
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kGeometryKey = QStringLiteral("results/geometry");
-const QString kMaximisedKey = QStringLiteral("results/maximised");
-
-// The window as first drawn, in twips; it may grow but never shrink below it.
-constexpr int kWidth = 9600;
-constexpr int kHeight = 6600;
-constexpr int kMargin = 120;
-constexpr int kButtonTop = 5985;  // at the smallest size
-constexpr int kButtonWidth = 1215;
-constexpr int kButtonHeight = 420;
+const QString kRememberedAs = QStringLiteral("results");
 
 QString displayText(const QString& text) {
   QString shown = text;
@@ -88,11 +80,12 @@ Form4::Form4(QWidget* opener, const QString& saveDirectory)
   setObjectName(QStringLiteral("Form4"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("TK 1.1 - Results"));
-  setMinimumSize(twips(kWidth), twips(kHeight));
-  resize(minimumSize());
+  // As first drawn; it may grow but never shrink below it.
+  resize(twips(9600), twips(6600));
 
   m_text1 = new QPlainTextEdit(this);
   m_text1->setObjectName(QStringLiteral("Text1"));
+  m_text1->setGeometry(twipsRect(120, 120, 9360, 5580));
   m_text1->setFont(fixedFont(9));
   // Read-only keeps the shown, printed and saved text equal to what the
   // engines wrote; selecting and copying still work.
@@ -126,26 +119,15 @@ Form4::Form4(QWidget* opener, const QString& saveDirectory)
   connect(m_command3, &QPushButton::clicked, this, &Form4::close);
   closeOnEscape(this);
 
-  layOut();
+  // The text takes all the room the window gains; Close keeps to the right.
+  auto* growing = new GrowingLayout(this);
+  growing->follow(m_text1, GrowingLayout::kWider | GrowingLayout::kTaller);
+  for (QWidget* bottomLeft : std::initializer_list<QWidget*>{m_command1, m_command2, m_text2})
+    growing->follow(bottomLeft, GrowingLayout::kDownward);
+  growing->follow(m_command3, GrowingLayout::kDownward | GrowingLayout::kRightward);
+
   // Where the user last left it; the first time, where the analysis window is.
-  if (!restoreWindowGeometry(this, kGeometryKey, opener) && opener) move(opener->pos());
-  if (windowWasMaximised(kMaximisedKey)) setWindowState(Qt::WindowMaximized);
-}
-
-void Form4::layOut() {
-  // The text takes all the room the buttons leave; Close keeps to the right.
-  const int margin = twips(kMargin);
-  const int buttonTop = height() - twips(kHeight - kButtonTop);
-  m_text1->setGeometry(margin, margin, width() - 2 * margin, buttonTop - twips(285) - margin);
-  m_command1->move(margin, buttonTop);
-  m_command2->move(twips(1455), buttonTop);
-  m_text2->move(twips(3120), buttonTop);
-  m_command3->move(width() - margin - twips(kButtonWidth), buttonTop);
-}
-
-void Form4::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  layOut();
+  restoreResizableWindow(this, kRememberedAs, Remembered::PlaceAndSize, opener);
 }
 
 Form4::~Form4() = default;
@@ -161,10 +143,7 @@ void Form4::appendResultsText(const QString& text) {
 }
 
 void Form4::closeEvent(QCloseEvent* event) {
-  // A maximised window keeps the place it had before, to come back to.
-  const bool maximised = isMaximized();
-  saveWindowMaximised(kMaximisedKey, maximised);
-  if (!maximised) saveWindowGeometry(this, kGeometryKey);
+  saveResizableWindow(this, kRememberedAs);
   if (m_opener) m_opener->show();
   event->accept();
 }

@@ -15,7 +15,6 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPrinter;
 class QPushButton;
-class QResizeEvent;
 
 namespace tsk::ui {
 
@@ -44,7 +43,6 @@ class Form4 : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private slots:
   void onPrint();
@@ -52,7 +50,6 @@ class Form4 : public QWidget {
 
  private:
   bool writeTextFile(const QString& path);
-  void layOut();
 
   QPointer<QWidget> m_opener;
   QString m_saveDir;

@@ -9,10 +9,12 @@
 #include <QMimeData>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <algorithm>
 
 #include "DataWindowSupport.h"
 #include "Form8.h"
 #include "FormControls.h"
+#include "GrowingLayout.h"
 #include "MessageBoxes.h"
 #include "SampleFile.h"
 #include "SampleTable.h"
@@ -27,6 +29,9 @@ const QString kNothingToDelete = QStringLiteral("No file selected! Nothing to de
 const QString kDeleteQuestion =
     QStringLiteral("If you delete the file, data will be lost. Delete anyway?");
 const QString kNotDeleted = QStringLiteral("   The file could not be deleted!");
+// Sample files the file list shows at the window's first size.
+constexpr int kFileRows = 15;
+const QString kRememberedAs = QStringLiteral("edit");
 
 }  // namespace
 
@@ -35,7 +40,7 @@ Form7::Form7(QWidget* opener, const QString& workingDirectory)
   setObjectName(QStringLiteral("Form7"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("TK 1.1 - Edit existing data"));
-  setFixedSize(twips(8880), twips(5115));
+  resize(twips(8880), twips(5115));
 
   placeLabel(this, "Label1", QStringLiteral("Select a data file to edit "), 240, 150, 2520, 255);
   m_file1 = placeList(this, "File1", 240, 450, 2055, 4425, QAbstractItemView::SingleSelection);
@@ -91,8 +96,18 @@ Form7::Form7(QWidget* opener, const QString& workingDirectory)
   // Empty state: nothing loaded, the four boxes disabled and empty.
   m_rows->clearAll();
   setBoxesEnabled(false);
+  // The file list takes what the window gains, the row list the height;
+  // everything right of the file list moves along.
+  auto* growing = new GrowingLayout(this);
+  const int fileListRight = m_file1->geometry().right();
+  for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (child->x() > fileListRight) growing->follow(child, GrowingLayout::kRightward);
+  growing->follow(m_file1, GrowingLayout::kWider | GrowingLayout::kTaller);
+  growing->follow(rows.list, GrowingLayout::kRightward | GrowingLayout::kTaller);
+  resize(width(),
+         height() + std::max(0, listHeightForRows(m_file1, kFileRows) - m_file1->height()));
+  restoreResizableWindow(this, kRememberedAs, Remembered::Size, opener);
   fillFileList();
-  if (opener) placeOnScreen(this, opener->pos(), opener);
 }
 
 Form7::~Form7() { delete m_saveAs.data(); }
@@ -105,6 +120,7 @@ void Form7::closeEvent(QCloseEvent* event) {
     return;
   }
   if (m_saveAs) m_saveAs->close();
+  saveResizableWindow(this, kRememberedAs);
   if (m_opener) m_opener->show();
   event->accept();
 }

@@ -79,6 +79,18 @@ inline QListWidget* placeList(QWidget* parent, const char* name, int left, int t
   return list;
 }
 
+// The height at which `list` shows `rows` whole rows in its font. An empty
+// list is measured with a row put in and taken out again, its signals
+// blocked meanwhile.
+inline int listHeightForRows(QListWidget* list, int rows) {
+  const QSignalBlocker block(list);
+  const bool probe = list->count() == 0;
+  if (probe) list->addItem(QStringLiteral("Xg"));
+  const int row = list->sizeHintForRow(0);
+  if (probe) delete list->takeItem(0);
+  return rows * row + 2 * list->frameWidth();
+}
+
 // Fills `list` afresh with the sample files (*.dat) of `directory`, by name
 // regardless of case. Names beginning with a dot are listed too, so that a
 // ".dat" left by an older version can still be opened. The list's signals

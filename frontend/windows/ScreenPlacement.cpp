@@ -1,5 +1,7 @@
 #include "ScreenPlacement.h"
 
+#include <QBasicTimer>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
@@ -26,6 +28,64 @@ QMargins frameMargins(const QWidget* window) {
   const QRect client = window->geometry();
   return QMargins(client.left() - frame.left(), client.top() - frame.top(),
                   frame.right() - client.right(), frame.bottom() - client.bottom());
+}
+
+// The frame that placeOnScreen() assumes for a window not yet shown is its
+// model's, which can be smaller than the window's own: a window manager gives
+// a resizable window borders to grip that a fixed one lacks. So each time
+// the window is shown, once its frame is known, the real frame is kept on
+// the screen too, and so it is after a window that is shown has been placed
+// again. A window manager that adds no frame leaves nothing to do, and the
+// check gives up after a while.
+class FramedCheck : public QObject {
+ public:
+  explicit FramedCheck(QWidget* window) : QObject(window), m_window(window) {
+    setObjectName(QStringLiteral("FramedCheck"));
+    window->installEventFilter(this);
+  }
+
+  void start() {
+    if (m_correcting) return;  // one correction; a window manager may refuse it
+    m_polls = 0;
+    m_timer.start(kPollMs, this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == m_window && event->type() == QEvent::Show) start();
+    return false;
+  }
+
+  void timerEvent(QTimerEvent* event) override {
+    if (event->timerId() != m_timer.timerId()) return;
+    const QRect frame = m_window->frameGeometry();
+    const bool framed = frame != m_window->geometry();
+    if (!framed && ++m_polls < kPolls && m_window->isVisible()) return;
+    m_timer.stop();
+    if (!framed || m_window->isMaximized() || m_window->isFullScreen()) return;
+    const QMargins margins = frameMargins(m_window);
+    const QRect area = availableAreaAt(QPoint(frame.center().x(), frame.top() + margins.top() / 2));
+    if (area.isEmpty() || area.contains(frame)) return;
+    m_correcting = true;
+    placeOnScreen(m_window, frame.topLeft());
+    m_correcting = false;
+  }
+
+ private:
+  static constexpr int kPollMs = 20;
+  static constexpr int kPolls = 100;
+  QWidget* m_window;
+  QBasicTimer m_timer;
+  int m_polls = 0;
+  bool m_correcting = false;
+};
+
+void checkWhenFramed(QWidget* window) {
+  auto* check =
+      window->findChild<FramedCheck*>(QStringLiteral("FramedCheck"), Qt::FindDirectChildrenOnly);
+  if (!check) check = new FramedCheck(window);
+  // Placed while shown, or while being shown (the show event has gone by).
+  if (window->isVisible()) check->start();
 }
 
 // The program's only settings: where its windows were.
@@ -68,6 +128,7 @@ void placeOnScreen(QWidget* window, const QPoint& topLeft, const QWidget* frameL
     window->resize(client.expandedTo(window->minimumSize()).boundedTo(window->maximumSize()));
   }
   window->move(placed.topLeft());
+  checkWhenFramed(window);
 }
 
 bool restoreWindowGeometry(QWidget* window, const QString& key, const QWidget* frameLike) {
@@ -83,10 +144,24 @@ void saveWindowGeometry(const QWidget* window, const QString& key) {
   windowSettings()->setValue(key, QRect(window->pos(), window->size()));
 }
 
-bool windowWasMaximised(const QString& key) { return windowSettings()->value(key).toBool(); }
+void restoreResizableWindow(QWidget* window, const QString& name, Remembered what,
+                            const QWidget* opener) {
+  const auto settings = windowSettings();
+  const QRect saved = settings->value(name + QStringLiteral("/geometry")).toRect();
+  if (saved.isValid())
+    window->resize(saved.size().expandedTo(window->minimumSize()).boundedTo(window->maximumSize()));
+  if (saved.isValid() && what == Remembered::PlaceAndSize)
+    placeOnScreen(window, saved.topLeft(), opener);
+  else if (opener)
+    placeOnScreen(window, opener->pos(), opener);
+  if (settings->value(name + QStringLiteral("/maximised")).toBool())
+    window->setWindowState(window->windowState() | Qt::WindowMaximized);
+}
 
-void saveWindowMaximised(const QString& key, bool maximised) {
-  windowSettings()->setValue(key, maximised);
+void saveResizableWindow(const QWidget* window, const QString& name) {
+  const bool maximised = window->isMaximized();
+  windowSettings()->setValue(name + QStringLiteral("/maximised"), maximised);
+  if (!maximised) saveWindowGeometry(window, name + QStringLiteral("/geometry"));
 }
 
 }  // namespace tsk::ui

@@ -36,8 +36,19 @@ void placeOnScreen(QWidget* window, const QPoint& topLeft, const QWidget* frameL
 // screen; false (and nothing changed) when nothing was saved.
 bool restoreWindowGeometry(QWidget* window, const QString& key, const QWidget* frameLike = nullptr);
 void saveWindowGeometry(const QWidget* window, const QString& key);
-// Whether the window was maximised when last closed, under `key`.
-bool windowWasMaximised(const QString& key);
-void saveWindowMaximised(const QString& key, bool maximised);
+
+// How much of a resizable window comes back when it opens again.
+enum class Remembered { PlaceAndSize, Size };
+
+// Gives `window` what saveResizableWindow() kept under `name`: the size (kept
+// between the window's minimum and maximum), the maximised state and, with
+// Remembered::PlaceAndSize, the place. Without a kept place the window opens
+// at its opener's (the frame's top left); without an opener either, where
+// the window system puts it. A window that is placed ends up on the screen.
+void restoreResizableWindow(QWidget* window, const QString& name, Remembered what,
+                            const QWidget* opener);
+// Keeps the size and place of a window that closes, under `name`. A
+// maximised window keeps the size and place it had before, to come back to.
+void saveResizableWindow(const QWidget* window, const QString& name);
 
 }  // namespace tsk::ui

@@ -11,6 +11,7 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QList>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
@@ -23,9 +24,15 @@
 
 namespace tsk::test {
 
-// Window places that the program remembers go to a test location, never
-// into the user's own settings.
-inline const bool kTestSettingsLocation = (QStandardPaths::setTestModeEnabled(true), true);
+// Window places and sizes that the program remembers go to a folder of this
+// test program's own, removed when it ends: never into the user's settings,
+// and never read by another test program running at the same time.
+inline const bool kTestSettingsLocation = [] {
+  QStandardPaths::setTestModeEnabled(true);
+  static QTemporaryDir settings;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+  return true;
+}();
 
 struct RecordedBox {
   QString title;
