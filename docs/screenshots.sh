@@ -23,6 +23,9 @@ trap 'rm -rf "$work"' EXIT
 cp "$top"/data/*.dat "$top"/data/*.sys "$top"/data/*.par "$work/"
 mkdir -p "$out"
 cd "$work"
+# Window sizes and places remembered by the user's own runs stay out of the
+# pictures: the windows open as a new user sees them.
+export HOME="$work" XDG_CONFIG_HOME="$work/.config"
 LC_ALL=C xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
   "$build/bin/tsk_screenshots" "$out"
 ls -l "$out"
