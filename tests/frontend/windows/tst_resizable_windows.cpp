@@ -86,8 +86,6 @@ class TestResizableWindows : public QObject {
   void fileListsGrowWithTheWindow();
   void sizeKeptForTheNextOpening_data();
   void sizeKeptForTheNextOpening();
-  void firstSizeFitsASmallScreen_data();
-  void firstSizeFitsASmallScreen();
   void controlsFollowTheirEdges_data();
   void controlsFollowTheirEdges();
 
@@ -186,31 +184,6 @@ void TestResizableWindows::sizeKeptForTheNextOpening() {
   QCOMPARE(window->size(), grown);
   window->close();
   QTRY_VERIFY(window.isNull());
-}
-
-void TestResizableWindows::firstSizeFitsASmallScreen_data() { addWindows(); }
-
-// A screen lower than the first size (where that is above the minimum), but
-// not than the minimum: the window opens as tall as the screen allows.
-void TestResizableWindows::firstSizeFitsASmallScreen() {
-  QFETCH(Opener, open);
-  std::unique_ptr<QWidget> probe(open(nullptr, m_wd->path()));
-  const QSize first = probe->size();
-  const QSize minimum = probe->minimumSize();
-  probe.reset();
-  const int frameHeight = m_opener->frameGeometry().height() - m_opener->height();
-  const QRect small(0, 0, 1024, (first.height() + minimum.height()) / 2 + frameHeight);
-  tsk::ui::setAvailableAreaSource([small](const QPoint&) { return small; });
-  m_opener->move(300, 200);
-  std::unique_ptr<QWidget> window(open(m_opener.get(), m_wd->path()));
-  // The frame is the opener's until the window is shown.
-  const QSize frame = window->size() + m_opener->frameGeometry().size() - m_opener->size();
-  QVERIFY2(small.contains(QRect(window->pos(), frame)), qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                                                       .arg(window->x())
-                                                                       .arg(window->y())
-                                                                       .arg(frame.width())
-                                                                       .arg(frame.height())));
-  QCOMPARE(frame.height(), small.height());
 }
 
 void TestResizableWindows::controlsFollowTheirEdges_data() {
