@@ -28,6 +28,17 @@ const Table kSixByHundred[] = {
     {{70, 30, 60, 40, 65, 35}, {100, 100, 100, 100, 100, 100}},
     {{90, 10, 80, 20, 75, 25}, {100, 100, 100, 100, 100, 100}},
 };
+// Six samples of 2000, from a weak difference to the slowest tables found,
+// whose p-values lie just above the point where the bound takes over.
+const std::vector<int> kTwoThousands(6, 2000);
+const Table kSixByTwoThousand[] = {
+    {{1040, 1000, 1000, 1000, 1000, 960}, kTwoThousands},
+    {{1070, 1010, 1000, 1000, 990, 930}, kTwoThousands},
+    {{1100, 1050, 1000, 1000, 950, 900}, kTwoThousands},
+    {{1104, 1023, 892, 1088, 966, 1030}, kTwoThousands},
+    {{1140, 1000, 1000, 1000, 1000, 860}, kTwoThousands},
+    {{1150, 1000, 1000, 1000, 1000, 850}, kTwoThousands},
+};
 // Small enough for the full enumeration.
 const Table kSmall[] = {
     {{9, 3, 6, 5, 8, 4}, {12, 12, 12, 12, 12, 12}},
@@ -53,6 +64,11 @@ void plainEnumeration(benchmark::State& state, const Table& t) {
 
 void BM_FastSixByHundred(benchmark::State& state) { fast(state, kSixByHundred[state.range(0)]); }
 BENCHMARK(BM_FastSixByHundred)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
+void BM_FastSixByTwoThousand(benchmark::State& state) {
+  fast(state, kSixByTwoThousand[state.range(0)]);
+}
+BENCHMARK(BM_FastSixByTwoThousand)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
 
 void BM_FastSmall(benchmark::State& state) { fast(state, kSmall[state.range(0)]); }
 BENCHMARK(BM_FastSmall)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);

@@ -1,9 +1,12 @@
 #include "fisherxx.h"
 
 #include <algorithm>
+#include <atomic>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -94,430 +97,476 @@ FisherTable canonicalTable(int k, const int* le, const int* n) {
 namespace {
 
 // Relative tolerance of "at most P0".
-const double kTolerance = 1.0e-7;
+constexpr double kTolerance = 1.0e-7;
 
 // Half-width, in log probability, of the band around the cut in which a
 // table is decided by probab itself rather than by its logarithm, so that
-// every decision is the one the full enumeration makes. The logarithms are
-// good to about 1e-11 and probab to a few 1e-11 (relative): outside the band
-// both always agree.
-constexpr double kBand = 1e-8;
+// every decision is the one the full enumeration makes. The keys are good to
+// about 1e-13 and probab to a few 1e-12 (relative): outside the band both
+// always agree.
+constexpr double kBand = 1e-9;
 
-// Logarithms of the weights: the counts outside a visited run are found as a
-// difference of two sums, which extended precision keeps accurate.
-using Log = long double;
-
-// Largest number of partial tables that the tail lists are built from (every
-// row of the tail but its last), and largest number of entries they keep.
-constexpr double kTailBudget = 4.5e6;
-constexpr size_t kEntryCap = 6000000;
-
-// Extra room below the listing threshold: the threshold is concave only up to
-// rounding, and an entry listed needlessly costs nothing but memory.
+// Extra room below the listing thresholds: the sequences searched for their
+// peaks are concave only up to rounding, and a partial table listed
+// needlessly costs nothing but time.
 constexpr double kListMargin = 1e-6;
 
-class Search {
- public:
-  Search(const FisherTable& tb, int head) : tb_(tb), k_(tb.k), h_(head) {}
+// Logarithms of the weights are summed in extended precision.
+using Log = long double;
 
-  // False when the tail lists would pass their cap: then more rows belong in
-  // the tree.
-  bool run(double& result) {
-    const int N = tb_.N, A = tb_.A;
+// One side of the split: rows [from, to) of the canonical table, and the
+// partial first columns over them. A partial table's log weight is the sum of
+// log C(n(j), t(j)) over its rows.
+struct Side {
+  int from = 0, to = 0;
+  int total = 0;  // sum of the rows' totals
+  std::vector<std::vector<double>>
+      maxRun;                  // maxRun[q][x]: largest log weight of rows from+q.. with sum x
+  std::vector<double> minAll;  // smallest log weight of all the side's rows with sum x
+  std::vector<int> restOf;     // restOf[q]: totals of rows from+q..to-1
+};
+
+// A partial table kept for the sweep: its log weight and its free counts
+// (every row of the side but the last) in mixed radix n(j) + 1.
+struct Entry {
+  double key;
+  uint64_t code;
+};
+
+// Sorting resolution of the keys, well inside the band: entries whose keys
+// lie this close may come in either order. The sweep below stays exact with
+// that: an entry passed over by the run of sure counts is decided on its
+// own, and one beyond the band edge lies more than half the band above it.
+constexpr double kQuantum = 1.0 / (1u << 31);
+static_assert(kQuantum < kBand / 2);
+
+// Sorts by key to kQuantum: a radix sort, 13 bits at a time, over as many
+// digits as the spread of the keys needs. The lists run to tens of thousands
+// of entries per sum, where comparison sorting took most of the time.
+void sortByKey(std::vector<Entry>& v, std::vector<Entry>& scratch) {
+  constexpr int kDigit = 13;
+  constexpr uint64_t kMask = (uint64_t{1} << kDigit) - 1;
+  if (v.size() < 256) {
+    std::sort(v.begin(), v.end(), [](const Entry& x, const Entry& y) { return x.key < y.key; });
+    return;
+  }
+  double low = v[0].key, high = v[0].key;
+  for (const Entry& e : v) {
+    low = std::min(low, e.key);
+    high = std::max(high, e.key);
+  }
+  auto digits = [low](const Entry& e) {
+    return static_cast<uint64_t>((e.key - low) * (1.0 / kQuantum));
+  };
+  const int bits = std::bit_width(static_cast<uint64_t>((high - low) * (1.0 / kQuantum)));
+  scratch.resize(v.size());
+  std::vector<size_t> count(kMask + 1);
+  for (int shift = 0; shift < bits; shift += kDigit) {
+    std::fill(count.begin(), count.end(), 0);
+    for (const Entry& e : v) ++count[(digits(e) >> shift) & kMask];
+    size_t start = 0;
+    for (size_t& c : count) start += std::exchange(c, start);
+    for (const Entry& e : v) scratch[count[(digits(e) >> shift) & kMask]++] = e;
+    v.swap(scratch);
+  }
+}
+
+class Sweep {
+ public:
+  Sweep(const FisherTable& tb, int head, double tolerance)
+      : tb_(tb), k_(tb.k), tolerance_(tolerance) {
+    const int N = tb.N;
     logFact_.resize(static_cast<size_t>(N) + 1);
     for (int x = 0; x <= N; ++x) logFact_[x] = std::lgamma(x + 1.0L);
-    rest_.assign(static_cast<size_t>(k_) + 1, 0);
-    for (int i = k_ - 1; i >= 0; --i) rest_[i] = rest_[i + 1] + tb_.n[i];
     for (int i = 0; i < k_; ++i) {
-      std::vector<Log> row(static_cast<size_t>(tb_.n[i]) + 1);
-      for (int t = 0; t <= tb_.n[i]; ++t) row[t] = logChoose(tb_.n[i], t);
+      std::vector<Log> row(static_cast<size_t>(tb.n[i]) + 1);
+      for (int t = 0; t <= tb.n[i]; ++t) row[t] = logChoose(tb.n[i], t);
       logRowD_.emplace_back(row.begin(), row.end());
       logRow_.push_back(std::move(row));
     }
+    build(head_, 0, head);
+    build(tail_, head, k_);
+  }
+
+  double run() {
+    const int A = tb_.A, N = tb_.N;
     logTotal_ = logChoose(N, A);
     // A table counts when its probability is at most P0 (1 + 1e-7): relative,
     // so that tables far below 1e-12 are not all counted at once. The log of
     // the cut comes from the log weights, so that it stays finite where P0
     // itself underflows.
     const double p0 = probab(k_, tb_.a.data(), tb_.n.data(), A, N);
-    cut_ = p0 * (1.0 + kTolerance);
+    cut_ = p0 * (1.0 + tolerance_);
     Log logP0 = -logTotal_;
     for (int i = 0; i < k_; ++i) logP0 += logRow_[i][tb_.a[i]];
-    logCut_ = logP0 + std::log1p(static_cast<Log>(kTolerance));
+    logCut_ = logP0 + std::log1p(static_cast<Log>(tolerance_));
     // Where P0 is too small for probab to tell tables apart, the band is
     // decided by the log weights.
     useProbab_ = p0 > 1e-280;
 
-    buildExtremes();
-    if (!buildTail()) return false;
-    buildBounds();
-    if (h_ == 0) {
-      leaf(A, 0.0);
-    } else {
-      descend(0, A, 0.0);
-    }
-    result = static_cast<double>(p_);
-    return true;
+    // The head's first-column sum s leaves r = A - s to the tail. Each s is
+    // summed on its own and the shares are added in order of s, so the result
+    // does not depend on how the sums are shared out over threads.
+    lowS_ = std::max(0, A - tail_.total);
+    const int highS = std::min(A, head_.total);
+    if (highS < lowS_) return 0.0;
+    shares_.assign(static_cast<size_t>(highS - lowS_) + 1, 0.0);
+    forEachSum(highS - lowS_ + 1);
+    Log p = 0.0;
+    for (double v : shares_) p += v;
+    return static_cast<double>(p);
   }
 
  private:
   Log logChoose(int n, int r) const { return logFact_[n] - logFact_[r] - logFact_[n - r]; }
-  // Log of the summed weight of every completion of rows i..k-1 with the
-  // remaining first-column total r (Vandermonde's identity).
-  Log logSubtree(int i, int r) const { return logChoose(rest_[i], r); }
-  // Smallest remaining total that rows i..k-1 can be left with, given that
-  // rows 0..i-1 take at most their row totals.
-  int lowestRest(int i) const { return std::max(0, tb_.A - (tb_.N - rest_[i])); }
 
-  // Largest log weight of the head rows 0..h-1 for each first-column sum s,
-  // and largest and smallest of the tail rows h..k-1 for each sum r (max-
-  // and min-plus convolutions of the rows).
-  void buildExtremes() {
+  // Largest (and, over all rows, smallest) log weight of the side's rows for
+  // every sum: max- and min-plus convolutions of the rows, from the last row
+  // back.
+  void build(Side& side, int from, int to) {
     const double inf = std::numeric_limits<double>::infinity();
-    headMax_.assign(1, 0.0);
-    for (int i = 0; i < h_; ++i) {
-      const int top = std::min(tb_.A, static_cast<int>(headMax_.size()) - 1 + tb_.n[i]);
-      std::vector<double> next(static_cast<size_t>(top) + 1, -inf);
-      for (int s = 0; s < static_cast<int>(headMax_.size()); ++s) {
-        if (headMax_[s] == -inf) continue;
-        for (int t = 0; t <= tb_.n[i] && s + t <= top; ++t) {
-          next[s + t] = std::max(next[s + t], headMax_[s] + logRowD_[i][t]);
+    side.from = from;
+    side.to = to;
+    const int m = to - from;
+    side.restOf.assign(static_cast<size_t>(m) + 1, 0);
+    for (int q = m - 1; q >= 0; --q) side.restOf[q] = side.restOf[q + 1] + tb_.n[from + q];
+    side.total = side.restOf[0];
+    side.maxRun.assign(static_cast<size_t>(m) + 1, {});
+    side.maxRun[m] = {0.0};
+    std::vector<double> mn{0.0};
+    for (int q = m - 1; q >= 0; --q) {
+      const std::vector<double>& row = logRowD_[from + q];
+      const std::vector<double>& below = side.maxRun[q + 1];
+      const int top = std::min(tb_.A, side.restOf[q]);
+      std::vector<double> mx(static_cast<size_t>(top) + 1, -inf), nmn(mx.size(), inf);
+      for (int x = 0; x < static_cast<int>(below.size()); ++x) {
+        for (int t = 0; t < static_cast<int>(row.size()) && x + t <= top; ++t) {
+          mx[x + t] = std::max(mx[x + t], below[x] + row[t]);
+          nmn[x + t] = std::min(nmn[x + t], mn[x] + row[t]);
         }
       }
-      headMax_ = std::move(next);
-    }
-    std::vector<double> mx(1, 0.0), mn(1, 0.0);
-    for (int j = k_ - 1; j >= h_; --j) {
-      const int top = std::min(tb_.A, rest_[j]);
-      std::vector<double> nmx(static_cast<size_t>(top) + 1, -inf),
-          nmn(static_cast<size_t>(top) + 1, inf);
-      for (int s = 0; s < static_cast<int>(mx.size()); ++s) {
-        if (mx[s] == -inf) continue;
-        for (int t = 0; t <= tb_.n[j] && s + t <= top; ++t) {
-          nmx[s + t] = std::max(nmx[s + t], mx[s] + logRowD_[j][t]);
-          nmn[s + t] = std::min(nmn[s + t], mn[s] + logRowD_[j][t]);
-        }
-      }
-      mx = std::move(nmx);
+      side.maxRun[q] = std::move(mx);
       mn = std::move(nmn);
     }
-    tailMax_ = std::move(mx);
-    tailMin_ = std::move(mn);
+    side.minAll = std::move(mn);
   }
 
-  // The tail tables of rows h..k-1 that some head could leave undecided,
-  // grouped by their first-column sum and sorted by log weight, with running
-  // sums of the weights relative to the group total. A tail table below the
-  // group's threshold is counted with every head (its table lies below the
-  // cut whatever the head): such tables are not listed, only their share.
-  bool buildTail() {
-    const double inf = std::numeric_limits<double>::infinity();
-    restLo_ = lowestRest(h_);
-    restHi_ = std::min(tb_.A, rest_[h_]);
-    groups_.assign(static_cast<size_t>(restHi_ - restLo_) + 1, {});
-    theta_.assign(groups_.size(), inf);
-    minTheta_ = inf;
-    for (int r = restLo_; r <= restHi_; ++r) {
-      const int s = tb_.A - r;
-      if (s < 0 || s >= static_cast<int>(headMax_.size()) || headMax_[s] == -inf) continue;
-      const double th =
-          static_cast<double>(logCut_ + logTotal_) - headMax_[s] - kBand - kListMargin;
-      theta_[r - restLo_] = th;
-      minTheta_ = std::min(minTheta_, th);
+  // Log of the summed weight of every partial table of the side with sum x
+  // (Vandermonde's identity).
+  Log logMass(const Side& side, int x) const { return logChoose(side.total, x); }
+
+  // Every partial table of the side with sum x whose log weight is at least
+  // theta. The log weight as a function of one row's count, with the rows
+  // after it at their best, is concave (a sum of concave sequences): the
+  // counts to take form one run around its peak.
+  // Keys are kept relative to `ref`, the log of the side's summed weight for
+  // the sum: small numbers, whose rounding leaves the weights good to about
+  // 1e-15, so that one less the listed weights keeps that accuracy too.
+  void list(const Side& side, int x, double theta, Log ref, std::vector<Entry>& out) const {
+    out.clear();
+    if (side.from == side.to) {
+      if (x == 0 && 0.0 >= theta) out.push_back({static_cast<double>(-ref), 0});
+      return;
     }
-    radix_.assign(static_cast<size_t>(k_ - h_) + 1, 1);
-    for (int q = 1; q <= k_ - h_; ++q) {
-      radix_[q] = radix_[q - 1] * static_cast<uint64_t>(tb_.n[h_ + q - 1] + 1);
-    }
-    // Largest log weight of rows j..k-1 whatever their sum, for pruning.
-    suffixMax_.assign(static_cast<size_t>(k_) + 1, 0.0);
-    for (int j = k_ - 1; j >= h_; --j) {
-      double best = -inf;
-      for (double v : logRowD_[j]) best = std::max(best, v);
-      suffixMax_[j] = suffixMax_[j + 1] + best;
-    }
-    entries_ = 0;
-    if (h_ == k_) return false;
-    if (!generate(h_, 0, 0.0, 0)) return false;
-    for (int r = restLo_; r <= restHi_; ++r) {
-      Group& g = groups_[r - restLo_];
-      std::sort(g.entries.begin(), g.entries.end(),
-                [](const Entry& x, const Entry& y) { return x.logWeight < y.logWeight; });
-      g.ref = logSubtree(h_, r);
-      g.prefix.resize(g.entries.size() + 1);
-      g.prefix[0] = 0.0;
-      const double refD = static_cast<double>(g.ref);
-      for (size_t e = 0; e < g.entries.size(); ++e) {
-        g.prefix[e + 1] = g.prefix[e] + std::exp(g.entries[e].logWeight - refD);
-      }
-      g.unlisted = std::max(0.0, 1.0 - g.prefix.back());
-    }
-    return true;
+    listFrom(side, 0, x, 0.0, -ref, 0, 1, theta, out);
   }
 
-  bool generate(int j, int sum, double logWeight, uint64_t code) {
-    if (logWeight + suffixMax_[j] < minTheta_) return true;
-    if (j == k_ - 1) return generateLast(sum, logWeight, code);
-    const int lo = std::max(0, restLo_ - sum - rest_[j + 1]);
-    const int hi = std::min(tb_.n[j], restHi_ - sum);
-    for (int t = lo; t <= hi; ++t) {
-      if (!generate(j + 1, sum + t, logWeight + logRowD_[j][t],
-                    code + static_cast<uint64_t>(t) * radix_[j - h_])) {
-        return false;
-      }
-    }
-    return true;
-  }
-
-  // The last tail row: g(t) = own weight - threshold of the sum is concave in
-  // t (the threshold is convex in the sum), so the entries to list form one
-  // run around its peak.
-  bool generateLast(int sum, double logWeight, uint64_t code) {
-    const int j = k_ - 1;
-    const int lo = std::max(0, restLo_ - sum);
-    const int hi = std::min(tb_.n[j], restHi_ - sum);
-    if (lo > hi) return true;
+  // acc is the log weight of the rows before from+q, in double for the
+  // bounds; accRel the same less ref, in extended precision for the keys.
+  void listFrom(const Side& side, int q, int x, double acc, Log accRel, uint64_t code,
+                uint64_t radix, double theta, std::vector<Entry>& out) const {
+    const int j = side.from + q;
     const std::vector<double>& row = logRowD_[j];
-    auto g = [&](int t) { return logWeight + row[t] - theta_[sum + t - restLo_]; };
+    if (j == side.to - 1) {
+      if (acc + row[x] >= theta) out.push_back({static_cast<double>(accRel + logRow_[j][x]), code});
+      return;
+    }
+    const std::vector<double>& below = side.maxRun[q + 1];
+    const int lo = std::max(0, x - side.restOf[q + 1]);
+    const int hi = std::min(tb_.n[j], x);
+    if (lo > hi) return;
+    auto best = [&](int t) { return row[t] + below[x - t]; };
     int a = lo, b = hi;
     while (a < b) {
       const int mid = a + (b - a) / 2;
-      if (g(mid) < g(mid + 1)) {
+      if (best(mid) < best(mid + 1)) {
         a = mid + 1;
       } else {
         b = mid;
       }
     }
-    auto add = [&](int t) {
-      groups_[sum + t - restLo_].entries.push_back(
-          {logWeight + row[t], code + static_cast<uint64_t>(t) * radix_[j - h_]});
-      return ++entries_ <= kEntryCap || h_ == k_ - 1;
+    const uint64_t next = radix * static_cast<uint64_t>(tb_.n[j] + 1);
+    // Before the side's last row, whose count the sum fixes, a run of counts
+    // is a run of entries.
+    const bool lastButOne = j + 2 == side.to;
+    auto take = [&](int t) {
+      if (lastButOne) {
+        out.push_back({static_cast<double>(accRel + logRow_[j][t] + logRow_[j + 1][x - t]),
+                       code + radix * static_cast<uint64_t>(t)});
+        return;
+      }
+      listFrom(side, q + 1, x - t, acc + row[t], accRel + logRow_[j][t],
+               code + radix * static_cast<uint64_t>(t), next, theta, out);
     };
-    for (int t = a; t >= lo && g(t) >= 0.0; --t) {
-      if (!add(t)) return false;
-    }
-    for (int t = a + 1; t <= hi && g(t) >= 0.0; ++t) {
-      if (!add(t)) return false;
-    }
-    return true;
+    for (int t = a; t >= lo && acc + best(t) >= theta; --t) take(t);
+    for (int t = a + 1; t <= hi && acc + best(t) >= theta; ++t) take(t);
   }
 
-  // Largest and smallest log weight of the completions of rows i..k-1 with
-  // remaining total r, for the tree levels 1..h-1; level h from the tail.
-  void buildBounds() {
-    const double inf = std::numeric_limits<double>::infinity();
-    maxW_.assign(static_cast<size_t>(k_) + 1, {});
-    minW_.assign(static_cast<size_t>(k_) + 1, {});
-    const int topH = std::min(tb_.A, rest_[h_]);
-    maxW_[h_].assign(static_cast<size_t>(topH) + 1, -inf);
-    minW_[h_].assign(static_cast<size_t>(topH) + 1, inf);
-    for (int r = 0; r <= topH && r < static_cast<int>(tailMax_.size()); ++r) {
-      maxW_[h_][r] = tailMax_[r];
-      minW_[h_][r] = tailMin_[r];
+  // The counts of the side's rows from a partial table's code and sum.
+  void decode(const Side& side, uint64_t code, int x, std::array<int, kMaxRows>& t) const {
+    for (int j = side.from; j < side.to - 1; ++j) {
+      const uint64_t base = static_cast<uint64_t>(tb_.n[j] + 1);
+      t[j] = static_cast<int>(code % base);
+      code /= base;
+      x -= t[j];
     }
-    for (int i = h_ - 1; i >= 1; --i) {
-      const int top = std::min(tb_.A, rest_[i]);
-      maxW_[i].assign(static_cast<size_t>(top) + 1, -inf);
-      minW_[i].assign(static_cast<size_t>(top) + 1, inf);
-      for (int r = lowestRest(i); r <= top; ++r) {
-        const int lo = std::max(0, r - rest_[i + 1]);
-        const int hi = std::min(tb_.n[i], r);
-        double mx = -inf, mn = inf;
-        for (int t = lo; t <= hi; ++t) {
-          const double below = maxW_[i + 1][r - t];
-          if (below == -inf) continue;
-          const double own = logRowD_[i][t];
-          mx = std::max(mx, own + below);
-          mn = std::min(mn, own + minW_[i + 1][r - t]);
+    if (side.to > side.from) t[side.to - 1] = x;
+  }
+
+  // Shares the sums out over threads, a few at a time, in whatever order
+  // the threads come for them.
+  void forEachSum(int count) {
+    int threads = static_cast<int>(std::thread::hardware_concurrency());
+    threads = std::clamp(threads, 1, 4);
+    // Small tables finish before a thread would start.
+    if (static_cast<double>(head_.total) * tail_.total < 4.0e4) threads = 1;
+    std::atomic<int> next{0};
+    auto work = [&] {
+      std::vector<Entry> heads, tails, scratch;
+      std::vector<double> prefix;
+      for (;;) {
+        const int first = next.fetch_add(kSumsPerTake);
+        if (first >= count) return;
+        for (int i = first; i < std::min(count, first + kSumsPerTake); ++i) {
+          shares_[i] = shareOf(lowS_ + i, heads, tails, scratch, prefix);
         }
-        maxW_[i][r] = mx;
-        minW_[i][r] = mn;
       }
-    }
-  }
-  // Row i is to be chosen; r is what rows i..k-1 still take, logPast the
-  // log weight of rows 0..i-1. The log of the largest table under child t is
-  // concave in t (a sum of concave sequences), so the children that cannot be
-  // counted whole form one run around its peak. Only that run is visited; the
-  // children outside it are counted together, as the node's total (by
-  // Vandermonde's identity) less the totals of the run.
-  void descend(int i, int r, Log logPast) {
-    const int lo = std::max(0, r - rest_[i + 1]);
-    const int hi = std::min(tb_.n[i], r);
-    const std::vector<double>& row = logRowD_[i];
-    const std::vector<double>& below = maxW_[i + 1];
-    auto largest = [&](int t) { return row[t] + below[r - t]; };
-    int a = lo, b = hi;
-    while (a < b) {
-      const int mid = a + (b - a) / 2;
-      if (largest(mid) < largest(mid + 1)) {
-        a = mid + 1;
-      } else {
-        b = mid;
-      }
-    }
-    // A child whose largest table lies below this is counted whole.
-    const double floor = static_cast<double>(logCut_ + logTotal_ - logPast) - kBand;
-    // Share of the node's weight under child t (hypergeometric in t), at the
-    // peak from the logarithms, elsewhere by the ratio of neighbours.
-    const double n = tb_.n[i], below0 = rest_[i + 1];
-    const double atPeak =
-        static_cast<double>(std::exp(logRow_[i][a] + logSubtree(i + 1, r - a) - logSubtree(i, r)));
-    double run = 0.0, share = atPeak;
-    int first = a + 1, last = a;
-    for (int t = a; t >= lo && largest(t) >= floor; --t) {
-      if (t < a) share = share * (t + 1) / (n - t) * (below0 - r + t + 1) / (r - t);
-      run += share;
-      visit(i, r, t, logPast);
-      first = t;
-    }
-    share = atPeak;
-    for (int t = a + 1; t <= hi && largest(t) >= floor; ++t) {
-      share = share * (n - t + 1) / t * (r - t + 1) / (below0 - r + t);
-      run += share;
-      visit(i, r, t, logPast);
-      last = t;
-    }
-    if (first == lo && last == hi) return;
-    if (run < 1.0) p_ += std::exp(logPast + logSubtree(i, r) - logTotal_) * (1.0 - run);
-  }
-
-  // Child t of a node: counts what it must of the child's subtree.
-  void visit(int i, int r, int t, Log logPast) {
-    t_[i] = t;
-    const Log lp = logPast + logRow_[i][t];
-    const int rr = r - t;
-    if (i + 1 == h_) {
-      leaf(rr, lp);
-    } else if (static_cast<double>(lp - logTotal_ - logCut_) + minW_[i + 1][rr] <= kBand) {
-      descend(i + 1, rr, lp);
-    }
-  }
-
-  // Rows 0..h-1 are chosen: every completion of the remaining total r whose
-  // table probability is at most the cut is counted.
-  void leaf(int r, Log logPast) {
-    const Group& g = groups_[r - restLo_];
-    const double limit = static_cast<double>(logCut_ + logTotal_ - logPast);
-    const double scale = std::exp(static_cast<double>(logPast + g.ref - logTotal_));
-    if (g.entries.empty() || g.entries.back().logWeight < limit - kBand) {
-      p_ += scale * (g.unlisted + g.prefix.back());
-      return;
-    }
-    if (g.entries.front().logWeight > limit + kBand) {
-      p_ += scale * g.unlisted;
-      return;
-    }
-    auto above = [&](double bound) {
-      return static_cast<size_t>(
-          std::upper_bound(g.entries.begin(), g.entries.end(), bound,
-                           [](double b, const Entry& e) { return b < e.logWeight; }) -
-          g.entries.begin());
     };
-    const size_t sure = above(limit - kBand);
-    const size_t maybe = above(limit + kBand);
-    p_ += scale * (g.unlisted + g.prefix[sure]);
-    for (size_t e = sure; e < maybe; ++e) {
-      uint64_t code = g.entries[e].code;
-      for (int j = h_; j < k_; ++j) {
-        const uint64_t base = static_cast<uint64_t>(tb_.n[j] + 1);
-        t_[j] = static_cast<int>(code % base);
-        code /= base;
-      }
-      if (useProbab_) {
-        const double p = probab(k_, t_.data(), tb_.n.data(), tb_.A, tb_.N);
-        if (p <= cut_) p_ += p;
-      } else {
-        Log lw = -logTotal_;
-        for (int i = 0; i < k_; ++i) lw += logRow_[i][t_[i]];
-        if (lw <= logCut_) p_ += std::exp(lw);
+    std::vector<std::thread> workers;
+    for (int w = 1; w < threads; ++w) workers.emplace_back(work);
+    work();
+    for (std::thread& w : workers) w.join();
+  }
+  static constexpr int kSumsPerTake = 8;
+
+  // The summed probability of the counted tables whose head has sum s.
+  double shareOf(int s, std::vector<Entry>& heads, std::vector<Entry>& tails,
+                 std::vector<Entry>& scratch, std::vector<double>& prefix) const {
+    const int r = tb_.A - s;
+    if (r < 0 || r >= static_cast<int>(tail_.maxRun[0].size()) ||
+        s >= static_cast<int>(head_.maxRun[0].size())) {
+      return 0.0;
+    }
+    const double hMax = head_.maxRun[0][s], tMax = tail_.maxRun[0][r];
+    if (hMax == -std::numeric_limits<double>::infinity() ||
+        tMax == -std::numeric_limits<double>::infinity()) {
+      return 0.0;
+    }
+    const Log refH = logMass(head_, s), refT = logMass(tail_, r);
+    const double whole = static_cast<double>(std::exp(refH + refT - logTotal_));
+    const double limit = static_cast<double>(logCut_ + logTotal_);
+    // Every table of this sum lies below the cut, or every one above it.
+    if (hMax + tMax < limit - kBand) return whole;
+    if (head_.minAll[s] + tail_.minAll[r] > limit + kBand) return 0.0;
+
+    // A head below its threshold is counted with every tail, and a tail
+    // below its threshold with every head: only the others are listed, and
+    // the unlisted shares come as one less the listed ones.
+    list(head_, s, limit - tMax - kBand - kListMargin, refH, heads);
+    list(tail_, r, limit - hMax - kBand - kListMargin, refT, tails);
+    sortByKey(heads, scratch);
+    sortByKey(tails, scratch);
+    // The cut for the sum of a head's and a tail's relative keys.
+    const double relLimit = static_cast<double>(logCut_ + logTotal_ - refH - refT);
+    prefix.resize(tails.size() + 1);
+    prefix[0] = 0.0;
+    Log listedTails = 0.0;
+    for (size_t e = 0; e < tails.size(); ++e) {
+      listedTails += std::exp(tails[e].key);
+      prefix[e + 1] = static_cast<double>(listedTails);
+    }
+    const double unlistedTails = static_cast<double>(std::max<Log>(0.0, 1.0 - listedTails));
+
+    // Heads from the heaviest down: the tails counted with each form a
+    // growing run from the lightest. Entries between the sure run and the
+    // band edge are decided one by one.
+    Log fraction = 0.0, listedHeads = 0.0;
+    double inBand = 0.0;
+    size_t sure = 0, maybe = 0;
+    std::array<int, kMaxRows> t{};
+    for (size_t h = heads.size(); h-- > 0;) {
+      const double hw = std::exp(heads[h].key);
+      listedHeads += hw;
+      const double room = relLimit - heads[h].key;
+      while (sure < tails.size() && tails[sure].key < room - kBand) ++sure;
+      maybe = std::max(maybe, sure);
+      while (maybe < tails.size() && tails[maybe].key <= room + kBand) ++maybe;
+      fraction += hw * (unlistedTails + prefix[sure]);
+      if (sure == maybe) continue;
+      decode(head_, heads[h].code, s, t);
+      for (size_t e = sure; e < maybe; ++e) {
+        decode(tail_, tails[e].code, r, t);
+        inBand += counted(t);
       }
     }
+    fraction += std::max<Log>(0.0, 1.0 - listedHeads);
+    return whole * static_cast<double>(fraction) + inBand;
   }
 
-  struct Entry {
-    double logWeight;
-    uint64_t code;  // the tail's first column, mixed radix (n(j) + 1)
-  };
-  struct Group {
-    std::vector<Entry> entries;
-    std::vector<double> prefix;
-    double unlisted = 0.0;  // share of the group total below the threshold
-    Log ref = 0.0;
-  };
+  // The probability of a table next to the cut if it counts, else 0.
+  double counted(const std::array<int, kMaxRows>& t) const {
+    if (useProbab_) {
+      const double p = probab(k_, t.data(), tb_.n.data(), tb_.A, tb_.N);
+      return p <= cut_ ? p : 0.0;
+    }
+    Log lw = -logTotal_;
+    for (int i = 0; i < k_; ++i) lw += logRow_[i][t[i]];
+    return lw <= logCut_ ? static_cast<double>(std::exp(lw)) : 0.0;
+  }
 
   const FisherTable& tb_;
   const int k_;
-  const int h_;
+  const double tolerance_;
   std::vector<Log> logFact_;
-  std::vector<int> rest_;  // rest_[i] = n(i) + ... + n(k-1)
   std::vector<std::vector<Log>> logRow_;
-  std::vector<std::vector<double>> logRowD_;  // the same in double, for the bounds
+  std::vector<std::vector<double>> logRowD_;  // the same in double, for keys and bounds
+  Side head_, tail_;
   Log logTotal_ = 0.0;
   double cut_ = 0.0;
   Log logCut_ = 0.0;
   bool useProbab_ = true;
-  std::vector<double> headMax_, tailMax_, tailMin_, theta_, suffixMax_;
-  double minTheta_ = 0.0;
-  size_t entries_ = 0;
-  int restLo_ = 0, restHi_ = 0;
-  std::vector<Group> groups_;
-  std::vector<uint64_t> radix_;
-  std::vector<std::vector<double>> maxW_, minW_;
-  std::array<int, kMaxRows> t_{};
-  Log p_ = 0.0;
+  int lowS_ = 0;
+  std::vector<double> shares_;
 };
 
 }  // namespace
 
 int chooseHeadRows(const FisherTable& tb) {
-  // As many rows in the tail lists as their building budget allows: the tree
-  // then has the fewest levels above them.
-  for (int h = 0; h < tb.k; ++h) {
-    double partial = 1.0;
-    for (int i = h; i < tb.k - 1; ++i) partial *= tb.n[i] + 1.0;
-    if (partial <= kTailBudget) return h;
-  }
-  return tb.k - 1;
+  // Half the rows on each side: the partial tables listed on the two sides
+  // are then about as many.
+  return tb.k / 2;
 }
 
 namespace {
 
-// Far below the precision of the search (about 1e-13 absolute), the p-value
-// is bounded instead: no more tables than Π (n(i) + 1) over all rows but the
-// last can be counted, each at most the cut. Strongly different large samples
-// would otherwise put nearly every table next to the cut.
+// Far below the precision of the search (about 1e-14 absolute), the p-value
+// is bounded instead. Strongly different large samples would otherwise put
+// a great many tables next to the cut, for a result that is zero to every
+// printed digit.
 constexpr double kBoundBelow = 1e-14;
 
-double boundOfTinyPValue(const FisherTable& tb) {
-  long double logP0 = -logChooseExact(tb.N, tb.A), logTables = 0.0L;
-  for (int i = 0; i < tb.k; ++i) {
-    logP0 += logChooseExact(tb.n[i], tb.a[i]);
-    if (i < tb.k - 1) logTables += std::log(tb.n[i] + 1.0L);
-  }
-  const long double logBound = logP0 + std::log1p(static_cast<long double>(kTolerance)) + logTables;
-  if (logBound > std::log(static_cast<long double>(kBoundBelow))) return -1.0;
-  return static_cast<double>(std::exp(logBound));
+// Log of P0 (1 + 1e-7), the cut.
+long double logCutOf(const FisherTable& tb) {
+  long double logP0 = -logChooseExact(tb.N, tb.A);
+  for (int i = 0; i < tb.k; ++i) logP0 += logChooseExact(tb.n[i], tb.a[i]);
+  return logP0 + std::log1p(static_cast<long double>(kTolerance));
 }
+
+// No more tables than the product of n(i) + 1 over all rows but the last
+// can be counted, each at most the cut.
+long double logCountBound(const FisherTable& tb) {
+  long double logTables = 0.0L;
+  for (int i = 0; i < tb.k - 1; ++i) logTables += std::log(tb.n[i] + 1.0L);
+  return logCutOf(tb) + logTables;
+}
+
+// Log of the sum over the first columns of rows [from, to) with sum s of
+// the product of C(n(j), t(j))^lambda, for every s; each row scaled by its
+// largest term and the result by its largest, the scales summed in `scale`.
+std::vector<double> poweredWeights(const FisherTable& tb, int from, int to, double lambda,
+                                   double& scale) {
+  std::vector<double> v{1.0};
+  scale = 0.0;
+  for (int j = from; j < to; ++j) {
+    const int n = tb.n[j];
+    std::vector<double> w(static_cast<size_t>(n) + 1);
+    double top = -std::numeric_limits<double>::infinity();
+    for (int t = 0; t <= n; ++t) {
+      w[t] = static_cast<double>(logChooseExact(n, t));
+      top = std::max(top, w[t]);
+    }
+    for (double& x : w) x = std::exp(lambda * (x - top));
+    const int size = std::min(tb.A, static_cast<int>(v.size()) - 1 + n) + 1;
+    std::vector<double> u(static_cast<size_t>(size), 0.0);
+    for (int x = 0; x < static_cast<int>(v.size()); ++x) {
+      const double vx = v[x];
+      const int last = std::min(n, size - 1 - x);
+      for (int t = 0; t <= last; ++t) u[x + t] += vx * w[t];
+    }
+    const double most = *std::max_element(u.begin(), u.end());
+    for (double& x : u) x /= most;
+    scale += lambda * top + std::log(most);
+    v = std::move(u);
+  }
+  return v;
+}
+
+// Log of a bound on the p-value: a counted table's weight W is at most the
+// cut's C, so W <= W^lambda C^(1 - lambda) for 0 < lambda <= 1, and the
+// counted weights sum to at most C^(1 - lambda) times the sum of W^lambda over
+// all tables, which goes row by row. Terms that underflow are each below
+// 1e-308 of the largest: 1e-290 covers them all.
+double logPowerBound(const FisherTable& tb, double lambda) {
+  const int half = tb.k / 2;
+  double scaleL = 0.0, scaleR = 0.0;
+  const std::vector<double> left = poweredWeights(tb, 0, half, lambda, scaleL);
+  const std::vector<double> right = poweredWeights(tb, half, tb.k, lambda, scaleR);
+  double sum = 0.0;
+  for (int s = 0; s < static_cast<int>(left.size()); ++s) {
+    const int r = tb.A - s;
+    if (r >= 0 && r < static_cast<int>(right.size())) sum += left[s] * right[r];
+  }
+  sum = sum * (1.0 + 1e-9) + 1e-290;
+  const long double logC = logCutOf(tb) + logChooseExact(tb.N, tb.A);
+  return static_cast<double>((1.0L - lambda) * logC + scaleL + scaleR + std::log(sum) -
+                             logChooseExact(tb.N, tb.A));
+}
+
+// The best of those bounds over lambda (the log bound is convex in lambda),
+// by golden-section search.
+double logBestPowerBound(const FisherTable& tb) {
+  const double g = (std::sqrt(5.0) - 1.0) / 2.0;
+  double a = 1e-3, b = 0.7;
+  double c = b - g * (b - a), d = a + g * (b - a);
+  double fc = logPowerBound(tb, c), fd = logPowerBound(tb, d);
+  for (int step = 0; step < 10; ++step) {
+    if (fc < fd) {
+      b = d;
+      d = c;
+      fd = fc;
+      c = b - g * (b - a);
+      fc = logPowerBound(tb, c);
+    } else {
+      a = c;
+      c = d;
+      fc = fd;
+      d = a + g * (b - a);
+      fd = logPowerBound(tb, d);
+    }
+  }
+  return std::min(fc, fd);
+}
+
+// Tables with more than this many first columns are bounded before they are
+// searched.
+constexpr double kLargeTable = 1e10;
 
 }  // namespace
 
-double exactPValue(const FisherTable& table, int headRows) {
-  const double bound = boundOfTinyPValue(table);
-  if (bound >= 0.0) return bound;
-  int h = std::clamp(headRows, 0, table.k - 1);
-  // The list codes are 64-bit: a tail too large for them moves into the tree.
-  for (;;) {
-    double tail = 1.0;
-    for (int i = h; i < table.k; ++i) tail *= table.n[i] + 1.0;
-    if (tail < 1.8e19 || h == table.k - 1) break;
-    ++h;
+double powerBound(const FisherTable& table) { return std::exp(logBestPowerBound(table)); }
+
+double exactPValue(const FisherTable& table, int headRows, double tolerance) {
+  const double logBelow = std::log(kBoundBelow);
+  const long double logCount = logCountBound(table);
+  if (logCount <= logBelow) return static_cast<double>(std::exp(logCount));
+  double tables = 1.0;
+  for (int i = 0; i < table.k - 1; ++i) tables *= table.n[i] + 1.0;
+  // The bound can only succeed when P0 itself lies below the limit.
+  if (tables > kLargeTable && logCutOf(table) < logBelow) {
+    const double logBound = logBestPowerBound(table);
+    if (logBound <= logBelow) return std::exp(logBound);
   }
-  for (;; ++h) {
-    Search search(table, h);
-    double p = 0.0;
-    if (search.run(p) || h == table.k - 1) return p;
-  }
+  return Sweep(table, std::clamp(headRows, 0, table.k), tolerance).run();
 }
 
 double fisherxx(int k, const int* le, const int* n, std::ostream& console) {

@@ -34,18 +34,25 @@ FisherTable canonicalTable(int k, const int* le, const int* n);
 // Exact two-sided p-value: the summed probability of every table with the
 // observed margins whose probability is at most P0 (1 + 1e-7), P0 being the
 // observed table's. The tolerance is relative: an absolute one counts every
-// table of large samples, whose probabilities lie far below it. k must lie in 2..6: otherwise the
-// guard text goes to console and the result is -1.
+// table of large samples, whose probabilities lie far below it. Good to about
+// 1e-14 absolute; a p-value proven below 1e-14 is given as that bound. k must
+// lie in 2..6: otherwise the guard text goes to console and the result is -1.
 double fisherxx(int k, const int* le, const int* n, std::ostream& console);
 
-// The same p-value with the first headRows rows of the canonical table
-// searched as a tree (whole subtrees added or dropped by their bounds) and
-// the remaining rows taken from sorted lists of their partial tables; only
-// the partial tables that some head leaves undecided are listed.
-// fisherxx picks the split; any split in 0..k-1 gives the same p-value.
-double exactPValue(const FisherTable& table, int headRows);
+// The same p-value with the rows split into a head (the first headRows rows
+// of the canonical table) and a tail: for each sum of the head's first
+// column, the partial tables of both sides that the cut does not decide
+// whole are listed, sorted and swept against each other. fisherxx picks the
+// split; any split in 0..k gives the same p-value. The relative tolerance of
+// "at most P0" can be changed for tests, where 0 puts every table tied with
+// the observed one exactly at the cut.
+double exactPValue(const FisherTable& table, int headRows, double tolerance = 1.0e-7);
 
 // The split that fisherxx uses for a canonical table.
 int chooseHeadRows(const FisherTable& table);
+
+// An upper bound on the exact p-value that takes a few convolutions of the
+// rows, however many tables there are.
+double powerBound(const FisherTable& table);
 
 }  // namespace gsmidtst

@@ -28,7 +28,8 @@ inline double probab(int k, const int* t, const int* n, int A, int N) {
 }
 
 // k in 2..6; le and rows hold k values.
-inline double fisherxx(int k, const int* le, const int* rows, long long* tables = nullptr) {
+inline double fisherxx(int k, const int* le, const int* rows, long long* tables = nullptr,
+                       double tolerance = 1.0e-7) {
   int a[6] = {}, b[6] = {}, n[6] = {};
   int A = 0, B = 0;
   for (int i = 0; i < k; ++i) {
@@ -53,7 +54,6 @@ inline double fisherxx(int k, const int* le, const int* rows, long long* tables 
     }
   }
   const double p0 = probab(k, a, n, A, N);
-  const double tolerance = 1.0e-7;
   const int rest4 = n[4] + n[5], rest3 = n[3] + rest4, rest2 = n[2] + rest3, rest1 = n[1] + rest2;
   double p = 0.0;
   long long count = 0;

@@ -148,8 +148,8 @@ TEST(Fisherxx, CanonicalTableExchangesColumnsAndOrdersRows) {
 
 // Random tables with heavy ties: few distinct row totals and counts at the
 // ends or the middle of each row, so that many tables share the observed
-// probability. Every split between tree and lists must give the p-value of
-// the plain enumeration.
+// probability. Every split of the rows between the two listed sides must give
+// the p-value of the plain enumeration, and the power bound lie above it.
 TEST(Fisherxx, FastSearchMatchesFullEnumeration) {
   std::mt19937 rng(20261207);
   int compared = 0;
@@ -180,11 +180,18 @@ TEST(Fisherxx, FastSearchMatchesFullEnumeration) {
       }
     }
     const double expected = gsmidtst::plain::fisherxx(k, le.data(), n.data());
+    // Without tolerance the tables tied with the observed one lie exactly at
+    // the cut, where the rounding of each product decides, as it does in the
+    // plain enumeration.
+    const double atCut = gsmidtst::plain::fisherxx(k, le.data(), n.data(), nullptr, 0.0);
     const auto tb = canonicalTable(k, le.data(), n.data());
-    for (int head = 0; head < k; ++head) {
+    for (int head = 0; head <= k; ++head) {
       EXPECT_NEAR(exactPValue(tb, head), expected, 1e-12 + 1e-10 * expected)
           << "round " << round << " head " << head;
+      EXPECT_NEAR(exactPValue(tb, head, 0.0), atCut, 1e-12 + 1e-10 * atCut)
+          << "round " << round << " head " << head << " without tolerance";
     }
+    EXPECT_GE(gsmidtst::powerBound(tb), expected * (1 - 1e-9)) << "round " << round;
     std::ostringstream console;
     EXPECT_NEAR(fisherxx(k, le.data(), n.data(), console), expected, 1e-12 + 1e-10 * expected);
     ++compared;
@@ -192,8 +199,8 @@ TEST(Fisherxx, FastSearchMatchesFullEnumeration) {
   EXPECT_GT(compared, 400);
 }
 
-// Larger tables, where the tree prunes whole subtrees and the lists are
-// searched: equal totals (the symmetric case of the timing target), unequal
+// Larger tables, where many sums are decided whole and the lists are swept:
+// equal totals (the symmetric case of the timing target), unequal
 // ones, and counts from the centre to the extremes.
 TEST(Fisherxx, FastSearchMatchesFullEnumerationOnLargerTables) {
   struct Case {
@@ -217,6 +224,44 @@ TEST(Fisherxx, FastSearchMatchesFullEnumerationOnLargerTables) {
           << "case " << (&c - cases) << " head " << head << " of " << count << " tables";
     }
   }
+}
+
+// Six samples of 300, far too many tables to enumerate: the rows split in
+// another order list other partial tables, and must give the same p-value.
+// It lies between the observed table's probability and the power bound,
+// which stays within a few hundred times it once the samples differ.
+TEST(Fisherxx, LargeTablesAgreeAcrossSplitsAndLieWithinTheirBound) {
+  const std::vector<int> n(6, 300);
+  const std::vector<std::vector<int>> firstColumns = {{165, 155, 150, 150, 145, 135},
+                                                      {175, 160, 150, 150, 140, 125},
+                                                      {185, 165, 150, 150, 135, 115},
+                                                      {195, 170, 150, 150, 130, 105}};
+  for (const std::vector<int>& le : firstColumns) {
+    const auto tb = canonicalTable(6, le.data(), n.data());
+    const double p = exactPValue(tb, 3);
+    auto mixed = tb;
+    for (int i = 0; i < 6; ++i) mixed.a[i] = tb.a[(i * 5) % 6];  // rows 0 5 4 3 2 1
+    EXPECT_NEAR(exactPValue(mixed, 3), p, 1e-14 + 1e-10 * p) << le[0];
+    const double p0 = gsmidtst::probab(6, tb.a.data(), tb.n.data(), tb.A, tb.N);
+    const double bound = gsmidtst::powerBound(tb);
+    EXPECT_GE(p, p0) << le[0];
+    EXPECT_GE(bound, p) << le[0];
+    if (p < 1e-3) {
+      EXPECT_LT(bound, 1000 * p) << le[0];
+    }
+  }
+}
+
+// Beyond the precision of the search the bound is the answer: a p-value so
+// small is zero to every printed digit, and is never above the bound.
+TEST(Fisherxx, ProvenTinyPValuesAreGivenAsTheirBound) {
+  const std::vector<int> n(6, 300), le{200, 175, 150, 150, 125, 100};
+  const auto tb = canonicalTable(6, le.data(), n.data());
+  std::ostringstream console;
+  const double p = fisherxx(6, le.data(), n.data(), console);
+  EXPECT_LE(p, 1e-14);
+  EXPECT_GE(p, gsmidtst::probab(6, tb.a.data(), tb.n.data(), tb.A, tb.N));
+  EXPECT_DOUBLE_EQ(p, gsmidtst::powerBound(tb));
 }
 
 }  // namespace
