@@ -77,6 +77,17 @@ void moveToBottomRight(QWidget* w) {
           area.bottom() - w->frameGeometry().height() + 1);
 }
 
+// Shows the main window, framed and still, in the screen's bottom-right
+// corner.
+bool showAtBottomRight(Form1& main) {
+  main.setExitAction([] {});
+  main.show();
+  if (!QTest::qWaitForWindowExposed(&main) || !settled(&main)) return false;
+  moveToBottomRight(&main);
+  if (!settled(&main)) return false;
+  return availableArea().contains(main.frameGeometry());
+}
+
 // One method list line: the description in columns 1 to 64, the engine name
 // in 65 to 72.
 QByteArray methodLine(const char* description, const char* engine) {
@@ -163,13 +174,7 @@ void TestWindowManager::openedWindowsStayOnTheScreen_data() {
 void TestWindowManager::openedWindowsStayOnTheScreen() {
   QFETCH(QString, button);
   Form1 main(m_wd->path());
-  main.setExitAction([] {});
-  main.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&main));
-  QVERIFY(settled(&main));
-  moveToBottomRight(&main);
-  QVERIFY2(settled(&main), qPrintable(describe(&main)));
-  QVERIFY2(availableArea().contains(main.frameGeometry()), qPrintable(describe(&main)));
+  QVERIFY(showAtBottomRight(main));
 
   QTest::mouseClick(main.findChild<QPushButton*>(button), Qt::LeftButton);
   QPointer<QWidget> opened = main.openedWindow();
@@ -193,12 +198,7 @@ void TestWindowManager::resultsWindowStaysOnTheScreen() {
   m_wd->write(QStringLiteral("flock.dat"), crlf({"      2", "      6", " 2 ", " 4 "}));
 
   Form1 main(m_wd->path());
-  main.setExitAction([] {});
-  main.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&main));
-  QVERIFY(settled(&main));
-  moveToBottomRight(&main);
-  QVERIFY(settled(&main));
+  QVERIFY(showAtBottomRight(main));
   QTest::mouseClick(control<QPushButton>(&main, "Command3"), Qt::LeftButton);
   QPointer<Form3> analysis = qobject_cast<Form3*>(main.openedWindow());
   QVERIFY(analysis);
