@@ -16,12 +16,12 @@ struct Case {
 // Each replication keeps its draws' positions in a 0..996 sample folded into
 // one number; a share must start exactly at its replication's first draw.
 int64_t work(tsk::MtBlock& block, int64_t first, int64_t last, int draws,
-             std::vector<int64_t>& out) {
+             std::vector<uint64_t>& out) {
   std::vector<int32_t> positions(static_cast<size_t>(draws));
   for (int64_t r = first; r < last; ++r) {
     tsk::drawPositions(block, 997, positions.data(), positions.size());
-    int64_t folded = 0;
-    for (int32_t p : positions) folded = folded * 31 + p;
+    uint64_t folded = 0;
+    for (int32_t p : positions) folded = folded * 31 + static_cast<uint64_t>(p);
     out[static_cast<size_t>(r)] = folded;
   }
   return last - first;
@@ -30,14 +30,14 @@ int64_t work(tsk::MtBlock& block, int64_t first, int64_t last, int draws,
 TEST(ReplicationShares, EveryThreadCountGivesTheDrawsOfOneLoopAndItsEndState) {
   const Case cases[] = {{0, 5, 8}, {1, 5, 8}, {7, 13, 8}, {8, 1, 8}, {100, 13, 1}, {2001, 37, 8}};
   for (const Case& c : cases) {
-    std::vector<int64_t> expected(static_cast<size_t>(c.count));
+    std::vector<uint64_t> expected(static_cast<size_t>(c.count));
     tsk::MtBlock plain;
     tsk::sgrnd(plain, 101500);
     work(plain, 0, c.count, c.draws, expected);
     for (int threads : {1, 2, 3, 4, 7}) {
       SCOPED_TRACE(::testing::Message()
                    << "count " << c.count << ", draws " << c.draws << ", threads " << threads);
-      std::vector<int64_t> got(static_cast<size_t>(c.count), -1);
+      std::vector<uint64_t> got(static_cast<size_t>(c.count), ~uint64_t{0});
       tsk::MtBlock block;
       tsk::sgrnd(block, 101500);
       const int64_t total = tsk::forEachReplicationShare(
