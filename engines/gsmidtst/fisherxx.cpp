@@ -120,8 +120,8 @@ using Log = long double;
 struct Side {
   int from = 0, to = 0;
   int total = 0;  // sum of the rows' totals
-  std::vector<std::vector<double>>
-      maxRun;                  // maxRun[q][x]: largest log weight of rows from+q.. with sum x
+  // maxRun[q][x]: the largest log weight of rows from+q..to-1 with sum x.
+  std::vector<std::vector<double>> maxRun;
   std::vector<double> minAll;  // smallest log weight of all the side's rows with sum x
   std::vector<int> restOf;     // restOf[q]: totals of rows from+q..to-1
 };
