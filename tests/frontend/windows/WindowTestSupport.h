@@ -149,6 +149,12 @@ inline QByteArray crlf(std::initializer_list<const char*> lines) {
   return text;
 }
 
+// One method list line without its line end: the description in columns 1
+// to 64, the engine name in 65 to 72.
+inline QByteArray methodLine(const char* description, const char* engine) {
+  return QByteArray(description).leftJustified(64, ' ') + engine;
+}
+
 // A control of `window` by its object name, or nullptr.
 template <class T>
 T* control(const QWidget* window, const char* name) {

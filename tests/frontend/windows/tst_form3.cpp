@@ -20,6 +20,7 @@
 using tsk::test::binDir;
 using tsk::test::control;
 using tsk::test::crlf;
+using tsk::test::methodLine;
 using tsk::test::RecordingBoxes;
 using tsk::test::WorkingDir;
 using tsk::ui::Form3;
@@ -40,12 +41,6 @@ const QByteArray kHerd = crlf({"      2", "      6", " 2 ", " 4 "});
 // launcher looks first.
 bool installProgram(const WorkingDir& wd, const QString& built, const QString& name) {
   return QFile::copy(QDir(binDir()).filePath(built), wd.filePath(name));
-}
-
-// One method list line: the description in columns 1 to 64, the engine name
-// in 65 to 72.
-QByteArray method(const char* description, const char* engine) {
-  return QByteArray(description).leftJustified(64, ' ') + engine;
 }
 
 QByteArray lines(const QList<QByteArray>& rows) {
@@ -192,7 +187,7 @@ class TestForm3 : public QObject {
   // that empty name.
   void emptyNamedSampleIsAnalysed() {
     QVERIFY(installProgram(*m_wd, "tskwfake", "tskecho1"));
-    m_wd->write(QStringLiteral("modsz1.sys"), lines({method("Echo", "tskecho1")}));
+    m_wd->write(QStringLiteral("modsz1.sys"), lines({methodLine("Echo", "tskecho1")}));
     m_wd->write(QStringLiteral(".dat"), kHerd);
     m_wd->write(QStringLiteral("flock.dat"), kFlock);
     auto* form = new Form3(m_opener.get(), m_wd->path());
@@ -216,28 +211,30 @@ class TestForm3 : public QObject {
     QTest::addColumn<QStringList>("descriptions");
     QTest::addColumn<QStringList>("engines");
     QTest::addColumn<QString>("message");
-    const QByteArray full = method("Mean group size: bootstrap limits", "gsmeanci");
+    const QByteArray full = methodLine("Mean group size: bootstrap limits", "gsmeanci");
     QTest::newRow("exact columns") << lines({full, "Short one"})
                                    << QStringList{QString::fromLatin1(full.left(64)), "Short one"}
                                    << QStringList{"gsmeanci", ""} << QString();
     QTest::newRow("leading blanks, LF ends, no final end")
-        << ("   " + method("Median limits", "gsmidlim") + "\n" + method("Summary", "gssummar"))
-        << QStringList{QString::fromLatin1(method("Median limits", "").left(64)),
-                       QString::fromLatin1(method("Summary", "").left(64))}
+        << ("   " + methodLine("Median limits", "gsmidlim") + "\n" +
+            methodLine("Summary", "gssummar"))
+        << QStringList{QString::fromLatin1(methodLine("Median limits", "").left(64)),
+                       QString::fromLatin1(methodLine("Summary", "").left(64))}
         << QStringList{"gsmidlim", "gssummar"} << QString();
     QList<QByteArray> ten;
-    for (int i = 0; i < 10; ++i) ten << method("Method", "gssummar");
+    for (int i = 0; i < 10; ++i) ten << methodLine("Method", "gssummar");
     QTest::newRow("ten lines") << lines(ten)
-                               << QStringList(ten.size(), QString(method("Method", "").left(64)))
+                               << QStringList(ten.size(),
+                                              QString(methodLine("Method", "").left(64)))
                                << QStringList(10, "gssummar") << QString();
     QTest::newRow("eleven lines")
-        << lines(ten + QList<QByteArray>{method("Extra", "gssummar")}) << QStringList()
+        << lines(ten + QList<QByteArray>{methodLine("Extra", "gssummar")}) << QStringList()
         << QStringList() << "   The method list file modsz1.sys holds more than 10 methods !";
-    QTest::newRow("comma") << lines({full, method("Mean, median", "gssummar")}) << QStringList()
+    QTest::newRow("comma") << lines({full, methodLine("Mean, median", "gssummar")}) << QStringList()
                            << QStringList()
                            << "   Line 2 of the method list file modsz1.sys is not valid !";
     QTest::newRow("engine with a folder")
-        << lines({method("Anything", "../x/sh")}) << QStringList() << QStringList()
+        << lines({methodLine("Anything", "../x/sh")}) << QStringList() << QStringList()
         << "   Line 1 of the method list file modsz1.sys is not valid !";
   }
   void methodListLayout() {
@@ -274,7 +271,7 @@ class TestForm3 : public QObject {
                                             "   Cannot open the method list file modsz1.sys !"}));
     QCOMPARE(control<QListWidget>(form, "List1")->count(), 0);
     // The window stays usable: the list appears once the file is there.
-    m_wd->write(QStringLiteral("modsz1.sys"), lines({method("Summary", "gssummar")}));
+    m_wd->write(QStringLiteral("modsz1.sys"), lines({methodLine("Summary", "gssummar")}));
     clickRow(file1, 1);
     QCOMPARE(control<QListWidget>(form, "List1")->count(), 1);
   }
@@ -282,7 +279,7 @@ class TestForm3 : public QObject {
   // Without a selected method (also without a selected file) nothing is
   // written and nothing runs.
   void startWithoutMethod() {
-    m_wd->write(QStringLiteral("modsz1.sys"), lines({method("Summary", "gssummar")}));
+    m_wd->write(QStringLiteral("modsz1.sys"), lines({methodLine("Summary", "gssummar")}));
     m_wd->write(QStringLiteral("a.dat"), kFlock);
     auto* form = new Form3(m_opener.get(), m_wd->path());
     form->show();
@@ -308,9 +305,10 @@ class TestForm3 : public QObject {
   void wholeAnalysis() {
     QVERIFY(installProgram(*m_wd, "gssummar", "gssummar"));
     QVERIFY(installProgram(*m_wd, "tskwfake", "tskecho1"));
-    m_wd->write(QStringLiteral("modsz1.sys"), lines({method("Summary", "gssummar")}));
-    m_wd->write(QStringLiteral("modsz2.sys"),
-                lines({method("Echo", "tskecho1"), method("Descriptive statistics", "gssummar")}));
+    m_wd->write(QStringLiteral("modsz1.sys"), lines({methodLine("Summary", "gssummar")}));
+    m_wd->write(
+        QStringLiteral("modsz2.sys"),
+        lines({methodLine("Echo", "tskecho1"), methodLine("Descriptive statistics", "gssummar")}));
     m_wd->write(QStringLiteral("flock.dat"), kFlock);
     m_wd->write(QStringLiteral("herd.dat"), kHerd);
     m_wd->write(QStringLiteral("tskres.tmp"), "an older and much longer report\r\n");
@@ -409,10 +407,10 @@ class TestForm3 : public QObject {
     QVERIFY(installProgram(*m_wd, "tskwfake", "tsknofin"));
     QVERIFY(installProgram(*m_wd, "tskwfake", "tskcrash"));
     QVERIFY(installProgram(*m_wd, "tskwfake", "tskecho2"));
-    m_wd->write(
-        QStringLiteral("modsz1.sys"),
-        lines({method("Stops early", "tsknofin"), method("Crashes", "tskcrash"),
-               method("Not there", "gsabsent"), "No engine named", method("Works", "tskecho2")}));
+    m_wd->write(QStringLiteral("modsz1.sys"),
+                lines({methodLine("Stops early", "tsknofin"), methodLine("Crashes", "tskcrash"),
+                       methodLine("Not there", "gsabsent"), "No engine named",
+                       methodLine("Works", "tskecho2")}));
     m_wd->write(QStringLiteral("one.dat"), kHerd);
     auto* form = new Form3(m_opener.get(), m_wd->path());
     form->show();
@@ -454,7 +452,7 @@ class TestForm3 : public QObject {
     QVERIFY(installProgram(*m_wd, "tskwfake", "tskhang1"));
     QVERIFY(installProgram(*m_wd, "tskwfake", "tskecho3"));
     m_wd->write(QStringLiteral("modsz1.sys"),
-                lines({method("Never ends", "tskhang1"), method("Works", "tskecho3")}));
+                lines({methodLine("Never ends", "tskhang1"), methodLine("Works", "tskecho3")}));
     m_wd->write(QStringLiteral("one.dat"), kHerd);
     auto* form = new Form3(m_opener.get(), m_wd->path());
     form->show();
@@ -493,7 +491,7 @@ class TestForm3 : public QObject {
     QVERIFY(installProgram(*m_wd, "tskwfake", "tskhang2"));
     QVERIFY(installProgram(*m_wd, "tskwfake", "tskecho4"));
     m_wd->write(QStringLiteral("modsz1.sys"),
-                lines({method("Never ends", "tskhang2"), method("Works", "tskecho4")}));
+                lines({methodLine("Never ends", "tskhang2"), methodLine("Works", "tskecho4")}));
     m_wd->write(QStringLiteral("one.dat"), kHerd);
     m_opener->hide();
     QPointer<Form3> form = new Form3(m_opener.get(), m_wd->path());
@@ -518,7 +516,7 @@ class TestForm3 : public QObject {
   // once the folder is free.
   void waitsForAnotherAnalysis() {
     QVERIFY(installProgram(*m_wd, "tskwfake", "tskecho5"));
-    m_wd->write(QStringLiteral("modsz1.sys"), lines({method("Works", "tskecho5")}));
+    m_wd->write(QStringLiteral("modsz1.sys"), lines({methodLine("Works", "tskecho5")}));
     m_wd->write(QStringLiteral("one.dat"), kHerd);
     auto* form = new Form3(m_opener.get(), m_wd->path());
     form->show();
@@ -546,7 +544,7 @@ class TestForm3 : public QObject {
   // The histogram buttons write tskdat.tmp too: never through a link, and
   // not while another analysis uses the folder.
   void histogramButtonsGuardTheExchangeFile() {
-    m_wd->write(QStringLiteral("modsz1.sys"), lines({method("Summary", "gssummar")}));
+    m_wd->write(QStringLiteral("modsz1.sys"), lines({methodLine("Summary", "gssummar")}));
     m_wd->write(QStringLiteral("one.dat"), kHerd);
     QTemporaryDir elsewhere;
     const QString target = QDir(elsewhere.path()).filePath(QStringLiteral("profile"));
@@ -587,7 +585,7 @@ class TestForm3 : public QObject {
   // do, and a vanished selected file takes its selection with it.
   void fileListRefreshesOnReturn() {
     for (const char* list : {"modsz1.sys", "modsz2.sys"})
-      m_wd->write(QString::fromLatin1(list), lines({method("Summary", "gssummar")}));
+      m_wd->write(QString::fromLatin1(list), lines({methodLine("Summary", "gssummar")}));
     m_wd->write(QStringLiteral("b.dat"), kHerd);
     m_wd->write(QStringLiteral("d.dat"), kHerd);
     auto* form = new Form3(m_opener.get(), m_wd->path());
@@ -636,7 +634,7 @@ class TestForm3 : public QObject {
     QFETCH(QString, last);
     QVERIFY(installProgram(*m_wd, "tskwfake", "tskecho6"));
     for (const char* list : {"modsz1.sys", "modsz2.sys", "modsz3.sys"})
-      m_wd->write(QString::fromLatin1(list), lines({method("Echo", "tskecho6")}));
+      m_wd->write(QString::fromLatin1(list), lines({methodLine("Echo", "tskecho6")}));
     QList<int> rows;
     for (int i = 1; i <= count; ++i) {
       m_wd->write(QStringLiteral("s%1.dat").arg(i, 2, 10, QLatin1Char('0')), kHerd);
@@ -664,7 +662,7 @@ class TestForm3 : public QObject {
   void damagedSamplesAreLeftOut() {
     QVERIFY(installProgram(*m_wd, "gssummar", "gssummar"));
     for (const char* list : {"modsz1.sys", "modsz2.sys", "modsz3.sys"})
-      m_wd->write(QString::fromLatin1(list), lines({method("Summary", "gssummar")}));
+      m_wd->write(QString::fromLatin1(list), lines({methodLine("Summary", "gssummar")}));
     m_wd->write(QStringLiteral("a.dat"), kFlock);
     m_wd->write(QStringLiteral("b.dat"), kHerd);
     m_wd->write(QStringLiteral("c.dat"), crlf({"2", "6", "2", "four"}));

@@ -17,6 +17,7 @@
 
 using tsk::test::binDir;
 using tsk::test::control;
+using tsk::test::methodLine;
 using tsk::test::RecordingBoxes;
 using tsk::test::WorkingDir;
 using tsk::ui::Form3;
@@ -27,10 +28,6 @@ namespace {
 const QString kClosing = QString(79, QLatin1Char('_'));
 
 QString dataDir() { return qEnvironmentVariable("TSK_DATA_DIR"); }
-
-QByteArray method(const char* description, const char* engine) {
-  return QByteArray(description).leftJustified(64, ' ') + engine + "\r\n";
-}
 
 void clickRow(QListWidget* list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
   QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
@@ -65,8 +62,8 @@ class TestRepeatableRuns : public QObject {
                           wd.filePath(QString::fromLatin1(engine))));
     }
     wd.write(QStringLiteral("modsz1.sys"),
-             method("Descriptive statistics", "gssummar") +
-                 method("BCa limits of the mean group size", "gsmeanci"));
+             methodLine("Descriptive statistics", "gssummar") + "\r\n" +
+                 methodLine("BCa limits of the mean group size", "gsmeanci") + "\r\n");
 
     QWidget opener;
     opener.show();

@@ -23,6 +23,7 @@
 using tsk::test::binDir;
 using tsk::test::control;
 using tsk::test::crlf;
+using tsk::test::methodLine;
 using tsk::test::RecordingBoxes;
 using tsk::test::WorkingDir;
 using tsk::ui::Form1;
@@ -86,12 +87,6 @@ bool showAtBottomRight(Form1& main) {
   moveToBottomRight(&main);
   if (!settled(&main)) return false;
   return availableArea().contains(main.frameGeometry());
-}
-
-// One method list line: the description in columns 1 to 64, the engine name
-// in 65 to 72.
-QByteArray methodLine(const char* description, const char* engine) {
-  return QByteArray(description).leftJustified(64, ' ') + engine + "\r\n";
 }
 
 }  // namespace
@@ -194,7 +189,7 @@ void TestWindowManager::resultsWindowStaysOnTheScreen() {
   RecordingBoxes boxes;
   QVERIFY(QFile::copy(QDir(binDir()).filePath(QStringLiteral("tskwfake")),
                       m_wd->filePath(QStringLiteral("tskecho1"))));
-  m_wd->write(QStringLiteral("modsz1.sys"), methodLine("Echo", "tskecho1"));
+  m_wd->write(QStringLiteral("modsz1.sys"), methodLine("Echo", "tskecho1") + "\r\n");
   m_wd->write(QStringLiteral("flock.dat"), crlf({"      2", "      6", " 2 ", " 4 "}));
 
   Form1 main(m_wd->path());
