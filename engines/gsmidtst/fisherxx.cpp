@@ -470,82 +470,99 @@ long double logCountBound(const FisherTable& tb) {
   return logCutOf(tb) + logTables;
 }
 
-// Log of the sum over the first columns of rows [from, to) with sum s of
-// the product of C(n(j), t(j))^lambda, for every s; each row scaled by its
-// largest term and the result by its largest, the scales summed in `scale`.
-std::vector<double> poweredWeights(const FisherTable& tb, int from, int to, double lambda,
-                                   double& scale) {
-  std::vector<double> v{1.0};
-  scale = 0.0;
-  for (int j = from; j < to; ++j) {
-    const int n = tb.n[j];
-    std::vector<double> w(static_cast<size_t>(n) + 1);
-    double top = -std::numeric_limits<double>::infinity();
-    for (int t = 0; t <= n; ++t) {
-      w[t] = static_cast<double>(logChooseExact(n, t));
-      top = std::max(top, w[t]);
-    }
-    for (double& x : w) x = std::exp(lambda * (x - top));
-    const int size = std::min(tb.A, static_cast<int>(v.size()) - 1 + n) + 1;
-    std::vector<double> u(static_cast<size_t>(size), 0.0);
-    for (int x = 0; x < static_cast<int>(v.size()); ++x) {
-      const double vx = v[x];
-      const int last = std::min(n, size - 1 - x);
-      for (int t = 0; t <= last; ++t) u[x + t] += vx * w[t];
-    }
-    const double most = *std::max_element(u.begin(), u.end());
-    for (double& x : u) x /= most;
-    scale += lambda * top + std::log(most);
-    v = std::move(u);
-  }
-  return v;
-}
-
 // Log of a bound on the p-value: a counted table's weight W is at most the
 // cut's C, so W <= W^lambda C^(1 - lambda) for 0 < lambda <= 1, and the
 // counted weights sum to at most C^(1 - lambda) times the sum of W^lambda over
-// all tables, which goes row by row. Terms that underflow are each below
-// 1e-308 of the largest: 1e-290 covers them all.
-double logPowerBound(const FisherTable& tb, double lambda) {
-  const int half = tb.k / 2;
-  double scaleL = 0.0, scaleR = 0.0;
-  const std::vector<double> left = poweredWeights(tb, 0, half, lambda, scaleL);
-  const std::vector<double> right = poweredWeights(tb, half, tb.k, lambda, scaleR);
-  double sum = 0.0;
-  for (int s = 0; s < static_cast<int>(left.size()); ++s) {
-    const int r = tb.A - s;
-    if (r >= 0 && r < static_cast<int>(right.size())) sum += left[s] * right[r];
-  }
-  sum = sum * (1.0 + 1e-9) + 1e-290;
-  const long double logC = logCutOf(tb) + logChooseExact(tb.N, tb.A);
-  return static_cast<double>((1.0L - lambda) * logC + scaleL + scaleR + std::log(sum) -
-                             logChooseExact(tb.N, tb.A));
-}
-
-// The best of those bounds over lambda (the log bound is convex in lambda),
-// by golden-section search.
-double logBestPowerBound(const FisherTable& tb) {
-  const double g = (std::sqrt(5.0) - 1.0) / 2.0;
-  double a = 1e-3, b = 0.7;
-  double c = b - g * (b - a), d = a + g * (b - a);
-  double fc = logPowerBound(tb, c), fd = logPowerBound(tb, d);
-  for (int step = 0; step < 10; ++step) {
-    if (fc < fd) {
-      b = d;
-      d = c;
-      fd = fc;
-      c = b - g * (b - a);
-      fc = logPowerBound(tb, c);
-    } else {
-      a = c;
-      c = d;
-      fc = fd;
-      d = a + g * (b - a);
-      fd = logPowerBound(tb, d);
+// all tables, which goes row by row. The rows' log weights are taken once,
+// for every lambda tried.
+class PowerBound {
+ public:
+  explicit PowerBound(const FisherTable& tb) : tb_(tb) {
+    for (int j = 0; j < tb.k; ++j) {
+      std::vector<double> row(static_cast<size_t>(tb.n[j]) + 1);
+      for (int t = 0; t <= tb.n[j]; ++t) row[t] = static_cast<double>(logChooseExact(tb.n[j], t));
+      top_.push_back(*std::max_element(row.begin(), row.end()));
+      for (double& x : row) x -= top_.back();
+      rows_.push_back(std::move(row));
     }
+    logTotal_ = logChooseExact(tb.N, tb.A);
+    logC_ = logCutOf(tb) + logTotal_;
   }
-  return std::min(fc, fd);
-}
+
+  // Terms that underflow are each below 1e-308 of the largest: 1e-290
+  // covers them all.
+  double logAt(double lambda) const {
+    const int half = tb_.k / 2;
+    double scaleL = 0.0, scaleR = 0.0;
+    const std::vector<double> left = powered(0, half, lambda, scaleL);
+    const std::vector<double> right = powered(half, tb_.k, lambda, scaleR);
+    double sum = 0.0;
+    for (int s = 0; s < static_cast<int>(left.size()); ++s) {
+      const int r = tb_.A - s;
+      if (r >= 0 && r < static_cast<int>(right.size())) sum += left[s] * right[r];
+    }
+    sum = sum * (1.0 + 1e-9) + 1e-290;
+    return static_cast<double>((1.0L - lambda) * logC_ + scaleL + scaleR + std::log(sum) -
+                               logTotal_);
+  }
+
+  // The best of those bounds over lambda (the log bound is convex in
+  // lambda), by golden-section search.
+  double logBest() const {
+    const double g = (std::sqrt(5.0) - 1.0) / 2.0;
+    double a = 1e-3, b = 0.7;
+    double c = b - g * (b - a), d = a + g * (b - a);
+    double fc = logAt(c), fd = logAt(d);
+    for (int step = 0; step < 10; ++step) {
+      if (fc < fd) {
+        b = d;
+        d = c;
+        fd = fc;
+        c = b - g * (b - a);
+        fc = logAt(c);
+      } else {
+        a = c;
+        c = d;
+        fc = fd;
+        d = a + g * (b - a);
+        fd = logAt(d);
+      }
+    }
+    return std::min(fc, fd);
+  }
+
+ private:
+  // The sum over the first columns of rows [from, to) with sum s of the
+  // product of C(n(j), t(j))^lambda, for every s: each row scaled by its
+  // largest term and the result by its largest, the logs of the scales
+  // summed in `scale`.
+  std::vector<double> powered(int from, int to, double lambda, double& scale) const {
+    std::vector<double> v{1.0};
+    scale = 0.0;
+    for (int j = from; j < to; ++j) {
+      const int n = tb_.n[j];
+      std::vector<double> w(rows_[j].size());
+      for (int t = 0; t <= n; ++t) w[t] = std::exp(lambda * rows_[j][t]);
+      const int size = std::min(tb_.A, static_cast<int>(v.size()) - 1 + n) + 1;
+      std::vector<double> u(static_cast<size_t>(size), 0.0);
+      for (int x = 0; x < static_cast<int>(v.size()); ++x) {
+        const double vx = v[x];
+        const int last = std::min(n, size - 1 - x);
+        for (int t = 0; t <= last; ++t) u[x + t] += vx * w[t];
+      }
+      const double most = *std::max_element(u.begin(), u.end());
+      for (double& x : u) x /= most;
+      scale += lambda * top_[j] + std::log(most);
+      v = std::move(u);
+    }
+    return v;
+  }
+
+  const FisherTable& tb_;
+  std::vector<std::vector<double>> rows_;  // log C(n(j), t) less the row's largest
+  std::vector<double> top_;                // each row's largest
+  long double logTotal_ = 0.0L, logC_ = 0.0L;
+};
 
 // Tables with more than this many first columns are bounded before they are
 // searched.
@@ -553,7 +570,7 @@ constexpr double kLargeTable = 1e10;
 
 }  // namespace
 
-double powerBound(const FisherTable& table) { return std::exp(logBestPowerBound(table)); }
+double powerBound(const FisherTable& table) { return std::exp(PowerBound(table).logBest()); }
 
 double exactPValue(const FisherTable& table, int headRows, double tolerance) {
   const double logBelow = std::log(kBoundBelow);
@@ -563,7 +580,7 @@ double exactPValue(const FisherTable& table, int headRows, double tolerance) {
   for (int i = 0; i < table.k - 1; ++i) tables *= table.n[i] + 1.0;
   // The bound can only succeed when P0 itself lies below the limit.
   if (tables > kLargeTable && logCutOf(table) < logBelow) {
-    const double logBound = logBestPowerBound(table);
+    const double logBound = PowerBound(table).logBest();
     if (logBound <= logBelow) return std::exp(logBound);
   }
   return Sweep(table, std::clamp(headRows, 0, table.k), tolerance).run();
