@@ -8,8 +8,6 @@ set(CPACK_PACKAGE_VENDOR "Toskarn developers")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "statistics of animal group sizes and crowding")
-set(TSK_PACKAGE_MAINTAINER "Toskarn developers <toskarn@example.org>" CACHE STRING
-    "Maintainer field of the Debian package")
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TSK_PACKAGE_MAINTAINER}")

@@ -24,7 +24,8 @@ const QString kCrLf = QStringLiteral("\r\n");
 QString termsAndCitation() {
   return QStringLiteral(" ") +
          QStringLiteral(
-             "Toskarn is free: it may be used, copied and passed on without charge. If you "
+             "Toskarn is free: it may be used, copied, changed and passed on under the GNU "
+             "General Public License, version 3 or later. If you "
              "publish results obtained with it, please cite as the theoretical background of "
              "the statistical procedures: M. Lloyd (1967) Mean crowding. Journal of Animal "
              "Ecology 36: 1-30.");

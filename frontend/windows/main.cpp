@@ -12,6 +12,7 @@
 #include "Form1.h"
 #include "Help.h"
 #include "StartupFiles.h"
+#include "TskVersion.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ int main(int argc, char* argv[]) {
       return 0;
     }
     if (std::strcmp(argv[i], "--version") == 0) {
-      std::puts("toskarn 1.1");
+      std::printf("toskarn %s\n", tsk::kVersion);
       return 0;
     }
     if (std::strcmp(argv[i], "--show-and-quit") == 0) showAndQuit = true;

@@ -53,8 +53,12 @@ void TestForm1::texts() {
     QCOMPARE(button->toolTip(), QString::fromLatin1(b.toolTip));
   }
 
-  const QString terms = control<QLabel>(&window, "Label2")->text();
+  const auto* termsLabel = control<QLabel>(&window, "Label2");
+  const QString terms = termsLabel->text();
   QVERIFY(terms.startsWith(u' '));
+  QVERIFY(terms.contains(QStringLiteral("GNU General Public License, version 3 or later")));
+  // The wrapped terms fit their fixed label, the last line included.
+  QVERIFY(termsLabel->heightForWidth(termsLabel->width()) <= termsLabel->height());
   QVERIFY(terms.contains(QStringLiteral("Journal of Animal Ecology 36: 1-30")));
   QCOMPARE(control<QPlainTextEdit>(&window, "Text1")->document()->lineCount(), 2);
   const QStringList support =
