@@ -159,7 +159,36 @@ QByteArray sampleBlock(const QByteArray& content) {
   return block + " \r\n";
 }
 
-ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& sampleFiles) {
+namespace {
+
+// One block per sample of a table, each as the sample's .dat file would be.
+QByteArray tableBlocks(const SampleTableRead& table) {
+  QByteArray text;
+  for (const NamedSample& named : table.samples) text += sampleBlock(sampleFileText(named.sample));
+  return text;
+}
+
+}  // namespace
+
+TableBlocks readTableFiles(const QString& workDir, const QStringList& sampleFiles) {
+  TableBlocks result;
+  const QDir dir(workDir.isEmpty() ? QDir::currentPath() : workDir);
+  for (const QString& name : sampleFiles) {
+    if (!isSampleTableName(name) || result.blocks.contains(name)) continue;
+    const SampleTableRead table = ReadSampleTable(dir.filePath(name));
+    if (!table) {
+      result.blocks.clear();
+      result.error = table.message;
+      return result;
+    }
+    result.blocks.insert(name, tableBlocks(table));
+  }
+  result.ok = true;
+  return result;
+}
+
+ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& sampleFiles,
+                                const TableBlocks* tables) {
   ExchangeWrite result;
   const QString exchangeName = QFileInfo(exchangePath).fileName();
   if (QString problem = exchangeFileProblem(exchangePath); !problem.isEmpty()) {
@@ -178,20 +207,21 @@ ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& 
   const QDir base = QFileInfo(exchangePath).dir();
   QByteArray text;
   for (const QString& name : sampleFiles) {
-    // A spreadsheet export gives one block per sample it holds, each as the
-    // sample's .dat file would be.
+    // A spreadsheet export gives one block per sample it holds.
     if (isSampleTableName(name)) {
-      const SampleTableRead table = ReadSampleTable(base.filePath(name));
-      if (!table) {
-        result.error = table.message;
-        return result;
-      }
-      for (const NamedSample& named : table.samples) {
-        text += sampleBlock(sampleFileText(named.sample));
-        if (text.size() >= kPiece) {
-          if (!out.write(text)) return cannotWrite();
-          text.clear();
+      if (tables && tables->blocks.contains(name)) {
+        text += tables->blocks.value(name);
+      } else {
+        const SampleTableRead table = ReadSampleTable(base.filePath(name));
+        if (!table) {
+          result.error = table.message;
+          return result;
         }
+        text += tableBlocks(table);
+      }
+      if (text.size() >= kPiece) {
+        if (!out.write(text)) return cannotWrite();
+        text.clear();
       }
       continue;
     }
@@ -242,9 +272,10 @@ ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& 
   return result;
 }
 
-ExchangeWrite writeExchangeData(const QString& workDir, const QStringList& sampleFiles) {
+ExchangeWrite writeExchangeData(const QString& workDir, const QStringList& sampleFiles,
+                                const TableBlocks* tables) {
   QDir dir(workDir.isEmpty() ? QDir::currentPath() : workDir);
-  return writeExchangeFile(dir.filePath(kExchangeDataFile), sampleFiles);
+  return writeExchangeFile(dir.filePath(kExchangeDataFile), sampleFiles, tables);
 }
 
 }  // namespace tsk

@@ -4,6 +4,7 @@
 // by a line holding one blank.
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -71,6 +72,17 @@ struct ExchangeWrite {
   explicit operator bool() const { return ok; }
 };
 
+// The table files (.csv, .tsv, .txt) among the sample files, read ahead
+// into the blocks they give: a large table takes a while to read, and the
+// folder lock must not be held meanwhile.
+struct TableBlocks {
+  bool ok = false;
+  QString error;  // the first table that cannot be read, and why
+  QHash<QString, QByteArray> blocks;  // by the name given
+  explicit operator bool() const { return ok; }
+};
+TableBlocks readTableFiles(const QString& workDir, const QStringList& sampleFiles);
+
 // Writes `exchangePath` from the sample files in the order given; a table
 // file (.csv, .tsv, .txt) gives one block per sample in column order. Relative
 // sample paths are taken in the folder of `exchangePath`. If a sample file
@@ -78,9 +90,12 @@ struct ExchangeWrite {
 // must not run on a partial or older set of samples. An exchange file that
 // is a link or not a regular file is refused, and a written one replaces
 // the directory entry rather than being opened.
-ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& sampleFiles);
+// Tables found in `tables` are taken from there instead of being read.
+ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& sampleFiles,
+                                const TableBlocks* tables = nullptr);
 
 // The same into tskdat.tmp of `workDir`.
-ExchangeWrite writeExchangeData(const QString& workDir, const QStringList& sampleFiles);
+ExchangeWrite writeExchangeData(const QString& workDir, const QStringList& sampleFiles,
+                                const TableBlocks* tables = nullptr);
 
 }  // namespace tsk

@@ -7,7 +7,9 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <map>
+#include <climits>
 #include <optional>
+#include <span>
 
 #include "ExchangeWriter.h"
 
@@ -17,20 +19,27 @@ namespace {
 
 constexpr int kMaxValue = 30000;
 
-struct Field {
-  QString text;
+// The cells of a table that hold something, trimmed, with their text in one
+// buffer: a string or a vector per cell would take gigabytes for the
+// millions of cells a 32 MB table may hold.
+struct Cell {
+  qsizetype start = 0;  // in Table::text
+  int length = 0;
   int line = 0;
-  bool quoted = false;
+  int column = 0;  // from 0
+  int row = 0;     // among the rows that are not blank
 };
 
-struct Record {
-  std::vector<Field> fields;
-  bool blank() const {
-    for (const Field& f : fields)
-      if (!f.text.trimmed().isEmpty()) return false;
-    return true;
-  }
+struct Table {
+  QString text;  // the cells' contents, quotes resolved
+  std::vector<Cell> cells;  // row by row, each row in column order
+  int firstRowLine = 0;     // where the first row that is not blank begins
+  int widestBelowFirst = 0;  // fields in the widest line below the first
+  QString at(const Cell& cell) const { return text.mid(cell.start, cell.length); }
 };
+
+// Characters examined by this thread's readers.
+thread_local std::uint64_t charactersExamined = 0;
 
 // Where a message points: "File a.csv, line 4, column 2: ...".
 struct Source {
@@ -80,6 +89,7 @@ QString decode(const QByteArray& content) {
 enum class Delimiter { Tab, Semicolon, Comma, Blanks, Line };
 
 Delimiter findDelimiter(const QString& text) {
+  charactersExamined += static_cast<std::uint64_t>(text.size());
   bool inQuotes = false, semicolon = false, comma = false;
   for (QChar c : text) {
     if (c == u'"') inQuotes = !inQuotes;
@@ -91,30 +101,55 @@ Delimiter findDelimiter(const QString& text) {
   return semicolon ? Delimiter::Semicolon : comma ? Delimiter::Comma : Delimiter::Blanks;
 }
 
-std::vector<Record> splitRecords(const QString& text, Delimiter delimiter) {
+// One pass over the text, each character looked at once: a cell that
+// begins with a blank and holds many quotes must not be scanned again at
+// every quote.
+Table splitTable(const QString& text, Delimiter delimiter) {
   const QChar sep = delimiter == Delimiter::Tab         ? QChar(u'\t')
                     : delimiter == Delimiter::Semicolon ? QChar(u';')
                                                         : QChar(u',');
   const bool blanks = delimiter == Delimiter::Blanks;
   const bool wholeLine = delimiter == Delimiter::Line;
-  std::vector<Record> records;
-  Record record;
-  Field field;
-  int line = 1;
-  field.line = line;
-  bool inQuotes = false;
+  Table table;
+  int line = 1, row = 0, column = 0;
+  bool inQuotes = false, firstLine = true, rowFilled = false;
+  // The field being read. Only its trimmed text is ever used, so leading
+  // blanks are not stored and trailing ones are cut at its end.
+  qsizetype fieldStart = 0, contentEnd = 0;
+  int fieldLine = 1, recordLine = 1;
+  bool quoted = false, filled = false;
 
+  const auto append = [&](QChar c) {
+    if (!filled && c.isSpace()) return;
+    table.text += c;
+    if (!c.isSpace()) {
+      filled = true;
+      contentEnd = table.text.size();
+    }
+  };
   const auto endField = [&] {
     // Plain columns have no empty cells: runs of blanks are one separator.
-    if (!blanks || field.quoted || !field.text.trimmed().isEmpty())
-      record.fields.push_back(std::move(field));
-    field = Field{};
-    field.line = line;
+    if (!blanks || quoted || filled) {
+      if (filled) {
+        table.text.truncate(contentEnd);
+        table.cells.push_back(
+            {fieldStart, static_cast<int>(contentEnd - fieldStart), fieldLine, column, row});
+        if (row == 0) table.firstRowLine = recordLine;
+        rowFilled = true;
+      }
+      ++column;
+    }
+    fieldStart = contentEnd = table.text.size();
+    quoted = filled = false;
+    fieldLine = line;
   };
   const auto endRecord = [&] {
     endField();
-    records.push_back(std::move(record));
-    record = Record{};
+    if (!firstLine) table.widestBelowFirst = std::max(table.widestBelowFirst, column);
+    firstLine = false;
+    column = 0;
+    if (rowFilled) ++row;
+    rowFilled = false;
   };
 
   const qsizetype n = text.size();
@@ -125,33 +160,33 @@ std::vector<Record> splitRecords(const QString& text, Delimiter delimiter) {
     if (inQuotes) {
       if (c == u'"') {
         if (i + 1 < n && text[i + 1] == u'"') {
-          field.text += u'"';
+          append(u'"');
           ++i;
         } else {
           inQuotes = false;
         }
       } else {
-        field.text += lineEnd ? QChar(u'\n') : c;
+        append(lineEnd ? QChar(u'\n') : c);
         if (lineEnd) ++line;
       }
       continue;
     }
-    if (c == u'"' && !field.quoted && field.text.trimmed().isEmpty()) {
+    if (c == u'"' && !quoted && !filled) {
       inQuotes = true;
-      field.quoted = true;
-      field.text.clear();
+      quoted = true;
     } else if (lineEnd) {
       endRecord();
       ++line;
-      field.line = line;
+      fieldLine = recordLine = line;
     } else if (!wholeLine && (blanks ? (c == u' ' || c == u'\t') : c == sep)) {
       endField();
     } else {
-      field.text += c;
+      append(c);
     }
   }
   endRecord();
-  return records;
+  charactersExamined += static_cast<std::uint64_t>(n);
+  return table;
 }
 
 bool isNumberLike(const QString& cell) {
@@ -194,9 +229,11 @@ enum class Quantity { Size, Groups };
 // A whole number from 1 to 30000 in a cell. A decimal part of zeros is
 // dropped; three digits after the point may be a thousands group instead
 // ("12.000" in a German sheet), so they are refused whatever they are.
-int wholeValue(const Source& source, const Field& cell, int column, Quantity quantity) {
+int wholeValue(const Source& source, const Table& table, const Cell& cell, Quantity quantity) {
   static const QRegularExpression number(QStringLiteral(R"(^([+-]?)(\d+)(?:[.,](\d*))?$)"));
-  const QString text = cell.text.trimmed();
+  const QString text = table.at(cell);
+  const int column = cell.column + 1;
+  charactersExamined += static_cast<std::uint64_t>(text.size());
   const QString outOfRange = quantity == Quantity::Size
                                  ? QStringLiteral("%1 is not a group size from 1 to 30000.")
                                  : QStringLiteral("%1 is not a number of groups from 1 to 30000.");
@@ -224,7 +261,8 @@ int wholeValue(const Source& source, const Field& cell, int column, Quantity qua
 // Counts groups per size, refusing a size that gathers too many.
 class Tally {
  public:
-  void add(const Source& source, int size, int groups, const Field& at, int column) {
+  void add(const Source& source, int size, int groups, const Cell& at) {
+    const int column = at.column + 1;
     int& total = groups_[size];
     if (total + groups > kMaxValue)
       throw cellFault(source, at.line, column,
@@ -256,12 +294,6 @@ class Tally {
   qint64 sampleGroups_ = 0;
 };
 
-const Field* cellAt(const Record& record, int column) {
-  if (column >= static_cast<int>(record.fields.size())) return nullptr;
-  const Field& f = record.fields[static_cast<std::size_t>(column)];
-  return f.text.trimmed().isEmpty() ? nullptr : &f;
-}
-
 // A spreadsheet may begin its export with a line "sep=;" that names the
 // delimiter. The line is blanked, so that line numbers stay those of the
 // file.
@@ -278,72 +310,93 @@ std::optional<Delimiter> declaredDelimiter(QString& text) {
 std::vector<NamedSample> readTable(QString text, const Source& source) {
   const std::optional<Delimiter> declared = declaredDelimiter(text);
   const Delimiter delimiter = declared ? *declared : findDelimiter(text);
-  std::vector<Record> records = splitRecords(text, delimiter);
+  Table table = splitTable(text, delimiter);
   // A single column needs no delimiter, and its heading ("Group size") may
   // hold blanks: plain columns need a second cell in some row below the
   // first.
-  if (delimiter == Delimiter::Blanks &&
-      std::all_of(records.begin() + (records.empty() ? 0 : 1), records.end(),
-                  [](const Record& r) { return r.fields.size() <= 1; }))
-    records = splitRecords(text, Delimiter::Line);
-  std::erase_if(records, [](const Record& r) { return r.blank(); });
-  if (records.empty())
-    throw TableFault(QStringLiteral("%1 holds no group sizes.").arg(source.prefix));
+  if (delimiter == Delimiter::Blanks && table.widestBelowFirst <= 1)
+    table = splitTable(text, Delimiter::Line);
+  text.clear();
+  const std::vector<Cell>& cells = table.cells;
+  if (cells.empty()) throw TableFault(QStringLiteral("%1 holds no group sizes.").arg(source.prefix));
 
-  const Record* header = nullptr;
-  for (const Field& f : records.front().fields) {
-    const QString cell = f.text.trimmed();
-    if (!cell.isEmpty() && !isNumberLike(cell)) header = &records.front();
-  }
-  const std::size_t firstData = header ? 1 : 0;
+  // The first row is a header when one of its cells is not a number.
+  std::size_t firstData = 0;
+  while (firstData < cells.size() && cells[firstData].row == 0) ++firstData;
+  const bool header = std::any_of(cells.begin(), cells.begin() + firstData, [&](const Cell& c) {
+    return !isNumberLike(table.at(c));
+  });
+  if (!header) firstData = 0;
 
   int columns = 0;
-  for (const Record& r : records) columns = std::max(columns, static_cast<int>(r.fields.size()));
+  for (const Cell& c : cells) columns = std::max(columns, c.column + 1);
+  std::vector<const Cell*> headings(static_cast<std::size_t>(columns), nullptr);
+  if (header)
+    for (std::size_t i = 0; i < firstData; ++i)
+      headings[static_cast<std::size_t>(cells[i].column)] = &cells[i];
+  // The data cells column by column, each column top to bottom: faults are
+  // reported in that order, and a column is read without looking at the
+  // others.
+  std::vector<std::size_t> columnStart(static_cast<std::size_t>(columns) + 1, 0);
+  for (std::size_t i = firstData; i < cells.size(); ++i)
+    ++columnStart[static_cast<std::size_t>(cells[i].column) + 1];
+  for (std::size_t c = 0; c < static_cast<std::size_t>(columns); ++c)
+    columnStart[c + 1] += columnStart[c];
+  std::vector<const Cell*> byColumn(cells.size() - firstData);
+  {
+    std::vector<std::size_t> next(columnStart.begin(), columnStart.end() - 1);
+    for (std::size_t i = firstData; i < cells.size(); ++i)
+      byColumn[next[static_cast<std::size_t>(cells[i].column)]++] = &cells[i];
+  }
+  const auto columnCells = [&](int c) {
+    return std::span<const Cell* const>(byColumn.data() + columnStart[static_cast<std::size_t>(c)],
+                                        byColumn.data() + columnStart[static_cast<std::size_t>(c) + 1]);
+  };
+
   // The columns that hold numbers, and the headings of all.
   std::vector<int> used;
   for (int c = 0; c < columns; ++c) {
-    bool any = false;
-    for (std::size_t r = firstData; r < records.size() && !any; ++r)
-      any = cellAt(records[r], c) != nullptr;
-    const Field* heading = header ? cellAt(*header, c) : nullptr;
-    if (any) {
+    const Cell* heading = headings[static_cast<std::size_t>(c)];
+    if (!columnCells(c).empty()) {
       if (header && !heading)
-        throw cellFault(source, header->fields.front().line, c + 1,
+        throw cellFault(source, table.firstRowLine, c + 1,
                         QStringLiteral("group sizes without a sample name in the header row."));
       used.push_back(c);
     } else if (heading) {
       throw cellFault(
           source, heading->line, c + 1,
-          QStringLiteral("sample %1 has no group sizes.").arg(quoted(heading->text.trimmed())));
+          QStringLiteral("sample %1 has no group sizes.").arg(quoted(table.at(*heading))));
     }
   }
   if (used.empty()) throw TableFault(QStringLiteral("%1 holds no group sizes.").arg(source.prefix));
 
   const auto headingOf = [&](int c) {
-    return header ? cellAt(*header, c)->text.trimmed() : QString();
+    return header ? table.at(*headings[static_cast<std::size_t>(c)]) : QString();
   };
   const bool sizeAndCount = used.size() == 2 && (!header || namesSize(headingOf(used[0])) ||
                                                  namesCount(headingOf(used[1])));
   if (!header && used.size() > 2)
-    throw cellFault(source, records.front().fields.front().line, used[2] + 1,
+    throw cellFault(source, table.firstRowLine, used[2] + 1,
                     QStringLiteral("three or more columns need a header row naming the samples."));
 
   std::vector<NamedSample> samples;
   if (sizeAndCount) {
+    // Row by row: the two columns' cells in step.
     Tally tally;
-    for (std::size_t r = firstData; r < records.size(); ++r) {
-      const Field* size = cellAt(records[r], used[0]);
-      const Field* groups = cellAt(records[r], used[1]);
-      if (!size && !groups) continue;
+    const auto sizes = columnCells(used[0]), counts = columnCells(used[1]);
+    for (std::size_t s = 0, g = 0; s < sizes.size() || g < counts.size();) {
+      const int row = std::min(s < sizes.size() ? sizes[s]->row : INT_MAX,
+                               g < counts.size() ? counts[g]->row : INT_MAX);
+      const Cell* size = s < sizes.size() && sizes[s]->row == row ? sizes[s++] : nullptr;
+      const Cell* groups = g < counts.size() && counts[g]->row == row ? counts[g++] : nullptr;
       const int line = (size ? size : groups)->line;
       if (!size)
         throw cellFault(source, line, used[0] + 1, QStringLiteral("the group size is missing."));
       if (!groups)
         throw cellFault(source, line, used[1] + 1,
                         QStringLiteral("the number of groups is missing."));
-      const int s = wholeValue(source, *size, used[0] + 1, Quantity::Size);
-      tally.add(source, s, wholeValue(source, *groups, used[1] + 1, Quantity::Groups), *groups,
-                used[1] + 1);
+      const int sizeValue = wholeValue(source, table, *size, Quantity::Size);
+      tally.add(source, sizeValue, wholeValue(source, table, *groups, Quantity::Groups), *groups);
     }
     samples.push_back({source.defaultName, tally.sample()});
     return samples;
@@ -353,8 +406,8 @@ std::vector<NamedSample> readTable(QString text, const Source& source) {
   for (int c : used) {
     QString name = source.defaultName;
     if (header && !(used.size() == 1 && namesSize(headingOf(c)))) {
-      const Field& heading = *cellAt(*header, c);
-      name = heading.text.trimmed();
+      const Cell& heading = *headings[static_cast<std::size_t>(c)];
+      name = table.at(heading);
       bool usable = !name.contains(u'/') && !name.contains(u'\\');
       for (QChar ch : name) usable = usable && ch.isPrint();
       if (!usable)
@@ -366,10 +419,8 @@ std::vector<NamedSample> readTable(QString text, const Source& source) {
       names.insert(name.toLower());
     }
     Tally tally;
-    for (std::size_t r = firstData; r < records.size(); ++r) {
-      if (const Field* cell = cellAt(records[r], c))
-        tally.add(source, wholeValue(source, *cell, c + 1, Quantity::Size), 1, *cell, c + 1);
-    }
+    for (const Cell* cell : columnCells(c))
+      tally.add(source, wholeValue(source, table, *cell, Quantity::Size), 1, *cell);
     samples.push_back({name, tally.sample()});
   }
   return samples;
@@ -394,6 +445,8 @@ SampleTableRead failure(QString message) {
 }
 
 }  // namespace
+
+std::uint64_t sampleTableCharactersExamined() { return charactersExamined; }
 
 bool isSampleTableName(const QString& path) {
   const QString suffix = QFileInfo(path).suffix().toLower();

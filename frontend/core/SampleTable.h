@@ -41,6 +41,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <vector>
 
 #include "GroupSizeSample.h"
@@ -75,5 +76,10 @@ SampleTableRead parseSampleTable(const QByteArray& content, const QString& fileN
 // Text pasted from a spreadsheet (tab- and line-separated); messages begin
 // "Pasted text", and a sample without a heading is named `defaultName`.
 SampleTableRead parsePastedTable(const QString& text, const QString& defaultName);
+
+// The characters this thread's table readers have examined so far, each
+// pass over a text or a cell counting its length: reading must grow in
+// proportion to the text, whatever it holds.
+std::uint64_t sampleTableCharactersExamined();
 
 }  // namespace tsk

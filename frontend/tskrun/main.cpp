@@ -172,6 +172,14 @@ int main(int argc, char* argv[]) {
   const QStringList files = operands;
   const QString workDir = QDir::currentPath();
 
+  // Tables are read before the lock is taken: a large one takes a while,
+  // and another run in this folder need not wait for that.
+  const tsk::TableBlocks tables = tsk::readTableFiles(workDir, operands);
+  if (!tables) {
+    printError(tables.error);
+    return kSampleUnreadable;
+  }
+
   // Held until the report has been read: another run in this folder would
   // overwrite the samples and the report of this one.
   tsk::FolderLock lock(workDir);
@@ -194,7 +202,7 @@ int main(int argc, char* argv[]) {
     return kFolderBusy;
   }
 
-  tsk::ExchangeWrite written = tsk::writeExchangeData(workDir, operands);
+  tsk::ExchangeWrite written = tsk::writeExchangeData(workDir, operands, &tables);
   if (!written) {
     printError(written.error);
     return kSampleUnreadable;

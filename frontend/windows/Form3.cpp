@@ -308,6 +308,14 @@ void Form3::onStartAnalysis() {
   }
   text += kCrLf + kClosingLine + kCrLf;
 
+  // Tables are read before the folder lock is taken: a large one takes a
+  // while, and another analysis in this folder need not wait for that.
+  const TableBlocks tables = readTableFiles(m_dir, files);
+  if (!tables) {
+    messageBoxes().inform(this, kTitle, tables.error);
+    return;
+  }
+
   // One analysis at a time in a folder: another one (tskrun, or a second
   // copy of this program) would overwrite these samples and reports.
   setRunning(true);
@@ -333,7 +341,7 @@ void Form3::onStartAnalysis() {
 
   // The engines must not run on a partial or older set of samples: a sample
   // that cannot be read stops the analysis before any engine starts.
-  const ExchangeWrite written = writeExchangeData(m_dir, files);
+  const ExchangeWrite written = writeExchangeData(m_dir, files, &tables);
   if (!written) {
     setRunning(false);
     messageBoxes().inform(this, kTitle, written.error);

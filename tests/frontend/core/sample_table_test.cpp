@@ -281,6 +281,33 @@ TEST(SampleTable, FiftyThousandRows) {
   }
 }
 
+TEST(SampleTable, WorkGrowsInProportionToTheText) {
+  // Shapes whose reading once grew with the square of their size: a cell
+  // scanned again at each of its quotes, a quoted cell of doubled quotes,
+  // blanks and quotes in plain columns.
+  const struct {
+    const char* name;
+    QByteArray (*make)(int n);
+  } shapes[] = {
+      {"blank then quotes", [](int n) { return "a\n1\n x" + QByteArray(n, '"') + "\n"; }},
+      {"doubled quotes", [](int n) { return "a;b\n1;\"" + QByteArray(2 * n, '"') + "\"\n"; }},
+      {"blanks and quotes",
+       [](int n) { return "a b\n1 2\n" + QByteArray(n, ' ') + QByteArray(n, '"') + "\n"; }},
+  };
+  for (const auto& shape : shapes) {
+    std::uint64_t work[2];
+    for (int k = 0; k < 2; ++k) {
+      const QByteArray text = shape.make(k == 0 ? 20000 : 80000);
+      const std::uint64_t before = tsk::sampleTableCharactersExamined();
+      tsk::parseSampleTable(text, "q.csv");
+      work[k] = tsk::sampleTableCharactersExamined() - before;
+      // A few passes over the text, not one per quote.
+      EXPECT_LE(work[k], 4u * static_cast<std::uint64_t>(text.size())) << shape.name;
+    }
+    EXPECT_LE(work[1], 4u * work[0] + 100) << shape.name;
+  }
+}
+
 TEST(SampleTable, RandomTextEitherGivesValidSamplesOrAMessage) {
   // Text made of the characters that matter to the reader; whatever it
   // makes of them, a sample it returns is one the entry window could hold.

@@ -287,6 +287,9 @@ TEST(Tskrun, NoWait) {
   EXPECT_EQ(o.err, "tskrun: another analysis is running in this folder\n");
   EXPECT_EQ(o.out, "");
   EXPECT_FALSE(fs::exists(dir / "tskdat.tmp"));
+  // Tables are read before the lock is asked for.
+  writeFile(dir / "bad.csv", "a\nx\n");
+  EXPECT_EQ(tskrun(dir, {"--no-wait", "gssummar", "bad.csv"}).exitCode, 3);
 
   QProcess waiting;
   start(waiting, dir, {"gssummar", "a.dat"});
