@@ -185,6 +185,28 @@ void drawPositions(MtBlock& block, int n, int32_t* out, size_t count) {
   }
 }
 
+void drawWords(MtBlock& block, uint32_t* out, size_t count) {
+  while (count > 0) {
+    refillIfUsed(block);
+    const int run = static_cast<int>(std::min<size_t>(count, static_cast<size_t>(kN - block.mti)));
+    const uint32_t* words = block.mt.data() + block.mti;
+    int i = 0;
+    for (; i + 8 <= run; i += 8) {
+      U32x8 y;
+      std::memcpy(&y, words + i, sizeof y);
+      y ^= y >> 11;
+      y ^= (y << 7) & 0x9D2C5680u;
+      y ^= (y << 15) & 0xEFC60000u;
+      y ^= y >> 18;
+      std::memcpy(out + i, &y, sizeof y);
+    }
+    for (; i < run; ++i) out[i] = temper(words[i]);
+    block.mti += run;
+    out += run;
+    count -= static_cast<size_t>(run);
+  }
+}
+
 void skipDraws(MtBlock& block, uint64_t count) {
   while (count > 0) {
     refillIfUsed(block);

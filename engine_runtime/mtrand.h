@@ -50,6 +50,10 @@ inline constexpr int kMaxDrawSample = 65536;
 // stream is made a block of 624 words at a time.
 void drawPositions(MtBlock& block, int n, int32_t* out, size_t count);
 
+// The tempered words of `count` successive draws: grnd would return
+// out[i] / (2^32 - 1) for each in turn, and leaves the block as they do.
+void drawWords(MtBlock& block, uint32_t* out, size_t count);
+
 // The block as `count` further grnd calls would leave it.
 void skipDraws(MtBlock& block, uint64_t count);
 
