@@ -1,5 +1,6 @@
 #include "bmtest.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -46,6 +47,16 @@ BmResult bmtest(std::span<const float> x1, std::span<const float> x2) {
   const float b = static_cast<float>(a1 * a1 / (n1 - 1) + a2 * a2 / (n2 - 1));
   r.f = static_cast<float>(static_cast<double>(a) * a / b);
   return r;
+}
+
+BmUndefined whyUndefined(std::span<const float> x1, std::span<const float> x2, float f) {
+  if (f > 0.0f) return BmUndefined::Defined;
+  if (x1.size() < 2 || x2.size() < 2) return BmUndefined::OneGroup;
+  const auto [min1, max1] = std::minmax_element(x1.begin(), x1.end());
+  const auto [min2, max2] = std::minmax_element(x2.begin(), x2.end());
+  if (*min1 == *max1 && *min2 == *max2 && *min1 == *min2) return BmUndefined::AllEqual;
+  if (*max1 < *min2 || *max2 < *min1) return BmUndefined::Separated;
+  return BmUndefined::ZeroVariance;
 }
 
 }  // namespace gsstoceq

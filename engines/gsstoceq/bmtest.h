@@ -16,4 +16,16 @@ struct BmResult {
 // other degenerate case, with W = 0 and f = 0.
 BmResult bmtest(std::span<const float> x1, std::span<const float> x2);
 
+// Why the test has no p-value (f = 0, the report's -1.0000).
+enum class BmUndefined {
+  Defined,       // it has one
+  OneGroup,      // a sample of one group: its rank variance is 0/0
+  AllEqual,      // every value of both samples equal
+  Separated,     // every value of one sample below every value of the other
+  ZeroVariance,  // the rank variance is 0 otherwise
+};
+
+// The reason for samples whose result has f = `f`.
+BmUndefined whyUndefined(std::span<const float> x1, std::span<const float> x2, float f);
+
 }  // namespace gsstoceq

@@ -81,6 +81,24 @@ void writeDescriptives(tsk::Report& report, const std::vector<float>& x1,
   report.format("('    Maximum: ',F12.2,3X,F12.2)", {s1.back(), s2.back()});
 }
 
+// The line below the p-values that says why the Brunner-Munzel test has
+// none; none where it has one.
+const char* bmNote(BmUndefined why) {
+  switch (why) {
+    case BmUndefined::Defined:
+      return nullptr;
+    case BmUndefined::OneGroup:
+      return "   NOTE: No Brunner-Munzel p-value: a sample of one group has no variance.";
+    case BmUndefined::AllEqual:
+      return "   NOTE: No Brunner-Munzel p-value: all values are equal (no rank variance).";
+    case BmUndefined::Separated:
+      return "   NOTE: No Brunner-Munzel p-value: the samples are completely separated.";
+    case BmUndefined::ZeroVariance:
+      break;
+  }
+  return "   NOTE: No Brunner-Munzel p-value: the rank variance is 0.";
+}
+
 // B from the parameter file, with the warning paragraph when it cannot be
 // used as it stands.
 int readReplications(tsk::Report& report, const std::filesystem::path& path) {
@@ -206,12 +224,13 @@ void run(const tsk::EngineContext& context, int capacity) {
   report.message(std::string("   Wilcoxon-Mann-Whitney test     Brunner-Munzel") +
                  " test     Bootstrap test");
   report.format("(F19.4,F29.4,F21.4)", {wmw.p, pBM, pB});
+  if (const char* why = bmNote(whyUndefined(x1, x2, bm.f))) report.message(why);
   if (!wmw.defined) {
     report.message("   NOTE: All values are equal; the Wilcoxon-Mann-Whitney p-value is 1.");
   }
   if (n1 < 2 || n2 < 2) {
-    report.message("   NOTE: The Brunner-Munzel and bootstrap tests need at least two groups");
-    report.message("         in each sample; -1.0000 marks them as not computed.");
+    report.message("   NOTE: The bootstrap test needs two groups in each sample; -1.0000 marks it");
+    report.message("         as not computed.");
   } else if (!shiftUsable) {
     report.message("   NOTE: The values are too large for the bootstrap shift; -1.0000 marks");
     report.message("         the bootstrap test as not computed.");
