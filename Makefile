@@ -3,20 +3,24 @@
 
 BUILD     ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 JOBS      ?= $(shell nproc)
 ENGINES   := gssummar gsmidlim gsmeanci gsmeanc9 gscrowci gscrowc9 gsmean2s gsmean29 \
              gscrow2s gscrow29 gsmidtst gsmidts9 gsstoceq gsstoce9
 PACKAGES  := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev \
              xvfb xauth openbox fonts-dejavu-core dpkg-dev lintian libboost-dev
 
-.PHONY: deps build test test-sanitize run package clean
+.PHONY: deps build test test-sanitize test-tsan run package clean
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+# $(call install,<packages>): installs whichever of them are missing.
+install = @missing=$$(for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing: $$missing"; \
 	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
 	fi
+
+deps:
+	$(call install,$(PACKAGES))
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTSK_BUILD_GUI=ON
@@ -30,6 +34,16 @@ test-sanitize: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTSK_SANITIZE=ON -DTSK_BUILD_BENCH=OFF
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j$(JOBS)
+
+# The tests of the runtime's replication shares and of the engines that run
+# on several threads, with the engine programs their end-to-end tests start,
+# built with ThreadSanitizer.
+TSAN_TESTS := runtime_tests|gsmeanci_tests|gscrowci_tests|gsmean2s_tests|gscrow2s_tests|gsstoceq_tests|gsmidtst_tests
+test-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTSK_SANITIZE_THREAD=ON \
+	  -DTSK_BUILD_GUI=OFF -DTSK_BUILD_BENCH=OFF
+	cmake --build $(TSAN_BUILD) -j$(JOBS) --target $(subst |, ,$(TSAN_TESTS)) tskrun $(ENGINES)
+	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j$(JOBS) -L '^($(TSAN_TESTS))$$'
 
 # A working directory with the delivered files, the example samples and the
 # programs; the desktop program starts there. Without a display it says how
@@ -51,4 +65,4 @@ package: build
 	lintian $(BUILD)/toskarn_*.deb
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)

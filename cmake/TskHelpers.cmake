@@ -21,12 +21,13 @@ endfunction()
 
 # tsk_add_test(<name> SOURCES <files...> LIBS <libs...>)
 # A GoogleTest program registered with CTest; its tests run in a temporary
-# directory of their own when they ask for one (see tests/support).
+# directory of their own when they ask for one (see tests/support). Each test
+# carries the program's name as its label, for `ctest -L`.
 function(tsk_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE tsk_test_support ${T_LIBS} GTest::gtest GTest::gtest_main)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${name})
   # The environment is set from a file of its own that CTest reads after the
   # discovered tests: passed through PROPERTIES, a list value loses all but
   # its first element on its way into the generated test file.

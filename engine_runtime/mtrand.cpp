@@ -7,13 +7,17 @@
 #include <immintrin.h>
 #endif
 
-// The twist runs on vectors of words. On x86-64 Linux it is built twice, for
-// AVX2 and for the baseline instruction set, and the loader picks the one the
-// processor runs; both give the words of the plain word-by-word loop.
-#if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__) && !defined(__clang__)
-#define TSK_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define TSK_VECTOR_CLONES
+// The twist and the resampling positions run on vectors of words. On x86-64
+// each is built for AVX2 and for the baseline instruction set, and the build
+// the processor runs is chosen once, on first use, through a function pointer:
+// loader-resolved clones run before a sanitizer's run-time is ready and do not
+// exist on every platform. Both builds give the words of the plain
+// word-by-word loop. GCC for Windows does not align the stack for spilled AVX
+// registers, so there the baseline build runs; so it does where
+// TSK_BASELINE_ONLY is defined, for the tests of that build.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && \
+    !(defined(_WIN32) && !defined(__clang__)) && !defined(TSK_BASELINE_ONLY)
+#define TSK_HAVE_AVX2 1
 #endif
 
 namespace tsk {
@@ -47,8 +51,8 @@ uint32_t twistWord(uint32_t current, uint32_t next, uint32_t far) {
     std::memcpy(&(mt)[(kk)], &word, sizeof word);                          \
   } while (0)
 
-// The MT19937 regeneration of all 624 words.
-TSK_VECTOR_CLONES void twist(MtBlock& b) {
+// The MT19937 regeneration of all 624 words, inlined into each build.
+[[gnu::always_inline]] inline void twistWords(MtBlock& b) {
   uint32_t* mt = b.mt.data();
   int kk = 0;
   for (; kk + 8 <= kN - kM; kk += 8) TSK_TWIST8(mt, kk, kk + kM);
@@ -61,6 +65,8 @@ TSK_VECTOR_CLONES void twist(MtBlock& b) {
 }
 
 #undef TSK_TWIST8
+
+void twistBaseline(MtBlock& b) { twistWords(b); }
 
 uint32_t temper(uint32_t y) {
   y ^= y >> 11;
@@ -101,8 +107,8 @@ void positionsOfWords(const uint32_t* words, int count, int n, int32_t* out) {
   }
 }
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define TSK_HAVE_AVX2_POSITIONS 1
+#ifdef TSK_HAVE_AVX2
+__attribute__((target("avx2"))) void twistAvx2(MtBlock& b) { twistWords(b); }
 
 // positionsOfWords, eight words at a time with AVX2 integer operations.
 __attribute__((target("avx2"))) void positionsOfWordsAvx2(const uint32_t* words, int count, int n,
@@ -139,26 +145,30 @@ __attribute__((target("avx2"))) void positionsOfWordsAvx2(const uint32_t* words,
   if (!_mm256_testz_si256(near, near)) i = 0;
   positionsOfWords(words + i, count - i, n, out + i);
 }
-
-bool hasAvx2() {
-  static const bool avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
-  return avx2;
-}
 #endif
 
-// out[i] = plainPosition(words[i], n) for i < count.
-void positionsOf(const uint32_t* words, int count, int n, int32_t* out) {
-#ifdef TSK_HAVE_AVX2_POSITIONS
-  if (hasAvx2()) return positionsOfWordsAvx2(words, count, n, out);
+// The builds of the twist and of the positions that this processor runs.
+struct Kernels {
+  void (*twist)(MtBlock&);
+  void (*positions)(const uint32_t*, int, int, int32_t*);
+};
+
+const Kernels& kernels() {
+  static const Kernels chosen = [] {
+#ifdef TSK_HAVE_AVX2
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) return Kernels{twistAvx2, positionsOfWordsAvx2};
 #endif
-  positionsOfWords(words, count, n, out);
+    return Kernels{twistBaseline, positionsOfWords};
+  }();
+  return chosen;
 }
 
 // Regenerates the words when all have been used; seeds first if never seeded.
 void refillIfUsed(MtBlock& b) {
   if (b.mti < kN) return;
   if (b.mti == kN + 1) sgrnd(b, 4357);
-  twist(b);
+  kernels().twist(b);
 }
 
 }  // namespace
@@ -178,7 +188,7 @@ void drawPositions(MtBlock& block, int n, int32_t* out, size_t count) {
   while (count > 0) {
     refillIfUsed(block);
     const int run = static_cast<int>(std::min<size_t>(count, static_cast<size_t>(kN - block.mti)));
-    positionsOf(block.mt.data() + block.mti, run, n, out);
+    kernels().positions(block.mt.data() + block.mti, run, n, out);
     block.mti += run;
     out += run;
     count -= static_cast<size_t>(run);
