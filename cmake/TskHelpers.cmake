@@ -1,8 +1,14 @@
-# add_engine(NAME <engine> SOURCES <library sources...> BUILDS <program>:<capacity>...)
+# add_engine(NAME <engine> SOURCES <library sources...> BUILDS <program>:<capacity>...
+#            [MIN_GROUPS <n>])
 # Declares the engine library tsk_engine_<engine> and one program per capacity
 # build, all from the same sources; the capacity reaches main.cpp as TSK_CAPACITY.
+# Each program's capacity and least number of groups per sample (default 1)
+# are collected in TSK_ENGINE_LIMITS, for the front end to check samples by.
 function(add_engine)
-  cmake_parse_arguments(E "" "NAME" "SOURCES;BUILDS;LIBS" ${ARGN})
+  cmake_parse_arguments(E "" "NAME;MIN_GROUPS" "SOURCES;BUILDS;LIBS" ${ARGN})
+  if(NOT E_MIN_GROUPS)
+    set(E_MIN_GROUPS 1)
+  endif()
   add_library(tsk_engine_${E_NAME} STATIC ${E_SOURCES})
   target_include_directories(tsk_engine_${E_NAME} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(tsk_engine_${E_NAME} PUBLIC tsk::runtime ${E_LIBS})
@@ -16,6 +22,8 @@ function(add_engine)
     target_link_libraries(${program} PRIVATE tsk_engine_${E_NAME})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     set_property(GLOBAL APPEND PROPERTY TSK_ENGINE_PROGRAMS ${program})
+    set_property(GLOBAL APPEND PROPERTY TSK_ENGINE_LIMITS
+                 "{\"${program}\", ${capacity}, ${E_MIN_GROUPS}}")
   endforeach()
 endfunction()
 

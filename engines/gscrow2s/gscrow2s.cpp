@@ -5,38 +5,16 @@
 #include <vector>
 
 #include "bca.h"
+#include "two_sample_read.h"
 
 namespace gscrow2s {
 
 namespace {
 
-using tsk::ReadStatus;
 namespace bca = tsk::bca;
 
-constexpr const char* kInvalid = "   ERROR: invalid data";
 constexpr const char* kUnexpectedEnd = "   ERROR: unexpected end of data";
 constexpr float kLevel = 0.975f;
-
-// Reads one sample block: group count, animal count, that many sizes.
-// Returns the message that stops the run, or an empty text.
-std::string readSample(tsk::NumberReader& data, int number, int capacity, std::vector<float>& x) {
-  int32_t n = 0;
-  int32_t animals = 0;
-  for (int32_t* v : {&n, &animals}) {
-    ReadStatus status = data.readInt(*v);
-    if (status == ReadStatus::EndOfData) return kUnexpectedEnd;
-    if (status == ReadStatus::Invalid) return kInvalid;
-  }
-  const std::string sample = "   ERROR: sample " + std::to_string(number);
-  if (n > capacity) return sample + " too large (max=" + std::to_string(capacity) + ")";
-  // A sample without groups has no mean crowding at all.
-  if (n < 1) return sample + " has no groups";
-  x.assign(static_cast<size_t>(n), 0.0f);
-  const ReadStatus status = data.readReals(x.data(), n);
-  if (status == ReadStatus::EndOfData) return kUnexpectedEnd;
-  if (status == ReadStatus::Invalid) return kInvalid;
-  return {};
-}
 
 }  // namespace
 
@@ -54,9 +32,12 @@ void run(const tsk::EngineContext& context, int capacity) {
   if (!start.error.empty()) return report.message(start.error);
 
   std::vector<float> samples[2];
-  std::string error = readSample(run.data(), 1, capacity, samples[0]);
+  // A sample without groups has no mean crowding at all.
+  std::string error =
+      tsk::readTwoSampleBlock(run.data(), 1, capacity, 1, "has no groups", samples[0]);
   if (error.empty() && !run.data().skipLine()) error = kUnexpectedEnd;
-  if (error.empty()) error = readSample(run.data(), 2, capacity, samples[1]);
+  if (error.empty())
+    error = tsk::readTwoSampleBlock(run.data(), 2, capacity, 1, "has no groups", samples[1]);
   if (!error.empty()) return report.message(error);
   for (const auto& x : samples) {
     for (float v : x) {

@@ -7,14 +7,12 @@
 #include <string>
 
 #include "replications.h"
+#include "two_sample_read.h"
 
 namespace gsmean2s {
 
 namespace {
 
-using tsk::ReadStatus;
-
-constexpr const char* kInvalid = "   ERROR: invalid data";
 constexpr const char* kUnexpectedEnd = "   ERROR: unexpected end of data";
 constexpr int32_t kDefaultReplications = 2000;
 constexpr int32_t kMaxReplications = 20000;
@@ -23,28 +21,10 @@ constexpr int32_t kMaxReplications = 20000;
 // chains, so the processor overlaps the rounding of one with the others.
 constexpr int kLanes = 8;
 
-const char* readError(ReadStatus st) {
-  return st == ReadStatus::EndOfData ? kUnexpectedEnd : kInvalid;
-}
-
-// Reads one sample block's counts and sizes; the message of the first
-// failure, or nullopt.
-std::optional<std::string> readSample(tsk::NumberReader& data, int which, int capacity,
-                                      std::vector<float>& x) {
-  int32_t n = 0, animals = 0;
-  ReadStatus st = data.readInt(n);
-  if (st != ReadStatus::Value) return readError(st);
-  st = data.readInt(animals);
-  if (st != ReadStatus::Value) return readError(st);
-  const std::string label = "   ERROR: sample " + std::to_string(which);
-  if (n > capacity) return label + " too large (max=" + std::to_string(capacity) + ")";
-  // One group has no spread (n - 1 = 0 in the variance): no t statistic.
-  if (n < 2) return label + " too small (min=2)";
-  x.resize(static_cast<size_t>(n));
-  st = data.readReals(x.data(), n);
-  if (st != ReadStatus::Value) return readError(st);
-  return std::nullopt;
-}
+// One group has no spread (n - 1 = 0 in the variance): no t statistic. The
+// front end knows this least number from the engine's build declaration.
+constexpr int kMinGroups = 2;
+constexpr const char* kTooFew = "too small (min=2)";
 
 // How many of replications [first, last) give |t*| < absT; mt stands at
 // replication `first` and is left after replication last - 1.
@@ -180,9 +160,11 @@ void run(const tsk::EngineContext& context, int capacity) {
 
   tsk::NumberReader& data = run.data();
   std::vector<float> x1, x2;
-  if (auto error = readSample(data, 1, capacity, x1)) return report.message(*error);
+  std::string error = tsk::readTwoSampleBlock(data, 1, capacity, kMinGroups, kTooFew, x1);
+  if (!error.empty()) return report.message(error);
   if (!data.skipLine()) return report.message(kUnexpectedEnd);
-  if (auto error = readSample(data, 2, capacity, x2)) return report.message(*error);
+  error = tsk::readTwoSampleBlock(data, 2, capacity, kMinGroups, kTooFew, x2);
+  if (!error.empty()) return report.message(error);
   const int n1 = static_cast<int>(x1.size()), n2 = static_cast<int>(x2.size());
 
   Moments m;

@@ -2,11 +2,11 @@
 
 #include <vector>
 
+#include "sample_block.h"
+
 namespace gssummar {
 
 namespace {
-
-using tsk::ReadStatus;
 
 constexpr const char* kInvalid = "    ERROR: invalid data";
 constexpr const char* kUnexpectedEnd = "    ERROR: unexpected end of data";
@@ -24,7 +24,8 @@ bool medianCrowding(const std::vector<float>& x, int n, int32_t a, float& result
     c = c + x[j];
     if (static_cast<double>(c) == m) {
       if (j + 1 >= n) return false;
-      result = a % 2 == 0 ? static_cast<float>((static_cast<double>(x[j]) + x[j + 1]) / 2) : x[j + 1];
+      result =
+          a % 2 == 0 ? static_cast<float>((static_cast<double>(x[j]) + x[j + 1]) / 2) : x[j + 1];
       return true;
     }
     if (static_cast<double>(c) > m) {
@@ -51,27 +52,30 @@ void run(const tsk::EngineContext& context, int capacity) {
       "(/,16X,'   Number of          Mean    Median        Mean    Median',/,"
       "16X,'Groups  Animals         Group size             Crowding')");
 
-  std::vector<float> x(static_cast<size_t>(capacity));
+  tsk::SampleBlock block;
   for (int k = 1;; ++k) {
-    int32_t n = 0, a = 0;
-    ReadStatus st = data.readInt(n);
-    if (st == ReadStatus::EndOfData) {
-      if (k == 1) report.message(kUnexpectedEnd);
-      return;
+    switch (tsk::readSampleBlock(data, capacity, 1, block)) {
+      case tsk::BlockStatus::Value:
+        break;
+      case tsk::BlockStatus::NoBlock:
+        if (k == 1) report.message(kUnexpectedEnd);
+        return;
+      case tsk::BlockStatus::Invalid:
+        return report.message(kInvalid);
+      case tsk::BlockStatus::NoAnimalCount:
+        report.message(" ");
+        return report.message("    ERROR: inconsistent data");
+      case tsk::BlockStatus::TooManyGroups:
+        return report.message("    ERROR: max. sample size is " + std::to_string(capacity));
+      case tsk::BlockStatus::TooFewGroups:
+        return report.message("    ERROR: a sample has no groups");
+      // An incomplete later sample is reported too, not dropped in silence.
+      case tsk::BlockStatus::MissingSizes:
+        return report.message(kUnexpectedEnd);
     }
-    if (st == ReadStatus::Invalid) return report.message(kInvalid);
-    st = data.readInt(a);
-    if (st == ReadStatus::EndOfData) {
-      report.message(" ");
-      return report.message("    ERROR: inconsistent data");
-    }
-    if (st == ReadStatus::Invalid) return report.message(kInvalid);
-    if (n > capacity) return report.message("    ERROR: max. sample size is " + std::to_string(capacity));
-    if (n < 1) return report.message("    ERROR: a sample has no groups");
-    st = data.readReals(x.data(), n);
-    // An incomplete later sample is reported too, not dropped in silence.
-    if (st == ReadStatus::EndOfData) return report.message(kUnexpectedEnd);
-    if (st == ReadStatus::Invalid) return report.message(kInvalid);
+    const int n = block.groups;
+    const int32_t a = block.animals;
+    const std::vector<float>& x = block.sizes;
 
     Statistics s{};
     s.meanSize = static_cast<float>(static_cast<double>(a) / n);
@@ -80,7 +84,8 @@ void run(const tsk::EngineContext& context, int capacity) {
       squares = static_cast<float>(squares + static_cast<double>(x[i]) * x[i]);
     }
     const int h = n / 2;
-    s.medianSize = n % 2 == 1 ? x[h] : static_cast<float>((static_cast<double>(x[h - 1]) + x[h]) / 2);
+    s.medianSize =
+        n % 2 == 1 ? x[h] : static_cast<float>((static_cast<double>(x[h - 1]) + x[h]) / 2);
     if (a < 1 || !medianCrowding(x, n, a, s.medianCrowding)) {
       return report.message("    ERROR: number of animals does not match the group sizes");
     }

@@ -295,7 +295,12 @@ void Form3::onStartAnalysis() {
     return;
   }
 
-  const QStringList files = usableSamples(selectedFileNames(), kTitle);
+  QList<MethodLimit> limits;
+  for (int row : methods) {
+    if (auto limit = methodLimit(m_engines[static_cast<size_t>(row)], m_list1->item(row)->text()))
+      limits.append(*limit);
+  }
+  const QStringList files = usableSamples(selectedFileNames(), kTitle, limits);
   if (files.isEmpty()) return;
   QString text = QStringLiteral("     Toskarn - version 1.0") + kCrLf + kCrLf +
                  QStringLiteral("Data selected for analysis");
@@ -474,8 +479,9 @@ void Form3::openHistogram(HistogramKind kind) {
 
 // A damaged sample is named and left out here, rather than reaching an
 // engine that can only say its input is invalid.
-QStringList Form3::usableSamples(const QStringList& files, const QString& title) {
-  const SampleCheck check = checkSampleFiles(m_dir, files);
+QStringList Form3::usableSamples(const QStringList& files, const QString& title,
+                                 const QList<MethodLimit>& methods) {
+  const SampleCheck check = checkSampleFiles(m_dir, files, methods);
   if (!check.message.isEmpty()) messageBoxes().inform(this, title, check.message);
   return check.usable;
 }

@@ -10,6 +10,7 @@
 #include <array>
 
 #include "HistogramGeometry.h"
+#include "SampleCheck.h"
 
 class QCloseEvent;
 class QLabel;
@@ -69,9 +70,10 @@ class Form3 : public QWidget {
   void reportListProblem(const QString& text);
   void setRunning(bool running);
   void openHistogram(HistogramKind kind);
-  // The files of `files` that can go to an engine; the others are named to
-  // the user under `title`.
-  QStringList usableSamples(const QStringList& files, const QString& title);
+  // The files of `files` that every method of `methods` can take; the
+  // others are named to the user under `title`.
+  QStringList usableSamples(const QStringList& files, const QString& title,
+                            const QList<MethodLimit>& methods = {});
 
   QPointer<QWidget> m_opener;
   QString m_dir;

@@ -20,22 +20,42 @@ TEST(SampleCheck, DamagedFilesAreNamedAndLeftOut) {
   writeFile(dir / "good.dat", tsk::test::kPairExample);
   writeFile(dir / "word.dat", crlf({"2", "6", "2", "four"}));
   writeFile(dir / "count.dat", crlf({"3", "6", "2", "4"}));     // says 3 groups, holds 2
-  writeFile(dir / "wrongsum.dat", crlf({"2", "7", "2", "4"}));  // the reader corrects it
+  writeFile(dir / "wrongsum.dat", crlf({"2", "7", "2", "4"}));  // the engines would refuse it
+  std::string big = crlf({"1000", "1000"});
+  for (int i = 0; i < 1000; ++i) big += " 1 \r\n";
+  writeFile(dir / "big.dat", big);
 
   const tsk::SampleCheck check = tsk::checkSampleFiles(
       qpath(dir.path()), {"word.dat", "good.dat", "gone.dat", "count.dat", "wrongsum.dat"});
-  EXPECT_EQ(check.usable, QStringList({"good.dat", "wrongsum.dat"}));
-  EXPECT_EQ(check.damaged, QStringList({"word.dat", "gone.dat", "count.dat"}));
+  EXPECT_EQ(check.usable, QStringList({"good.dat"}));
+  EXPECT_EQ(check.damaged, QStringList({"word.dat", "gone.dat", "count.dat", "wrongsum.dat"}));
   const QStringList blocks = check.message.split(QStringLiteral("\r\n\r\n"));
-  ASSERT_EQ(blocks.size(), 3) << check.message.toStdString();
-  for (int i = 0; i < 3; ++i) {
+  ASSERT_EQ(blocks.size(), 4) << check.message.toStdString();
+  for (int i = 0; i < 4; ++i) {
     EXPECT_TRUE(blocks[i].contains(check.damaged[i])) << blocks[i].toStdString();
     EXPECT_TRUE(blocks[i].endsWith(tsk::kLeftOutMessage)) << blocks[i].toStdString();
   }
   EXPECT_TRUE(blocks[0].contains(QStringLiteral("\"four\", which is not a group size")));
   EXPECT_TRUE(blocks[2].contains(tsk::kInvalidTotalMessage));
+  EXPECT_TRUE(blocks[3].contains(QStringLiteral("add up to 6 animals, not the 7")));
 
   EXPECT_TRUE(tsk::checkSampleFiles(qpath(dir.path()), {"good.dat"}).message.isEmpty());
+
+  // The methods' limits as the engines were built: one build of the median
+  // limits takes 999 groups, the two-sample t-test needs two.
+  const auto midlim = tsk::methodLimit(QStringLiteral("gsmidlim"), QStringLiteral("Median"));
+  ASSERT_TRUE(midlim);
+  EXPECT_EQ(midlim->capacity, 999);
+  EXPECT_EQ(tsk::methodLimit(QStringLiteral(" gsmean29"), {})->minGroups, 2);
+  EXPECT_FALSE(tsk::methodLimit(QStringLiteral("tskecho1"), {}));
+  const tsk::SampleCheck limited = tsk::checkSampleFiles(
+      qpath(dir.path()), {"big.dat", "good.dat"},
+      {*tsk::methodLimit(QStringLiteral("gssummar"), QStringLiteral("Sum")), *midlim,
+       *tsk::methodLimit(QStringLiteral("gsmean2s"), QStringLiteral("t"))});
+  EXPECT_EQ(limited.usable, QStringList({"good.dat"}));
+  EXPECT_TRUE(limited.message.startsWith(
+      QStringLiteral("File big.dat holds 1000 groups; \"Median\" takes at most 999.")))
+      << limited.message.toStdString();
 }
 
 // The order of a sample's groups carries no meaning, but some methods take

@@ -710,6 +710,70 @@ class TestForm3 : public QObject {
              qPrintable(results));
   }
 
+  void damagedSampleBesideTwoGood_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("reason");
+    QByteArray thousand = crlf({"1000", "1000"});
+    for (int i = 0; i < 1000; ++i) thousand += " 1 \r\n";
+    // Each row a fault that some engine refuses, with a word of its message.
+    QTest::newRow("animals disagree")
+        << crlf({"4", "150", "1", "2", "3", "4"}) << "add up to 10 animals, not the 150";
+    QTest::newRow("zero groups") << crlf({"0", "0"}) << "holds no groups";
+    QTest::newRow("text for a size") << crlf({"2", "6", "2", "four"}) << "not a group size";
+    QTest::newRow("binary") << QByteArray(
+                                   "\x7f"
+                                   "ELF\x02\n\x01\x00\xff\n",
+                                   10)
+                            << "which is not a whole number";
+    QTest::newRow("no totals line") << crlf({"5"}) << "lacks the totals";
+    QTest::newRow("wrong group count") << crlf({"3", "6", "2", "4"}) << "Invalid total in file";
+    QTest::newRow("size below 1") << crlf({"2", "1", "0", "1"}) << "group size below 1";
+    // 2^31 animals: beyond the engines' 32-bit counts.
+    QTest::newRow("count too large")
+        << crlf({"2", "2147483648", "1", "2147483647"}) << "cannot read";
+    QTest::newRow("beyond Mood's capacity") << thousand << "\"Mood\" takes at most 999";
+  }
+
+  // Every damaged sample is named and left out, and the two good ones get
+  // the report they get alone, through two engines.
+  void damagedSampleBesideTwoGood() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    QVERIFY(installProgram(*m_wd, "gssummar", "gssummar"));
+    QVERIFY(installProgram(*m_wd, "gsmidts9", "gsmidts9"));
+    QVERIFY(QFile::copy(QDir(qEnvironmentVariable("TSK_DATA_DIR")).filePath("gsmidtst.par"),
+                        m_wd->filePath(QStringLiteral("gsmidtst.par"))));
+    for (const char* list : {"modsz1.sys", "modsz2.sys", "modsz3.sys"})
+      m_wd->write(QString::fromLatin1(list),
+                  lines({methodLine("Summary", "gssummar"), methodLine("Mood", "gsmidts9")}));
+    m_wd->write(QStringLiteral("a.dat"), kFlock);
+    m_wd->write(QStringLiteral("ab.dat"), content);  // between the good ones
+    m_wd->write(QStringLiteral("b.dat"), kHerd);
+    auto* form = new Form3(m_opener.get(), m_wd->path());
+    form->show();
+    auto* list1 = control<QListWidget>(form, "List1");
+    const auto analyse = [&](const QList<int>& files) {
+      selectFiles(form, files);
+      clickRow(list1, 0);
+      clickRow(list1, 1, Qt::ControlModifier);
+      QTest::mouseClick(control<QPushButton>(form, "Command1"), Qt::LeftButton);
+      QString text = form->resultsWindow() ? form->resultsWindow()->resultsText() : QString();
+      if (form->resultsWindow()) form->resultsWindow()->close();
+      return text;
+    };
+    const QString alone = analyse({0, 2});
+    QVERIFY2(m_boxes->boxes().isEmpty(), qPrintable(m_boxes->texts().join(u'|')));
+    QVERIFY2(alone.contains(QStringLiteral("Sample  2:       2        6")), qPrintable(alone));
+    QVERIFY2(!alone.contains(QStringLiteral("ERROR")), qPrintable(alone));
+
+    QCOMPARE(analyse({0, 1, 2}), alone);
+    QCOMPARE(m_boxes->boxes().size(), 1);
+    const QString message = m_boxes->boxes()[0].text;
+    QVERIFY2(message.contains(QStringLiteral("ab.dat")) && message.contains(reason) &&
+                 message.endsWith(QStringLiteral("   This sample is left out.")),
+             qPrintable(message));
+  }
+
  private:
   std::unique_ptr<RecordingBoxes> m_boxes;
   std::unique_ptr<WorkingDir> m_wd;
