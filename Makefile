@@ -8,7 +8,7 @@ JOBS      ?= $(shell nproc)
 ENGINES   := gssummar gsmidlim gsmeanci gsmeanc9 gscrowci gscrowc9 gsmean2s gsmean29 \
              gscrow2s gscrow29 gsmidtst gsmidts9 gsstoceq gsstoce9
 PACKAGES  := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev \
-             xvfb xauth openbox fonts-dejavu-core dpkg-dev lintian libboost-dev
+             xvfb xauth openbox xdotool x11-utils fonts-dejavu-core dpkg-dev lintian libboost-dev
 
 .PHONY: deps build test test-sanitize test-tsan run package clean
 

@@ -226,8 +226,7 @@ void Form7::onSaveAs() {
     messageBoxes().inform(this, kProgramTitle, kNothingToSaveUnpicked);
     return;
   }
-  setEnabled(false);
-  m_saveAs = new Form8(m_rows->sample(), m_dir, m_picked.left(m_picked.size() - 4));
+  m_saveAs = new Form8(this, m_rows->sample(), m_dir, m_picked.left(m_picked.size() - 4));
   placeOnScreen(m_saveAs, pos() + QPoint(twips(120), twips(4310)), this);
   connect(m_saveAs, &Form8::finished, this, &Form7::onSaveAsFinished);
   m_saveAs->show();
@@ -235,7 +234,6 @@ void Form7::onSaveAs() {
 
 void Form7::onSaveAsFinished(bool saved) {
   if (saved) reset();
-  setEnabled(true);
   raise();
   activateWindow();
 }
@@ -297,7 +295,7 @@ void Form7::offerToSave(const std::vector<NamedSample>& samples) {
 }
 
 void Form7::dragEnterEvent(QDragEnterEvent* event) {
-  if (isEnabled() && !droppedTableFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+  if (!m_saveAs && !droppedTableFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
 void Form7::dropEvent(QDropEvent* event) {

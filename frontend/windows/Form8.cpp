@@ -7,9 +7,13 @@
 
 namespace tsk::ui {
 
-Form8::Form8(const GroupSizeSample& sample, const QString& workingDirectory, const QString& name)
-    : QWidget(nullptr), m_sample(sample), m_dir(workingDirectory) {
+Form8::Form8(QWidget* editWindow, const GroupSizeSample& sample, const QString& workingDirectory,
+             const QString& name)
+    // A dialog of the edit window: the window manager keeps it above that
+    // window, which takes no input while it is open.
+    : QWidget(editWindow, Qt::Dialog), m_sample(sample), m_dir(workingDirectory) {
   setObjectName(QStringLiteral("Form8"));
+  setWindowModality(Qt::WindowModal);
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Save As..."));
   setFixedSize(twips(4785), twips(810));

@@ -20,7 +20,8 @@ class Form8 : public QWidget {
   // `sample` is written under the name typed into the dialog, in
   // `workingDirectory`; `name` is the proposed name without ".dat". The
   // dialog deletes itself on close.
-  Form8(const GroupSizeSample& sample, const QString& workingDirectory, const QString& name);
+  Form8(QWidget* editWindow, const GroupSizeSample& sample, const QString& workingDirectory,
+        const QString& name);
   ~Form8() override;
 
  signals:

@@ -1,24 +1,34 @@
 #include "MessageBoxes.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace tsk::ui {
 
 namespace {
 
+// The window a box belongs to: the caller's window, or the active one when
+// the caller has none, so that the window manager keeps the box above a
+// window and centres it there.
+QWidget* owner(QWidget* parent) {
+  if (parent) return parent->window();
+  return QApplication::activeWindow();
+}
+
 class QtMessageBoxes : public MessageBoxes {
  public:
   void inform(QWidget* parent, const QString& title, const QString& text) override {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner(parent));
     box.exec();
   }
   bool ask(QWidget* parent, const QString& title, const QString& text) override {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No,
+                    owner(parent));
     return box.exec() == QMessageBox::Yes;
   }
   SaveChoice askToSave(QWidget* parent, const QString& title, const QString& text) override {
     QMessageBox box(QMessageBox::NoIcon, title, text,
-                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, owner(parent));
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {

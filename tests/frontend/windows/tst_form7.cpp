@@ -1,6 +1,7 @@
 // The edit window driven through its controls: its three states, the load
 // messages, Save, Save As through the dialog, and Delete.
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
@@ -250,7 +251,7 @@ void TestForm7::saveAsWithOverwriteQuestion() {
   f.click("Command4");
   QPointer<tsk::ui::Form8> dialog = f.window->saveAsDialog();
   QVERIFY(dialog && dialog->isVisible());
-  QVERIFY(!f.window->isEnabled());
+  QCOMPARE(QApplication::activeModalWidget(), dialog.data());
   QCOMPARE(dialog->pos(), f.window->pos() + QPoint(tsk::ui::twips(120), tsk::ui::twips(4310)));
   auto* name = control<QLineEdit>(dialog, "Text1");
   QCOMPARE(name->text(), QStringLiteral("flock"));
@@ -264,7 +265,7 @@ void TestForm7::saveAsWithOverwriteQuestion() {
   QVERIFY(f.boxes.boxes().front().question);
   QCOMPARE(f.dir.read(QStringLiteral("other.dat")), other);
   QVERIFY(dialog && dialog->isVisible());
-  QVERIFY(!f.window->isEnabled());
+  QCOMPARE(QApplication::activeModalWidget(), dialog.data());
 
   // Yes: written under the new name, the original file untouched.
   f.boxes.answerNext(true);

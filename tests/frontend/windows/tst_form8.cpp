@@ -42,7 +42,7 @@ class TestForm8 : public QObject {
 void TestForm8::layout() {
   tsk::test::WorkingDir dir;
   QPointer<tsk::ui::Form8> dialog =
-      new tsk::ui::Form8(twoGroupsOfThree(), dir.path(), QStringLiteral("gulls"));
+      new tsk::ui::Form8(nullptr, twoGroupsOfThree(), dir.path(), QStringLiteral("gulls"));
   QCOMPARE(dialog->windowTitle(), QStringLiteral("Save As..."));
   QCOMPARE(control<QLineEdit>(dialog, "Text1")->text(), QStringLiteral("gulls"));
   QCOMPARE(control<QLineEdit>(dialog, "Text1")->maxLength(), 40);
@@ -90,7 +90,7 @@ void TestForm8::names() {
   tsk::test::WorkingDir dir;
   tsk::test::RecordingBoxes boxes;
   QPointer<tsk::ui::Form8> dialog =
-      new tsk::ui::Form8(twoGroupsOfThree(), dir.path(), QStringLiteral("gulls"));
+      new tsk::ui::Form8(nullptr, twoGroupsOfThree(), dir.path(), QStringLiteral("gulls"));
   QSignalSpy finished(dialog.data(), &tsk::ui::Form8::finished);
   dialog->show();
   auto* box = control<QLineEdit>(dialog, "Text1");
@@ -121,7 +121,7 @@ void TestForm8::failedWriteKeepsDialog() {
   tsk::test::RecordingBoxes boxes;
   QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("gulls.dat")));
   QPointer<tsk::ui::Form8> dialog =
-      new tsk::ui::Form8(twoGroupsOfThree(), dir.path(), QStringLiteral("gulls"));
+      new tsk::ui::Form8(nullptr, twoGroupsOfThree(), dir.path(), QStringLiteral("gulls"));
   QSignalSpy finished(dialog.data(), &tsk::ui::Form8::finished);
   dialog->show();
   boxes.answerNext(true);  // overwrite
@@ -140,7 +140,7 @@ void TestForm8::cancelAndCloseBox() {
     tsk::test::WorkingDir dir;
     tsk::test::RecordingBoxes boxes;
     QPointer<tsk::ui::Form8> dialog =
-        new tsk::ui::Form8(twoGroupsOfThree(), dir.path(), QStringLiteral("gulls"));
+        new tsk::ui::Form8(nullptr, twoGroupsOfThree(), dir.path(), QStringLiteral("gulls"));
     QSignalSpy finished(dialog.data(), &tsk::ui::Form8::finished);
     dialog->show();
     if (byButton)

@@ -75,7 +75,7 @@ class TestHelp : public QObject {
       return new tsk::ui::Form7(o, d);
     }) << "Editing a sample";
     QTest::newRow("save as") << WindowFactory([](QWidget*, const QString& d) {
-      return new tsk::ui::Form8(tsk::GroupSizeSample{}, d, QStringLiteral("flock"));
+      return new tsk::ui::Form8(nullptr, tsk::GroupSizeSample{}, d, QStringLiteral("flock"));
     }) << "Saving under another name";
     QTest::newRow("analysis") << WindowFactory([](QWidget* o, const QString& d) {
       return new tsk::ui::Form3(o, d);

@@ -47,7 +47,7 @@ QWidget* makeWindow(const QString& name, QWidget* opener, const QString& dir) {
   if (name == QLatin1String("Form4")) return new tsk::ui::Form4(opener, dir);
   if (name == QLatin1String("Form7")) return new tsk::ui::Form7(opener, dir);
   if (name == QLatin1String("Form8"))
-    return new tsk::ui::Form8(twoGroupsOfThree(), dir, QStringLiteral("gulls"));
+    return new tsk::ui::Form8(nullptr, twoGroupsOfThree(), dir, QStringLiteral("gulls"));
   if (name == QLatin1String("Form5")) return new tsk::ui::Form5(opener, dir);
   return nullptr;
 }
