@@ -48,4 +48,11 @@ class FocusRingStyle : public QProxyStyle {
 
 void installDesktopStyle() { QApplication::setStyle(new FocusRingStyle); }
 
+QIcon programIcon() {
+  QIcon icon;
+  for (const char* size : {"32", "256"})
+    icon.addFile(QStringLiteral(":/icons/toskarn-%1.png").arg(QLatin1String(size)));
+  return icon;
+}
+
 }  // namespace tsk::ui

@@ -2,24 +2,32 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QFont>
 #include <QHideEvent>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QShowEvent>
+#include <QToolButton>
 
 #include "Form2.h"
 #include "Form3.h"
 #include "Form7.h"
 #include "FormControls.h"
 #include "Help.h"
+#include "MessageBoxes.h"
 #include "ScreenPlacement.h"
+#include "StartupFiles.h"
+#include "StudyFolder.h"
 
 namespace tsk::ui {
 
 namespace {
 
 const QString kGeometryKey = QStringLiteral("geometry/main");
+const QString kCaption = QStringLiteral("TK 1.1");
 const QString kCrLf = QStringLiteral("\r\n");
+const QString kFolderTitle = QStringLiteral("TK 1.0 - Study folder");
 
 QString termsAndCitation() {
   return QStringLiteral(" ") +
@@ -49,8 +57,9 @@ QString acknowledgements() {
 Form1::Form1(const QString& workingDirectory)
     : QWidget(nullptr), m_dir(workingDirectory), m_exit([] { QCoreApplication::exit(0); }) {
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("TK 1.1"));
-  setFixedSize(twips(7800), twips(4920));
+  setWindowTitle(kCaption);
+  // A row for the study folder below the buttons.
+  setFixedSize(twips(7800), twips(5310));
 
   QLabel* name = placeLabel(this, "Label1", QStringLiteral("Toskarn"), 360, 150, 3135, 675);
   QFont nameFont(QStringLiteral("Times New Roman"), 24);
@@ -92,6 +101,32 @@ Form1::Form1(const QString& workingDirectory)
   QPushButton* exitButton =
       placeButton(this, "Command2", QStringLiteral("Exit"), QString(), 5850, 4140, 1575, 495);
 
+  m_folderLabel = placeLabel(this, "LabelFolder", QString(), 360, 4770, 5370, 375);
+  m_folderButton = new QToolButton(this);
+  m_folderButton->setObjectName(QStringLiteral("CommandFolder"));
+  m_folderButton->setGeometry(twipsRect(5850, 4770, 1575, 375));
+  m_folderButton->setText(QStringLiteral("Open folder..."));
+  m_folderButton->setToolTip(
+      QStringLiteral("Work in another study folder; the arrow lists the "
+                     "recent ones"));
+  m_folderButton->setPopupMode(QToolButton::MenuButtonPopup);
+  auto* recent = new QMenu(m_folderButton);
+  recent->setObjectName(QStringLiteral("RecentFolders"));
+  m_folderButton->setMenu(recent);
+  // Filled as it opens, so it lists what exists then.
+  connect(recent, &QMenu::aboutToShow, this, [this, recent] {
+    recent->clear();
+    for (const QString& folder : recentStudyFolders()) {
+      recent->addAction(QDir::toNativeSeparators(folder), this,
+                        [this, folder] { openFolder(folder); });
+    }
+    if (recent->isEmpty())
+      recent->addAction(QStringLiteral("(no recent folders)"))->setEnabled(false);
+  });
+  connect(m_folderButton, &QToolButton::clicked, this, &Form1::askForFolder);
+  m_studyButtons = {newButton, editButton, analyseButton};
+  showFolder();
+
   connect(newButton, &QPushButton::clicked, this, &Form1::onNew);
   connect(editButton, &QPushButton::clicked, this, &Form1::onEdit);
   connect(analyseButton, &QPushButton::clicked, this, &Form1::onAnalyse);
@@ -104,6 +139,40 @@ Form1::~Form1() {
   // The opened windows have no parent (each is a window of its own on the
   // desktop); they go with the main window.
   delete m_opened.data();
+}
+
+void Form1::showFolder() {
+  const bool chosen = !m_dir.isEmpty();
+  setWindowTitle(chosen ? kCaption + QStringLiteral(" - ") + QDir(m_dir).dirName() : kCaption);
+  const QString text = chosen ? QStringLiteral("Study folder: ") + QDir::toNativeSeparators(m_dir)
+                              : QStringLiteral("No study folder yet: choose one with Open folder");
+  m_folderLabel->setText(
+      m_folderLabel->fontMetrics().elidedText(text, Qt::ElideMiddle, m_folderLabel->width()));
+  m_folderLabel->setToolTip(chosen ? QDir::toNativeSeparators(m_dir) : QString());
+  for (QPushButton* button : m_studyButtons) button->setEnabled(chosen);
+}
+
+void Form1::openFolder(const QString& folder) {
+  if (!QFileInfo(folder).isDir()) {
+    messageBoxes().inform(
+        this, kFolderTitle,
+        QStringLiteral("   %1 is not a folder.").arg(QDir::toNativeSeparators(folder)));
+    return;
+  }
+  m_dir = QDir(folder).absolutePath();
+  QDir::setCurrent(m_dir);
+  prepareStudyFolder(this, m_dir, deliveredDataDir(QCoreApplication::applicationDirPath()));
+  rememberStudyFolder(m_dir);
+  showFolder();
+}
+
+void Form1::askForFolder() {
+  const QStringList recent = recentStudyFolders();
+  const QString start = !m_dir.isEmpty()    ? m_dir
+                        : !recent.isEmpty() ? recent.front()
+                                            : QDir::homePath();
+  const QString folder = chooseFolder(this, start);
+  if (!folder.isEmpty()) openFolder(folder);
 }
 
 void Form1::open(QWidget* window) {

@@ -4,6 +4,7 @@
 // windows, each of which brings it back when it closes.
 
 #include <QDir>
+#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -11,8 +12,10 @@
 
 class QCloseEvent;
 class QHideEvent;
+class QLabel;
 class QPushButton;
 class QShowEvent;
+class QToolButton;
 
 namespace tsk::ui {
 
@@ -20,9 +23,18 @@ class Form1 : public QWidget {
   Q_OBJECT
 
  public:
-  // `workingDirectory` holds the sample files and is handed to the windows
-  // opened from here.
+  // `workingDirectory`, the study folder, holds the sample files and is
+  // handed to the windows opened from here; empty when none is chosen yet
+  // (New, Edit and Analyse then wait for one).
   explicit Form1(const QString& workingDirectory = QDir::currentPath());
+
+  QString studyFolder() const { return m_dir; }
+  // Works in `folder` from now on: makes it ready (prepareStudyFolder),
+  // makes it the current folder and the most recent study folder.
+  void openFolder(const QString& folder);
+  // Asks the user for a study folder and opens it; nothing changes when the
+  // user gives up.
+  void askForFolder();
   ~Form1() override;
 
   // What Exit and the close box do: by default ends the application's event
@@ -48,8 +60,14 @@ class Form1 : public QWidget {
 
  private:
   void open(QWidget* window);
+  // The folder in the title and the folder line; the study buttons only
+  // with a folder.
+  void showFolder();
 
   QString m_dir;
+  QLabel* m_folderLabel;
+  QToolButton* m_folderButton;
+  QList<QPushButton*> m_studyButtons;
   QPointer<QWidget> m_opened;
   std::function<void()> m_exit;
   bool m_exiting = false;

@@ -15,6 +15,7 @@
 
 #include "FormControls.h"
 #include "MessageBoxes.h"
+#include "ScreenPlacement.h"
 
 namespace tsk::ui {
 
@@ -109,7 +110,8 @@ void showHelp(QWidget* window) {
     delete g_window.data();
     g_window = new HelpWindow(guide);
   }
-  if (top && !g_window->isVisible()) g_window->move(top->pos() + QPoint(40, 40));
+  // Beside its caller, but never partly off the screen.
+  if (top && !g_window->isVisible()) placeOnScreen(g_window, top->pos() + QPoint(40, 40), top);
   g_window->show();
   g_window->raise();
   g_window->activateWindow();
@@ -140,6 +142,7 @@ HelpWindow::HelpWindow(const QString& guidePath) : QTextBrowser(nullptr) {
   resize(760, 640);
   // Links are followed here: within the guide by heading, others outside.
   setOpenLinks(false);
+  closeOnEscape(this);
   connect(this, &QTextBrowser::anchorClicked, this, &HelpWindow::onAnchorClicked);
   setSource(QUrl::fromLocalFile(guidePath), QTextDocument::MarkdownResource);
 }

@@ -9,12 +9,12 @@ QString deliveredDataDir(const QString& programDir) {
   return QDir::cleanPath(programDir + QStringLiteral("/../share/toskarn"));
 }
 
-DeliveredCopy copyDeliveredFiles(const QString& dataDir, const QString& workDir) {
+DeliveredCopy copyDeliveredFiles(const QString& dataDir, const QString& workDir,
+                                 const QStringList& patterns) {
   DeliveredCopy result;
   const QDir source(dataDir);
   const QDir target(workDir);
-  const QStringList names =
-      source.entryList({QStringLiteral("*.sys"), QStringLiteral("*.par")}, QDir::Files, QDir::Name);
+  const QStringList names = source.entryList(patterns, QDir::Files, QDir::Name);
   for (const QString& name : names) {
     const QString destination = target.filePath(name);
     // QFile::copy never replaces an existing file, so a user's own list or

@@ -17,8 +17,11 @@ struct DeliveredCopy {
 // <programDir>/../share/toskarn.
 QString deliveredDataDir(const QString& programDir);
 
-// Copies every method list (*.sys) and parameter file (*.par) of `dataDir`
-// that `workDir` lacks. A file already in `workDir` is never overwritten.
-DeliveredCopy copyDeliveredFiles(const QString& dataDir, const QString& workDir);
+// Copies every file of `dataDir` matching `patterns` (by default the method
+// lists and parameter files) that `workDir` lacks. A file already in
+// `workDir` is never overwritten.
+DeliveredCopy copyDeliveredFiles(const QString& dataDir, const QString& workDir,
+                                 const QStringList& patterns = {QStringLiteral("*.sys"),
+                                                                QStringLiteral("*.par")});
 
 }  // namespace tsk::ui

@@ -1,9 +1,11 @@
-// toskarn: the desktop program. It works in the current directory, which
-// holds the sample files, the method lists, the parameter files and the
-// exchange files.
+// toskarn: the desktop program. It works in a study folder, which holds the
+// sample files, the method lists, the parameter files and the exchange
+// files.
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QIcon>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
@@ -11,18 +13,20 @@
 #include "DesktopStyle.h"
 #include "Form1.h"
 #include "Help.h"
-#include "StartupFiles.h"
+#include "StudyFolder.h"
 #include "TskVersion.h"
 
 namespace {
 
 const char* const kUsage =
-    "Usage: toskarn [--show-and-quit]\n"
+    "Usage: toskarn [--show-and-quit] [FOLDER]\n"
     "       toskarn --help | --version\n"
     "\n"
-    "The desktop program of Toskarn. It works in the current directory, which\n"
-    "holds the sample files (*.dat); missing method lists and parameter files\n"
-    "are copied there from the installed data. F1 opens the user's guide.\n"
+    "The desktop program of Toskarn. It works in a study folder, which holds\n"
+    "the sample files (*.dat): FOLDER, else the current folder when it holds\n"
+    "samples, else the last study folder; without one it asks. Missing method\n"
+    "lists and parameter files are copied there from the installed data.\n"
+    "F1 opens the user's guide.\n"
     "\n"
     "  --show-and-quit  show the main window, print \"toskarn: main window shown\"\n"
     "                   once it is on the screen, and end (checks an installation)\n"
@@ -49,22 +53,31 @@ int main(int argc, char* argv[]) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Toskarn"));
+  // Task bars and docks match the windows to the desktop entry by this name.
+  QGuiApplication::setDesktopFileName(QStringLiteral(TSK_DESKTOP_ID));
+  QApplication::setWindowIcon(tsk::ui::programIcon());
   // Only Exit or the main window's close box end the program; the main
   // window is hidden, not closed, while another window is in front.
   QApplication::setQuitOnLastWindowClosed(false);
   tsk::ui::installDesktopStyle();
 
-  const QString workDir = QDir::currentPath();
-  const tsk::ui::DeliveredCopy copy = tsk::ui::copyDeliveredFiles(
-      tsk::ui::deliveredDataDir(QCoreApplication::applicationDirPath()), workDir);
-  for (const QString& name : copy.failed) {
-    std::fprintf(stderr, "toskarn: could not copy %s into %s\n", qPrintable(name),
-                 qPrintable(QDir::toNativeSeparators(workDir)));
+  QString argument;
+  for (const QString& arg : app.arguments().mid(1))
+    if (!arg.startsWith(u'-')) argument = arg;
+  if (!argument.isEmpty() && !QFileInfo(argument).isDir()) {
+    std::fprintf(stderr, "toskarn: %s is not a folder\n", qPrintable(argument));
+    return 2;
   }
+  const QString folder = tsk::ui::startFolder(argument, QDir::currentPath());
 
   tsk::ui::installHelpKey(app);
-  tsk::ui::Form1 mainWindow(workDir);
+  tsk::ui::Form1 mainWindow(folder);
   mainWindow.show();
+  // Once the window is up, so that questions have it as their parent.
+  if (!folder.isEmpty())
+    mainWindow.openFolder(folder);
+  else if (!showAndQuit)
+    QTimer::singleShot(0, &mainWindow, &tsk::ui::Form1::askForFolder);
   if (showAndQuit) {
     // Queued behind the show, so the window has been laid out and exposed.
     QTimer::singleShot(0, &mainWindow, [&mainWindow] {

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "DesktopStyle.h"
 #include "Form1.h"
 #include "StartupFiles.h"
 #include "WindowTestSupport.h"
@@ -29,8 +30,9 @@ class TestForm1 : public QObject {
 };
 
 void TestForm1::texts() {
-  tsk::ui::Form1 window(QDir::currentPath());
+  tsk::ui::Form1 window{QString()};  // no study folder yet: none in the title
   QCOMPARE(window.windowTitle(), QStringLiteral("TK 1.1"));
+  QVERIFY(!tsk::ui::programIcon().pixmap(32).isNull());
   const QFont nameFont = control<QLabel>(&window, "Label1")->font();
   QCOMPARE(control<QLabel>(&window, "Label1")->text(), QStringLiteral("Toskarn"));
   QVERIFY(nameFont.bold() && nameFont.italic());

@@ -76,10 +76,11 @@ void TestScreenPlacement::openedWindowsStayOnTheirScreen_data() {
   QTest::addColumn<QString>("button");
   QTest::addColumn<QPoint>("mainAt");
   QTest::addColumn<QRect>("area");
-  // The main window low on the left screen: the taller windows it opens would
-  // reach below the screen's bottom edge.
-  QTest::newRow("New, low left") << "Command1" << QPoint(600, 690) << kLeftArea;
-  QTest::newRow("Edit, low left") << "Command4" << QPoint(600, 690) << kLeftArea;
+  // The main window at the right edge of the left screen: the wider windows
+  // it opens would reach past that edge. Low on that screen, the taller
+  // analysis window would reach below its bottom edge.
+  QTest::newRow("New, right edge") << "Command1" << QPoint(756, 600) << kLeftArea;
+  QTest::newRow("Edit, right edge") << "Command4" << QPoint(756, 600) << kLeftArea;
   QTest::newRow("Analyse, low left") << "Command3" << QPoint(700, 640) << kLeftArea;
   QTest::newRow("Analyse, right edge of the right screen")
       << "Command3" << QPoint(2660, 600) << kRightArea;
