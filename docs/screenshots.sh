@@ -16,13 +16,14 @@ else
 fi
 cmake --build "$build" -j"$(nproc)" --target tsk_screenshots gssummar gsstoceq
 
-# A working folder as a user's: the example samples and the delivered files,
-# with the engines beside the driver program.
+# A study folder as a user's, named as the guide names it: the example
+# samples and the delivered files, with the engines beside the driver program.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$top"/data/*.dat "$top"/data/*.sys "$top"/data/*.par "$work/"
+mkdir "$work/counts"
+cp "$top"/data/*.dat "$top"/data/*.sys "$top"/data/*.par "$work/counts/"
 mkdir -p "$out"
-cd "$work"
+cd "$work/counts"
 # Window sizes and places remembered by the user's own runs stay out of the
 # pictures: the windows open as a new user sees them.
 export HOME="$work" XDG_CONFIG_HOME="$work/.config"
