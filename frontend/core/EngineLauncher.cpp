@@ -17,6 +17,7 @@
 
 #include "ExchangeWriter.h"
 #include "FileReplace.h"
+#include "Platform.h"
 #include "SeedTime.h"
 
 namespace tsk {
@@ -66,7 +67,7 @@ QByteArray statusLine(const QString& statusPath) {
   QFile status(statusPath);
   if (!status.open(QIODevice::ReadOnly)) return {};
   // The engine may be rewriting the line right now: whatever is there is
-  // read, and only a line beginning with "finished" ends the wait.
+  // read, and only this engine's finished line ends the wait.
   QByteArray head = status.read(256);
   qsizetype i = 0;
   while (i < head.size() && (head[i] == ' ' || head[i] == '\t')) ++i;
@@ -77,8 +78,19 @@ QByteArray statusLine(const QString& statusPath) {
   return head.left(200);
 }
 
-bool statusFinished(const QString& statusPath) {
-  return statusLine(statusPath).startsWith("finished");
+bool finishedBy(const QByteArray& status, const QString& engine) {
+  if (!status.startsWith("finished:")) return false;
+  const QString name = QString::fromLatin1(status.mid(9).trimmed());
+  const auto same = [](QStringView a, QStringView b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+  };
+  if (same(name, engine)) return true;
+  return engine.size() == 8 && engine.endsWith(u'9') && name.size() == 8 &&
+         same(QStringView(name).left(7), QStringView(engine).left(7));
+}
+
+bool statusFinished(const QString& statusPath, const QString& engine) {
+  return finishedBy(statusLine(statusPath), engine);
 }
 
 bool reportComplete(const QByteArray& report) {
@@ -192,6 +204,7 @@ EngineRunResult RunEngine(const QString& name, const EngineRunOptions& options) 
   process.setCreateProcessArgumentsModifier(
       [](QProcess::CreateProcessArguments* args) { args->flags |= CREATE_NO_WINDOW; });
 #endif
+  platform::tieToThisProgram(process);
   process.start();
   if (!process.waitForStarted(-1))
     return fail(
@@ -207,7 +220,7 @@ EngineRunResult RunEngine(const QString& name, const EngineRunOptions& options) 
   QElapsedTimer clock;
   clock.start();
   QByteArray status;
-  auto ended = [&status] { return status.startsWith("finished") || statusFailed(status); };
+  auto ended = [&] { return finishedBy(status, engine) || statusFailed(status); };
   for (;;) {
     events();
     status = statusLine(statusPath);
@@ -218,7 +231,7 @@ EngineRunResult RunEngine(const QString& name, const EngineRunOptions& options) 
       return stopped(
           EngineOutcome::Stopped,
           QStringLiteral("Engine %1 was stopped before it finished its report.").arg(engine));
-    if (options.timeoutMs > 0 && clock.elapsed() > options.timeoutMs)
+    if (options.timeoutMs > 0 && clock.elapsed() + options.timeoutSpentMs > options.timeoutMs)
       return stopped(EngineOutcome::TimedOut,
                      QStringLiteral("Engine %1 was stopped after %2 s without finishing its "
                                     "report.")

@@ -28,6 +28,9 @@ struct EngineRunOptions {
   // 0: wait as long as the engine runs. Otherwise the engine is stopped
   // after this many milliseconds and the run reported as timed out.
   int timeoutMs = 0;
+  // Of timeoutMs, what was spent before the engine started (waiting for
+  // the folder).
+  int timeoutSpentMs = 0;
   // Asked between polls; true stops the engine and reports the run as
   // stopped (a Stop button, an interrupt).
   std::function<bool()> stopRequested;
@@ -83,9 +86,15 @@ struct EngineRunResult {
 // executable suffix; the empty string when it is in none of them.
 QString resolveEngine(const QString& name, const QString& workDir, const QString& programDir);
 
-// True when the first item of the first line of the status file at
-// `statusPath` begins with "finished".
-bool statusFinished(const QString& statusPath);
+// True when the status line `status` reads "finished: NAME" with the name
+// that `engine` reports: its own, or for a capacity build (its first seven
+// letters and a 9: gsmeanc9) the full build's (gsmeanci). A finished line
+// of any other engine is an earlier run's, or one left running by a
+// launcher that was killed.
+bool finishedBy(const QByteArray& status, const QString& engine);
+
+// The same read from the status file at `statusPath`.
+bool statusFinished(const QString& statusPath, const QString& engine);
 
 // The first line of the status file without its leading blanks, at most 200
 // characters; empty when there is none or it is not a regular file.

@@ -1,35 +1,73 @@
 #include "FolderLock.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QSysInfo>
+
+#include "Platform.h"
 
 namespace tsk {
 
-FolderLock::FolderLock(const QString& workDir) {
-  const QDir dir(workDir.isEmpty() ? QDir::currentPath() : workDir);
-  m_lock = std::make_unique<QLockFile>(dir.filePath(kFolderLockFile));
-  // An analysis may run for hours, so age says nothing: a lock is stale only
-  // when the process that holds it is gone.
-  m_lock->setStaleLockTime(0);
+namespace {
+
+// The host a lock's content names, its third line, made fit for a message.
+QString hostOf(const QByteArray& content) {
+  const QList<QByteArray> lines = content.split('\n');
+  if (lines.size() < 3) return {};
+  QString host;
+  for (QChar c : QString::fromUtf8(lines[2].trimmed()).left(64)) host += c.isPrint() ? c : u'?';
+  return host;
 }
 
-FolderLock::~FolderLock() = default;
+QString thisHost() { return QSysInfo::machineHostName(); }
+
+}  // namespace
+
+FolderLock::FolderLock(const QString& workDir)
+    : m_path(QDir(workDir.isEmpty() ? QDir::currentPath() : workDir).filePath(kFolderLockFile)) {}
+
+FolderLock::~FolderLock() { unlock(); }
 
 FolderLock::State FolderLock::tryLock() {
-  if (m_lock->tryLock(0)) return State::Locked;
-  switch (m_lock->error()) {
-    case QLockFile::LockFailedError:
-      return State::Busy;
-    case QLockFile::PermissionError:
+  if (isLocked()) return State::Locked;
+  m_otherHost.clear();
+  platform::LockAttempt attempt = platform::tryLock(m_path);
+  const QString host = hostOf(attempt.content);
+  switch (attempt.state) {
+    case platform::LockAttempt::State::NotRegular:
       m_error = QStringLiteral(
-                    "Cannot create the lock file %1 in the working folder: "
-                    "permission denied.")
-                    .arg(kFolderLockFile);
+                    "The lock file %1 in the working folder is %2, not a regular file; "
+                    "no analysis can run here until it is removed.")
+                    .arg(kFolderLockFile, attempt.kind);
+      return State::NotRegular;
+    case platform::LockAttempt::State::Failed:
+      m_error = QStringLiteral("Cannot create the lock file %1 in the working folder: %2.")
+                    .arg(kFolderLockFile, attempt.error);
       return State::Failed;
-    default:
-      m_error = QStringLiteral("Cannot create the lock file %1 in the working folder.")
-                    .arg(kFolderLockFile);
-      return State::Failed;
+    case platform::LockAttempt::State::Held:
+      if (host != thisHost()) m_otherHost = host;
+      return State::Busy;
+    case platform::LockAttempt::State::Taken:
+      break;
   }
+  // A lock from another host may be held there without the system here
+  // knowing: it is left alone.
+  if (!host.isEmpty() && host != thisHost()) {
+    platform::release(attempt.handle);
+    m_otherHost = host;
+    return State::Busy;
+  }
+  const QByteArray content = QByteArray::number(platform::processId()) + '\n' +
+                             QCoreApplication::applicationName().toUtf8() + '\n' +
+                             thisHost().toUtf8() + '\n';
+  if (!platform::writeLock(attempt.handle, content)) {
+    platform::unlock(m_path, attempt.handle);
+    m_error =
+        QStringLiteral("Cannot write the lock file %1 in the working folder.").arg(kFolderLockFile);
+    return State::Failed;
+  }
+  m_handle = attempt.handle;
+  return State::Locked;
 }
 
 FolderLock::State FolderLock::lock(const std::function<void()>& onBusy,
@@ -44,8 +82,17 @@ FolderLock::State FolderLock::lock(const std::function<void()>& onBusy,
   return state;
 }
 
-void FolderLock::unlock() { m_lock->unlock(); }
+void FolderLock::unlock() {
+  if (!isLocked()) return;
+  platform::unlock(m_path, m_handle);
+  m_handle = -1;
+}
 
-bool FolderLock::isLocked() const { return m_lock->isLocked(); }
+QString FolderLock::waitingMessage() const {
+  if (m_otherHost.isEmpty()) return kWaitingForFolder;
+  return kWaitingForFolder +
+         QStringLiteral(" (its lock file %1 was made on host %2; remove it if nothing runs there)")
+             .arg(kFolderLockFile, m_otherHost);
+}
 
 }  // namespace tsk

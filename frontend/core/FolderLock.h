@@ -3,11 +3,18 @@
 // names, so two runs in one folder would read each other's samples and
 // reports; tskrun and the desktop program hold this lock from writing
 // tskdat.tmp until they have read the last report.
+//
+// The lock is the system's lock on the small regular file tsklock.tmp,
+// which names the holder's process, program and host. The system lets it
+// go when the holder ends, however it ends, so a lock of this host that no
+// one holds is stale and taken over, whatever it says. A lock made on
+// another host cannot be checked from here and is waited for. Anything but
+// a regular file at that name is refused at once: it is never opened in a
+// way that could block or read without end.
 
-#include <QLockFile>
 #include <QString>
+#include <cstdint>
 #include <functional>
-#include <memory>
 
 namespace tsk {
 
@@ -21,7 +28,12 @@ inline const QString kWaitingForFolder =
 
 class FolderLock {
  public:
-  enum class State { Locked, Busy, Failed };
+  enum class State {
+    Locked,
+    Busy,        // another run holds it
+    NotRegular,  // tsklock.tmp is a link, a folder, a pipe or a device
+    Failed,      // it cannot be created or written
+  };
 
   // `workDir` empty: the current directory.
   explicit FolderLock(const QString& workDir);
@@ -36,13 +48,18 @@ class FolderLock {
   // or pauses); once that returns false the wait ends with Busy.
   State lock(const std::function<void()>& onBusy, const std::function<bool()>& keepWaiting);
   void unlock();
-  bool isLocked() const;
-  // Why the lock could not be taken (State::Failed), for the user.
+  bool isLocked() const { return m_handle != -1; }
+  // Why the lock could not be taken (NotRegular, Failed), for the user.
   QString errorString() const { return m_error; }
+  // What a run waiting for it says (Busy): kWaitingForFolder, and the host
+  // when the lock was made on another one.
+  QString waitingMessage() const;
 
  private:
-  std::unique_ptr<QLockFile> m_lock;
+  QString m_path;
   QString m_error;
+  QString m_otherHost;
+  std::intptr_t m_handle = -1;
 };
 
 }  // namespace tsk

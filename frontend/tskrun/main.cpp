@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QThread>
 #include <cstdio>
@@ -23,6 +24,7 @@ enum Exit {
   kSampleUnreadable = 3,
   kFolderBusy = 4,
   kTimedOut = 5,
+  kLockNotRegular = 6,
   kInterrupted = 128,  // plus the signal's number, as shells report it
 };
 
@@ -49,7 +51,10 @@ const char* const kHelp =
     "Only one analysis runs at a time in a folder: tskrun and the desktop\n"
     "program hold the lock file tsklock.tmp there while they run. When another\n"
     "analysis holds it, tskrun says \"waiting for another analysis in this\n"
-    "folder\" on standard error and waits.\n"
+    "folder\" on standard error and waits. A lock left by a run that ended\n"
+    "without removing it is taken over; one made on another host is waited\n"
+    "for, and the message names that host. A tsklock.tmp that is not a\n"
+    "regular file (a link, a folder, a pipe) is refused at once (status 6).\n"
     "\n"
     "A report is printed only when the engine's status reads \"finished\" and\n"
     "the report ends with its closing line of underscores; tskrun never writes\n"
@@ -59,16 +64,19 @@ const char* const kHelp =
     "Options:\n"
     "  --no-wait          fail at once (status 4) when another analysis is\n"
     "                     running in this folder, instead of waiting\n"
-    "  --timeout SECONDS  stop the engine when it has not finished after\n"
-    "                     SECONDS seconds (status 5)\n"
+    "  --timeout SECONDS  give up when the run, the wait for the folder\n"
+    "                     included, has not finished after SECONDS seconds;\n"
+    "                     a running engine is stopped (status 5)\n"
     "  --seed-time HHMMSS the second of the day the resampling engines seed\n"
     "                     their random numbers from, six digits from 000000\n"
     "                     to 235959; the same second gives the same report\n"
     "  -h, --help         print this help and exit\n"
     "\n"
-    "Interrupted (Ctrl+C, SIGTERM), tskrun asks the engine to end, kills it\n"
-    "if it has not ended two seconds later, and exits with 128 plus the\n"
-    "signal's number.\n"
+    "Interrupted (Ctrl+C, SIGTERM, SIGHUP), whether the signal reaches tskrun\n"
+    "alone or its whole process group, tskrun asks the engine to end, kills\n"
+    "it if it has not ended two seconds later, and exits with 128 plus the\n"
+    "signal's number. On Linux an engine never outlives tskrun: if tskrun is\n"
+    "killed, the system ends its engine too.\n"
     "\n"
     "Resampling engines (gsmeanci, gscrowci, gsmean2s, gscrow2s, gsstoceq and\n"
     "their small builds) seed their random numbers from one second of the day,\n"
@@ -88,8 +96,11 @@ const char* const kHelp =
     "     group sizes, or tskdat.tmp cannot be written\n"
     "  4  another analysis is running in this folder (--no-wait), or the\n"
     "     lock file cannot be created\n"
-    "  5  the engine was stopped after --timeout SECONDS\n"
-    "  128+N  interrupted by signal N (130 for Ctrl+C, 143 for SIGTERM)\n"
+    "  5  --timeout SECONDS passed: the engine was stopped, or the folder\n"
+    "     was still busy\n"
+    "  6  the lock file tsklock.tmp is not a regular file\n"
+    "  128+N  interrupted by signal N (130 for Ctrl+C, 143 for SIGTERM, 129\n"
+    "     for SIGHUP)\n"
     "\n"
     "Examples: tskrun gssummar gulls.dat terns.dat > report.txt\n"
     "          tskrun gsstoceq survey.csv\n"
@@ -181,25 +192,40 @@ int main(int argc, char* argv[]) {
   }
 
   // Held until the report has been read: another run in this folder would
-  // overwrite the samples and the report of this one.
+  // overwrite the samples and the report of this one. --timeout counts
+  // from here: the wait for the folder is part of the run.
+  QElapsedTimer clock;
+  clock.start();
+  const auto timeLeft = [&] { return timeoutMs - static_cast<int>(clock.elapsed()); };
   tsk::FolderLock lock(workDir);
   const auto state = lock.lock(
-      [noWait] {
-        if (!noWait) std::fprintf(stderr, "%s\n", tsk::kWaitingForFolder.toLocal8Bit().constData());
+      [&] {
+        if (!noWait) std::fprintf(stderr, "%s\n", lock.waitingMessage().toLocal8Bit().constData());
       },
-      [noWait] {
-        if (noWait || tsk::interruptSignal()) return false;
+      [&] {
+        if (noWait || tsk::interruptSignal() || (timeoutMs > 0 && timeLeft() <= 0)) return false;
         QThread::msleep(kLockPollMs);
         return tsk::interruptSignal() == 0;
       });
   if (tsk::interruptSignal()) return interrupted();
-  if (state == tsk::FolderLock::State::Busy) {
-    printError(QStringLiteral("another analysis is running in this folder"));
-    return kFolderBusy;
-  }
-  if (state == tsk::FolderLock::State::Failed) {
-    printError(lock.errorString());
-    return kFolderBusy;
+  switch (state) {
+    case tsk::FolderLock::State::Locked:
+      break;
+    case tsk::FolderLock::State::Busy:
+      if (!noWait) {
+        printError(QStringLiteral("gave up waiting for another analysis in this folder after "
+                                  "--timeout %1 s")
+                       .arg(timeoutMs / 1000.0));
+        return kTimedOut;
+      }
+      printError(QStringLiteral("another analysis is running in this folder"));
+      return kFolderBusy;
+    case tsk::FolderLock::State::NotRegular:
+      printError(lock.errorString());
+      return kLockNotRegular;
+    case tsk::FolderLock::State::Failed:
+      printError(lock.errorString());
+      return kFolderBusy;
   }
 
   tsk::ExchangeWrite written = tsk::writeExchangeData(workDir, operands, &tables);
@@ -211,6 +237,7 @@ int main(int argc, char* argv[]) {
   tsk::EngineRunOptions runOptions;
   runOptions.workDir = workDir;
   runOptions.timeoutMs = timeoutMs;
+  runOptions.timeoutSpentMs = static_cast<int>(clock.elapsed());
   runOptions.stopRequested = [] { return tsk::interruptSignal() != 0; };
   // The second is chosen here and handed down, never guessed afterwards
   // from the clock, so that the command printed below repeats the run.
@@ -223,8 +250,10 @@ int main(int argc, char* argv[]) {
                    .arg(run.consoleDropped + run.console.size())
                    .arg(run.consoleDropped));
   if (!run.console.isEmpty()) std::fwrite(run.console.constData(), 1, run.console.size(), stderr);
-  if (run.outcome == tsk::EngineOutcome::Stopped && tsk::interruptSignal()) {
-    printError(run.message);
+  // However the signal came (to tskrun alone, or to its whole process group
+  // and so to the engine as well), the run was interrupted, not failed.
+  if (tsk::interruptSignal()) {
+    if (run.outcome == tsk::EngineOutcome::Stopped) printError(run.message);
     return interrupted();
   }
   if (!run.ok()) {

@@ -326,8 +326,8 @@ void Form3::onStartAnalysis() {
   setRunning(true);
   FolderLock lock(m_dir);
   const FolderLock::State locked = lock.lock(
-      [this] {
-        m_label5->setText(kWaitingForFolder);
+      [this, &lock] {
+        m_label5->setText(lock.waitingMessage());
         m_label5->show();
         repaint();
       },
@@ -338,8 +338,7 @@ void Form3::onStartAnalysis() {
       });
   if (locked != FolderLock::State::Locked) {
     setRunning(false);
-    if (locked == FolderLock::State::Failed)
-      messageBoxes().inform(this, kTitle, lock.errorString());
+    if (locked != FolderLock::State::Busy) messageBoxes().inform(this, kTitle, lock.errorString());
     if (m_closeAsked) QTimer::singleShot(0, this, &QWidget::close);
     return;
   }

@@ -43,24 +43,29 @@ struct Workplace {
 TEST(EngineLauncher, StatusLine) {
   const struct {
     const char* content;  // nullptr: no status file
+    const char* engine;
     bool finished;
   } cases[] = {
-      {" finished: gssummar\r\n", true},
-      {"finished", true},  // any name, or none, may follow
-      {"\tfinishedXYZ\n", true},
-      {" finishe", false},
-      {"before start\r\n", false},
-      {" started: gssummar\r\n", false},
-      {"", false},
-      {"\r\nfinished\r\n", false},  // only the first line counts
-      {",finished\r\n", false},     // its first item is empty
-      {nullptr, false},
+      {" finished: gssummar\r\n", "gssummar", true},
+      {" finished: gssummar\r\n", "gsmidtst", false},  // another engine's line
+      {" finished: gsmeanci\r\n", "gsmeanc9", true},   // a capacity build's
+      {" finished: gsmeanci\r\n", "gscrowc9", false},
+      {" finished: gsmeanci\r\n", "gsmeanc8", false},
+      {"finished", "gssummar", false},  // no name: nothing says whose it is
+      {"\tfinished:gssummar  \n", "gssummar", true},
+      {" finishe", "gssummar", false},
+      {"before start\r\n", "gssummar", false},
+      {" started: gssummar\r\n", "gssummar", false},
+      {"", "gssummar", false},
+      {"\r\nfinished: gssummar\r\n", "gssummar", false},  // only the first line counts
+      {",finished: gssummar\r\n", "gssummar", false},     // its first item is empty
+      {nullptr, "gssummar", false},
   };
   for (const auto& c : cases) {
     TempDir dir;
     if (c.content) writeFile(dir / "tskstat.tmp", c.content);
-    EXPECT_EQ(tsk::statusFinished(qpath(dir / "tskstat.tmp")), c.finished)
-        << (c.content ? c.content : "none");
+    EXPECT_EQ(tsk::statusFinished(qpath(dir / "tskstat.tmp"), c.engine), c.finished)
+        << (c.content ? c.content : "none") << " " << c.engine;
   }
 }
 

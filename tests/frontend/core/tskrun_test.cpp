@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QSysInfo>
 #include <QThread>
 #include <cerrno>
+#include <cstring>
+#include <functional>
 #include <thread>
 
 #include "FolderLock.h"
@@ -34,7 +38,7 @@ void start(QProcess& p, const TempDir& dir, const QStringList& args) {
 }
 
 Outcome finish(QProcess& p) {
-  EXPECT_TRUE(p.waitForFinished(60000));
+  EXPECT_TRUE(p.state() == QProcess::NotRunning || p.waitForFinished(60000));
   return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
           p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
 }
@@ -219,21 +223,46 @@ TEST(Tskrun, EndsAHangingEngine) {
     EXPECT_EQ(o.out, "");
     EXPECT_TRUE(processGone(dir / "tskfake.pid"));
   }
-  for (const int signal : {SIGTERM, SIGINT}) {
+}
+
+// However tskrun is ended, its engine ends with it, and the next run in the
+// folder prints its own report. Signals that tskrun catches give 128 plus
+// their number, whether they reach tskrun alone or its whole process group
+// (Ctrl+C at a terminal), where the engine may die of them first.
+TEST(Tskrun, EndedWhileItsEngineRuns) {
+  const struct {
+    int signal;
+    bool group;
+    int exitCode;  // -1: killed
+  } cases[] = {
+      {SIGINT, false, 130}, {SIGINT, true, 130},  {SIGTERM, false, 143}, {SIGTERM, true, 143},
+      {SIGHUP, true, 129},  {SIGKILL, false, -1}, {SIGKILL, true, -1},
+  };
+  for (const auto& c : cases) {
+    const std::string row = std::string(strsignal(c.signal)) + (c.group ? " to the group" : "");
     TempDir dir;
     samples(dir);
     writeFile(dir / "tskfake.mode", "hang");
     QProcess p;
+    // A process group of its own, as a shell gives a command it starts.
+    p.setChildProcessModifier([] { setpgid(0, 0); });
     start(p, dir, {"tskfake", "a.dat"});
-    ASSERT_TRUE(appears(dir / "tskfake.pid"));
-    kill(static_cast<pid_t>(p.processId()), signal);
+    ASSERT_TRUE(appears(dir / "tskfake.pid")) << row;
+    const pid_t pid = static_cast<pid_t>(p.processId());
+    kill(c.group ? -pid : pid, c.signal);
     Outcome o = finish(p);
-    EXPECT_EQ(o.exitCode, 128 + signal);
-    EXPECT_EQ(o.err,
-              "tskrun: Engine tskfake was stopped before it finished its report.\n"
-              "tskrun: interrupted\n");
-    EXPECT_TRUE(processGone(dir / "tskfake.pid"));
-    EXPECT_FALSE(fs::exists(dir / "tsklock.tmp"));
+    EXPECT_EQ(o.exitCode, c.exitCode) << row;
+    if (c.exitCode > 0) {
+      EXPECT_EQ(o.err,
+                "tskrun: Engine tskfake was stopped before it finished its report.\n"
+                "tskrun: interrupted\n")
+          << row;
+    }
+    EXPECT_TRUE(processGone(dir / "tskfake.pid")) << row;
+    o = tskrun(dir, {"gssummar", "a.dat"});
+    EXPECT_EQ(o.exitCode, 0) << row << o.err;
+    EXPECT_EQ(o.out.substr(0, 28), "  \r\nDescriptive statistics\r\n") << row;
+    EXPECT_FALSE(fs::exists(dir / "tsklock.tmp")) << row;
   }
 }
 
@@ -301,6 +330,79 @@ TEST(Tskrun, NoWait) {
   o = finish(waiting);
   EXPECT_EQ(o.exitCode, 0);
   EXPECT_EQ(o.out.substr(0, 28), "  \r\nDescriptive statistics\r\n");
+}
+
+// Whatever lies at tsklock.tmp, a run ends soon: it is refused, taken over
+// or, made on another host, waited for until --timeout. Every run here
+// would hang for ever if the lock were opened or read as a plain file.
+TEST(Tskrun, PlantedLockFiles) {
+  const std::string host = QSysInfo::machineHostName().toStdString();
+  const std::string notRegular =
+      " in the working folder is %, not a regular file; no analysis "
+      "can run here until it is removed.\n";
+  const struct {
+    const char* name;
+    std::function<void(const fs::path&)> plant;
+    int exitCode, noWaitExitCode;
+    std::string err;  // % stands for what the lock file is
+  } cases[] = {
+      {"named pipe", [](const fs::path& p) { mkfifo(p.c_str(), 0644); }, 6, 6, "a named pipe"},
+      {"link to /dev/zero", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }, 6, 6,
+       "a symbolic link"},
+      {"folder", [](const fs::path& p) { fs::create_directory(p); }, 6, 6, "a folder"},
+      {"dangling link", [](const fs::path& p) { fs::create_symlink("gone", p); }, 6, 6,
+       "a symbolic link"},
+      {"empty file", [](const fs::path& p) { writeFile(p, ""); }, 0, 0, ""},
+      {"unreadable",
+       [](const fs::path& p) {
+         writeFile(p, "x");
+         fs::permissions(p, fs::perms::none);
+       },
+       0, 0, ""},
+      {"owner gone", [&](const fs::path& p) { writeFile(p, "999999\ntskrun\n" + host + "\n"); }, 0,
+       0, ""},
+      {"other host", [](const fs::path& p) { writeFile(p, "4242\ntoskarn\nfar.example\n"); }, 5, 4,
+       ""},
+  };
+  for (const auto& c : cases) {
+    for (const bool noWait : {false, true}) {
+      const std::string row = std::string(c.name) + (noWait ? ", --no-wait" : "");
+      TempDir dir;
+      samples(dir);
+      c.plant(dir / "tsklock.tmp");
+      QStringList args{"--timeout", "1", "tskfake", "a.dat"};
+      if (noWait) args.prepend("--no-wait");
+      QProcess p;
+      QElapsedTimer clock;
+      clock.start();
+      start(p, dir, args);
+      // Far more than any of them takes, far less than for ever.
+      if (!p.waitForFinished(8000)) {
+        ADD_FAILURE() << row << ": still running";
+        p.kill();
+      }
+      const Outcome o = finish(p);
+      const int expected = noWait ? c.noWaitExitCode : c.exitCode;
+      EXPECT_EQ(o.exitCode, expected) << row << o.err;
+      if (expected == 6) {
+        std::string err = "tskrun: The lock file tsklock.tmp" + notRegular;
+        err.replace(err.find('%'), 1, c.err);
+        EXPECT_EQ(o.err, err) << row;
+      } else if (expected == 0) {
+        EXPECT_FALSE(fs::exists(dir / "tsklock.tmp")) << row;
+      } else {
+        // The other host's lock is left alone, and named while waiting.
+        EXPECT_EQ(tsk::test::readFile(dir / "tsklock.tmp"), "4242\ntoskarn\nfar.example\n") << row;
+        EXPECT_EQ(o.err, noWait ? "tskrun: another analysis is running in this folder\n"
+                                : "waiting for another analysis in this folder (its lock file "
+                                  "tsklock.tmp was made on host far.example; remove it if nothing "
+                                  "runs there)\ntskrun: gave up waiting for another analysis in "
+                                  "this folder after --timeout 1 s\n")
+            << row;
+        EXPECT_GE(clock.elapsed(), noWait ? 0 : 1000) << row;
+      }
+    }
+  }
 }
 
 TEST(Tskrun, Help) {
