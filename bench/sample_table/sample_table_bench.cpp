@@ -11,9 +11,7 @@
 namespace {
 
 // A sample named "a" whose second cell is a blank and then `bytes` quotes.
-QByteArray quoteHeavyCell(qsizetype bytes) {
-  return "a\n1\n x" + QByteArray(bytes, '"') + "\n";
-}
+QByteArray quoteHeavyCell(qsizetype bytes) { return "a\n1\n x" + QByteArray(bytes, '"') + "\n"; }
 
 // Group sizes under a heading, then a line of `bytes` empty columns.
 QByteArray emptyColumns(qsizetype bytes) {

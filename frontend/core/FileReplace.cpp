@@ -9,6 +9,9 @@
 // Qt has no call that forces a file's content to the disk.
 #if defined(Q_OS_UNIX)
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #elif defined(Q_OS_WIN)
 #include <io.h>
 #include <windows.h>
@@ -31,14 +34,18 @@ QString newFileName(const QString& path, int attempt) {
                     QLatin1Char('0'));
 }
 
-bool syncToDisk(QFile& file) {
+// Why the file's content could not be forced to the disk; empty when it
+// was.
+QString syncToDisk(QFile& file) {
 #if defined(Q_OS_UNIX)
-  return ::fsync(file.handle()) == 0;
+  if (::fsync(file.handle()) == 0) return {};
+  return QString::fromLocal8Bit(std::strerror(errno));
 #elif defined(Q_OS_WIN)
-  return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()))) != 0;
+  if (FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()))) != 0) return {};
+  return QStringLiteral("the file cannot be written to the disk");
 #else
   Q_UNUSED(file);
-  return true;
+  return {};
 #endif
 }
 
@@ -71,7 +78,9 @@ ReplacementFile::~ReplacementFile() { cancel(); }
 bool ReplacementFile::open() {
   for (int attempt = 0; attempt < 16; ++attempt) {
     m_file.setFileName(newFileName(m_path, attempt));
-    if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return true;
+    // Unbuffered: the pieces written are large, and a short write then says
+    // why at once (a buffered one loses the reason, "Unknown error").
+    if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) return true;
     if (m_file.error() != QFileDevice::OpenError || !QFileInfo::exists(m_file.fileName())) break;
   }
   m_error = m_file.errorString();
@@ -83,14 +92,22 @@ bool ReplacementFile::open() {
 
 bool ReplacementFile::write(const QByteArray& bytes) {
   if (m_failed || !m_file.isOpen()) return false;
-  if (m_file.write(bytes) != bytes.size()) {
-    m_error = m_file.errorString();
-    m_failed = true;
+  // A write that fills the disk comes back short without a reason; the
+  // rest, tried again, fails with it.
+  for (qsizetype done = 0; done < bytes.size();) {
+    const qint64 n = m_file.write(bytes.constData() + done, bytes.size() - done);
+    if (n <= 0) {
+      m_error = m_file.errorString();
+      m_failed = true;
+      break;
+    }
+    done += n;
   }
   return !m_failed;
 }
 
-bool ReplacementFile::commit() {
+bool ReplacementFile::close() {
+  if (m_closed) return true;
   if (m_failed || !m_file.isOpen()) {
     if (m_error.isEmpty()) m_error = QStringLiteral("the file was not opened");
     cancel();
@@ -98,18 +115,24 @@ bool ReplacementFile::commit() {
   }
   // A full disk often shows only at the flush or the close.
   const bool flushed = m_file.flush();
-  const bool synced = !flushed || !m_durable || syncToDisk(m_file);
+  const QString unsynced = flushed && m_durable ? syncToDisk(m_file) : QString();
   m_file.close();
   if (!flushed || m_file.error() != QFileDevice::NoError) {
     m_error = m_file.errorString();
     cancel();
     return false;
   }
-  if (!synced) {
-    m_error = QStringLiteral("the file cannot be written to the disk");
+  if (!unsynced.isEmpty()) {
+    m_error = unsynced;
     cancel();
     return false;
   }
+  m_closed = true;
+  return true;
+}
+
+bool ReplacementFile::commit() {
+  if (!close()) return false;
   std::error_code error;
   const auto old = std::filesystem::symlink_status(nativePath(m_path), error);
   if (std::filesystem::is_regular_file(old)) m_file.setPermissions(QFile(m_path).permissions());
@@ -120,10 +143,12 @@ bool ReplacementFile::commit() {
     return false;
   }
   m_file.setFileName(QString());
+  m_closed = false;
   return true;
 }
 
 void ReplacementFile::cancel() {
+  m_closed = false;
   if (m_file.fileName().isEmpty()) return;
   m_file.close();
   QFile::remove(m_file.fileName());

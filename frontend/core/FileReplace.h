@@ -34,7 +34,10 @@ class ReplacementFile {
   // Creates the new file; false with errorString() when it cannot.
   bool open();
   bool write(const QByteArray& bytes);
-  // Flushes and closes the new file and renames it over `path`: the
+  // Writes out and closes the new file, which does not take the name yet:
+  // a set of files can all be complete before the first takes its name.
+  bool close();
+  // Closes the new file if need be and renames it over `path`: the
   // directory entry is replaced, a link there included. An existing regular
   // file's permissions carry over.
   bool commit();
@@ -48,6 +51,7 @@ class ReplacementFile {
   QString m_error;
   bool m_durable = false;
   bool m_failed = false;
+  bool m_closed = false;
 };
 
 // Writes `bytes` as the whole new content of `path` through a

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "ExchangeWriter.h"
 #include "FileReplace.h"
@@ -83,21 +84,42 @@ QByteArray sampleFileText(const GroupSizeSample& sample) {
 }
 
 SampleFileWrite WriteSampleFile(const QString& path, const GroupSizeSample& sample) {
+  return WriteSampleFiles({{path, &sample}});
+}
+
+SampleFileWrite WriteSampleFiles(const std::vector<SampleFileTarget>& targets) {
   SampleFileWrite result;
-  // The text goes to a new file beside the target, which then replaces the
-  // directory entry: a crash midway leaves the old file intact, and a link
-  // at the name is replaced rather than written through.
-  ReplacementFile file(path, /*durable=*/true);
-  bool written =
-      !QFileInfo(path).isDir() && file.open() &&
-      emitSampleFile(sample, [&file](const QByteArray& piece) { return file.write(piece); });
-  if (written && file.commit()) {
-    result.ok = true;
+  const auto cannotWrite = [&result](const QString& path, const ReplacementFile& file) {
+    const QString why =
+        file.errorString().isEmpty() ? QStringLiteral("it is a folder") : file.errorString();
+    result.error = QStringLiteral("Cannot write file %1: %2").arg(displayName(path), why);
     return result;
+  };
+  // The text goes to a new file beside each target, which then replaces the
+  // directory entry: a crash midway leaves the old file intact, and a link
+  // at the name is replaced rather than written through. Files not yet in
+  // place are removed when `files` goes.
+  std::vector<std::unique_ptr<ReplacementFile>> files;
+  for (const SampleFileTarget& target : targets) {
+    files.push_back(std::make_unique<ReplacementFile>(target.path, /*durable=*/true));
+    ReplacementFile& file = *files.back();
+    const bool written = !QFileInfo(target.path).isDir() && file.open() &&
+                         emitSampleFile(*target.sample, [&file](const QByteArray& piece) {
+                           return file.write(piece);
+                         });
+    if (!written || !file.close()) return cannotWrite(target.path, file);
   }
-  const QString why =
-      file.errorString().isEmpty() ? QStringLiteral("it is a folder") : file.errorString();
-  result.error = QStringLiteral("Cannot write file %1: %2").arg(displayName(path), why);
+  std::vector<QString> placed;  // the names this call has newly created
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    const QString& path = targets[i].path;
+    const bool existed = QFileInfo::exists(path) || QFileInfo(path).isSymLink();
+    if (!files[i]->commit()) {
+      for (const QString& p : placed) QFile::remove(p);
+      return cannotWrite(path, *files[i]);
+    }
+    if (!existed) placed.push_back(path);
+  }
+  result.ok = true;
   return result;
 }
 

@@ -4,6 +4,7 @@
 // sample's rows; CR LF after every line.
 
 #include <QString>
+#include <vector>
 
 #include "GroupSizeSample.h"
 
@@ -29,6 +30,18 @@ struct SampleFileWrite {
 // first written beside the target and then put in its place, so a failure
 // midway leaves any older file untouched and never a half-written one.
 SampleFileWrite WriteSampleFile(const QString& path, const GroupSizeSample& sample);
+
+// Writes every sample to its path, or none of them: each goes to a new file
+// first, and only when all are complete on the disk do they take their
+// names. A failure removes the files this call has put in place and names
+// the file and the system's reason. Only when a name cannot be taken after
+// others were (a rename that fails, which a full disk does not cause) may
+// the files it replaced be gone already.
+struct SampleFileTarget {
+  QString path;
+  const GroupSizeSample* sample = nullptr;
+};
+SampleFileWrite WriteSampleFiles(const std::vector<SampleFileTarget>& targets);
 
 // The bytes WriteSampleFile writes.
 QByteArray sampleFileText(const GroupSizeSample& sample);

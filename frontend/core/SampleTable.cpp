@@ -6,8 +6,8 @@
 #include <QSet>
 #include <QStringDecoder>
 #include <algorithm>
-#include <map>
 #include <climits>
+#include <map>
 #include <optional>
 #include <span>
 
@@ -31,9 +31,9 @@ struct Cell {
 };
 
 struct Table {
-  QString text;  // the cells' contents, quotes resolved
-  std::vector<Cell> cells;  // row by row, each row in column order
-  int firstRowLine = 0;     // where the first row that is not blank begins
+  QString text;              // the cells' contents, quotes resolved
+  std::vector<Cell> cells;   // row by row, each row in column order
+  int firstRowLine = 0;      // where the first row that is not blank begins
   int widestBelowFirst = 0;  // fields in the widest line below the first
   QString at(const Cell& cell) const { return text.mid(cell.start, cell.length); }
 };
@@ -318,14 +318,14 @@ std::vector<NamedSample> readTable(QString text, const Source& source) {
     table = splitTable(text, Delimiter::Line);
   text.clear();
   const std::vector<Cell>& cells = table.cells;
-  if (cells.empty()) throw TableFault(QStringLiteral("%1 holds no group sizes.").arg(source.prefix));
+  if (cells.empty())
+    throw TableFault(QStringLiteral("%1 holds no group sizes.").arg(source.prefix));
 
   // The first row is a header when one of its cells is not a number.
   std::size_t firstData = 0;
   while (firstData < cells.size() && cells[firstData].row == 0) ++firstData;
-  const bool header = std::any_of(cells.begin(), cells.begin() + firstData, [&](const Cell& c) {
-    return !isNumberLike(table.at(c));
-  });
+  const bool header = std::any_of(cells.begin(), cells.begin() + firstData,
+                                  [&](const Cell& c) { return !isNumberLike(table.at(c)); });
   if (!header) firstData = 0;
 
   int columns = 0;
@@ -349,8 +349,9 @@ std::vector<NamedSample> readTable(QString text, const Source& source) {
       byColumn[next[static_cast<std::size_t>(cells[i].column)]++] = &cells[i];
   }
   const auto columnCells = [&](int c) {
-    return std::span<const Cell* const>(byColumn.data() + columnStart[static_cast<std::size_t>(c)],
-                                        byColumn.data() + columnStart[static_cast<std::size_t>(c) + 1]);
+    return std::span<const Cell* const>(
+        byColumn.data() + columnStart[static_cast<std::size_t>(c)],
+        byColumn.data() + columnStart[static_cast<std::size_t>(c) + 1]);
   };
 
   // The columns that hold numbers, and the headings of all.
@@ -413,6 +414,11 @@ std::vector<NamedSample> readTable(QString text, const Source& source) {
       if (!usable)
         throw cellFault(source, heading.line, c + 1,
                         QStringLiteral("%1 cannot name a sample file.").arg(quoted(name)));
+      // Room for ".dat" and for the longer name a file has while it is
+      // written, within the 255 bytes most file systems allow.
+      if (name.toUtf8().size() > 200)
+        throw cellFault(source, heading.line, c + 1,
+                        QStringLiteral("%1 is too long to name a sample file.").arg(quoted(name)));
       if (names.contains(name.toLower()))
         throw cellFault(source, heading.line, c + 1,
                         QStringLiteral("sample name %1 appears twice.").arg(quoted(name)));

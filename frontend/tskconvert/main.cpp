@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
+#include <vector>
 
 #include "SampleFile.h"
 #include "SampleTable.h"
@@ -47,8 +48,11 @@ const char* const kHelp =
     "and 3.000 (a thousands separator or a decimal part?) are refused.\n"
     "\n"
     "Nothing is written when FILE has a fault (the message names its line and\n"
-    "column), nor when one of the sample files exists already, unless --force\n"
-    "is given.\n"
+    "column), nor when one of the sample files exists already (read-only ones\n"
+    "included), unless --force is given. The sample files are written all or\n"
+    "none: if one cannot be written (a full disk, a folder without write\n"
+    "permission), those already written by this run are removed, and files\n"
+    "that were there before are left as they were.\n"
     "\n"
     "Options:\n"
     "  --force  replace sample files that exist already\n"
@@ -56,7 +60,8 @@ const char* const kHelp =
     "\n"
     "Exit status:\n"
     "  0  every sample file was written; each is listed on standard output\n"
-    "  1  a sample file could not be written (those listed before it were)\n"
+    "  1  a sample file could not be written (the message gives the system's\n"
+    "     reason); none was written\n"
     "  2  bad arguments\n"
     "  3  FILE cannot be read or is not a table of group sizes\n"
     "  4  a sample file exists already and --force was not given; nothing\n"
@@ -130,12 +135,17 @@ int main(int argc, char* argv[]) {
       return kWouldOverwrite;
     }
   }
+  // All or nothing: a set of samples missing one would pass for a whole.
+  std::vector<tsk::SampleFileTarget> targets;
+  for (const tsk::NamedSample& named : table.samples)
+    targets.push_back({target(named), &named.sample});
+  if (const tsk::SampleFileWrite written = tsk::WriteSampleFiles(targets); !written) {
+    printError(written.error);
+    printError(QStringLiteral("nothing written."));
+    return kWriteFailed;
+  }
   for (const tsk::NamedSample& named : table.samples) {
     const QString path = target(named);
-    if (const tsk::SampleFileWrite written = tsk::WriteSampleFile(path, named.sample); !written) {
-      printError(written.error);
-      return kWriteFailed;
-    }
     std::printf("%s: groups %lld, animals %lld\n", path.toLocal8Bit().constData(),
                 static_cast<long long>(named.sample.groupsTotal),
                 static_cast<long long>(named.sample.animalsTotal));
