@@ -103,9 +103,22 @@ QString replaceLinkQuestion(const QString& fileName) {
          QStringLiteral("  Replace the link with this sample? The other file stays as it is.");
 }
 
-bool linkMayBeReplaced(QWidget* window, const QString& path) {
-  return !isLink(path) ||
-         messageBoxes().ask(window, kProgramTitle, replaceLinkQuestion(QFileInfo(path).fileName()));
+QString replaceReadOnlyQuestion(const QString& fileName) {
+  return QStringLiteral("  %1 is read-only.").arg(fileName) + QStringLiteral("\r\n") +
+         QStringLiteral("  Replace it with this sample anyway?");
+}
+
+bool mayReplace(QWidget* window, const QString& path, const QString& existingQuestion) {
+  const QFileInfo file(path);
+  // A dangling link counts as a link, not as a missing file.
+  if (isLink(path))
+    return messageBoxes().ask(window, kProgramTitle, replaceLinkQuestion(file.fileName()));
+  if (!file.exists()) return true;
+  // The owner's write permission, not isWritable(): that is true for an
+  // administrator whatever the mode says.
+  if (file.isFile() && !(file.permissions() & QFileDevice::WriteOwner))
+    return messageBoxes().ask(window, kProgramTitle, replaceReadOnlyQuestion(file.fileName()));
+  return existingQuestion.isEmpty() || messageBoxes().ask(window, kProgramTitle, existingQuestion);
 }
 
 QString unsavedQuestion(const QString& fileName) {
@@ -172,13 +185,8 @@ QStringList offerToSaveSamples(QWidget* window, const QString& directory,
     if (!messageBoxes().ask(window, kProgramTitle, saveImportedQuestion(named))) continue;
     const QString fileName = named.name + kSampleFileSuffix;
     const QString path = QDir(directory).filePath(fileName);
-    // A link gets its own question: it is replaced, never written through.
-    if (isLink(path)) {
-      if (!linkMayBeReplaced(window, path)) continue;
-    } else if (QFileInfo::exists(path) &&
-               !messageBoxes().ask(window, kProgramTitle, importOverwriteQuestion(fileName))) {
-      continue;
-    }
+    // A link or a read-only file gets its own question.
+    if (!mayReplace(window, path, importOverwriteQuestion(fileName))) continue;
     if (const SampleFileWrite result = WriteSampleFile(path, named.sample); !result) {
       messageBoxes().inform(window, kProgramTitle, result.error);
       continue;
@@ -196,13 +204,7 @@ SaveOutcome saveSampleUnderName(QWidget* window, const QString& directory, const
     return SaveOutcome::NameRefused;
   }
   const QString path = QDir(directory).filePath(name + kSampleFileSuffix);
-  // A link gets its own question (it is replaced, not written through);
-  // a dangling one does not count as an existing file.
-  if (isLink(path)) {
-    if (!linkMayBeReplaced(window, path)) return SaveOutcome::NotSaved;
-  } else if (QFileInfo::exists(path) && !messageBoxes().ask(window, kProgramTitle, kFileExists)) {
-    return SaveOutcome::NotSaved;
-  }
+  if (!mayReplace(window, path, kFileExists)) return SaveOutcome::NotSaved;
   if (const SampleFileWrite written = WriteSampleFile(path, sample); !written) {
     messageBoxes().inform(window, kProgramTitle, written.error);
     return SaveOutcome::NotSaved;

@@ -33,9 +33,15 @@ inline const QString kFileExists = QStringLiteral("          File exists, overwr
 // file of its own in the link's place, and the file linked to stays as it is.
 QString replaceLinkQuestion(const QString& fileName);
 
-// Asks replaceLinkQuestion() when `path` is a symbolic link; true when it
-// is none or the user agrees to replace it.
-bool linkMayBeReplaced(QWidget* window, const QString& path);
+// The question before a read-only sample file is replaced: the user made
+// it so to keep it as it is.
+QString replaceReadOnlyQuestion(const QString& fileName);
+
+// Asks before the file at `path` is replaced: replaceLinkQuestion() for a
+// symbolic link, replaceReadOnlyQuestion() for a read-only file, and
+// `existingQuestion`, when given, for any other file that exists. True when
+// there is nothing to ask or the user agrees.
+bool mayReplace(QWidget* window, const QString& path, const QString& existingQuestion = {});
 // Sample files live in the working directory only: a name must not lead
 // into another folder.
 inline const QString kNameUnusable = QStringLiteral("  A file name must not contain / or \\ !");

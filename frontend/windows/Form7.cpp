@@ -172,7 +172,7 @@ bool Form7::mayLeavePicked() {
       break;
   }
   const QString path = QDir(m_dir).filePath(m_picked);
-  if (!linkMayBeReplaced(this, path)) return false;
+  if (!mayReplace(this, path)) return false;
   if (const SampleFileWrite written = WriteSampleFile(path, m_rows->sample()); !written) {
     messageBoxes().inform(this, kProgramTitle, written.error);
     return false;
@@ -206,10 +206,10 @@ void Form7::onSave() {
     messageBoxes().inform(this, kProgramTitle, kNothingToSaveUnpicked);
     return;
   }
-  // Overwrites the picked file without a question, unless it is a link. A
-  // failed write keeps the window loaded, so the changes are not lost.
+  // Overwrites the picked file without a question, unless it is a link or
+  // read-only. A failed write keeps the window loaded, so the changes are not lost.
   const QString path = QDir(m_dir).filePath(m_picked);
-  if (!linkMayBeReplaced(this, path)) return;
+  if (!mayReplace(this, path)) return;
   if (const SampleFileWrite written = WriteSampleFile(path, m_rows->sample()); !written) {
     messageBoxes().inform(this, kProgramTitle, written.error);
     return;

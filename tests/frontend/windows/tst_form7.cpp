@@ -92,6 +92,7 @@ class TestForm7 : public QObject {
   void deleteWithQuestion();
   void closeShowsOpener();
   void saveOverALinkAsksFirst();
+  void saveOverAReadOnlyFileAsksFirst();
 };
 
 void TestForm7::emptyState() {
@@ -383,6 +384,23 @@ void TestForm7::saveOverALinkAsksFirst() {
   QFile file(theirs);
   QVERIFY(file.open(QIODevice::ReadOnly));
   QCOMPARE(file.readAll(), kFlock);
+  f.verifyReset();
+}
+
+// A read-only sample is how a user keeps one as it is: saving asks, No
+// leaves it alone and keeps the window loaded, Yes replaces it.
+void TestForm7::saveOverAReadOnlyFileAsksFirst() {
+  Fixture f({{"flock.dat", kFlock}});
+  QVERIFY(QFile::setPermissions(QDir(f.dir.path()).filePath(QStringLiteral("flock.dat")),
+                                QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+  f.pick(QStringLiteral("flock.dat"));
+  f.addRow("4", "1");
+  for (const bool answer : {false, true}) {
+    f.boxes.answerNext(answer);
+    f.click("Command2");
+    QCOMPARE(f.boxes.texts().back(), tsk::ui::replaceReadOnlyQuestion("flock.dat"));
+    QCOMPARE(f.dir.read(QStringLiteral("flock.dat")) == kFlock, !answer);
+  }
   f.verifyReset();
 }
 
