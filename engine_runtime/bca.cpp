@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "replications.h"
 
@@ -13,8 +14,6 @@ namespace {
 // the additions of one replication keep their order while the processor
 // overlaps several replications.
 constexpr int kLanes = 8;
-
-constexpr const char* kInvalid = "   ERROR: invalid data";
 
 int countBelow(const float* b, int B, float statistic) {
   int count = 0;
@@ -215,111 +214,10 @@ Limits limits(const float* sorted, int B, float z0, float a, float c, UpperIndex
   return l;
 }
 
-bool readReplications(EngineRun& run, const std::string& fileName, const std::string& upperName,
-                      int& B) {
-  int32_t value = 0;
-  ParamStatus status = readParameterFile(run.file(fileName), value);
-  if (status == ParamStatus::Missing) {
-    run.report().message(missingFileMessage(upperName));
-    return false;
-  }
-  // A count of 0 or below would leave the bias correction undefined: it is
-  // treated as the unreadable count it is.
-  if (status == ParamStatus::Unreadable || value <= 0) {
-    run.report().format("(\"   WARNING: Error reading file " + upperName +
-                        ", check data and format. Number of\")");
-    run.report().format("(\"            bootstrap replications is set to 2000.\")");
-    run.report().format("(\" \")");
-    value = kDefaultReplications;
-  }
-  B = std::min<int32_t>(value, kMaxReplications);
-  return true;
-}
-
 const char* undefinedLimits(const float* x, int n) {
   if (n == 1) return kOneGroup;
   if (std::all_of(x, x + n, [&](float v) { return v == x[0]; })) return kEqualGroups;
   return nullptr;
-}
-
-void runOneSample(const EngineContext& context, int capacity, const OneSampleEngine& engine) {
-  const SeedTime start = context.seedTime();
-  MtBlock seed;
-  sgrnd(seed, clockSeed(start.time));
-  EngineRun run(context, engine.name);
-  run.openReport();
-  run.startStatus();
-  if (!run.openData()) return;
-  Report& report = run.report();
-  NumberReader& data = run.data();
-
-  report.format("(/,\"" + engine.title + "\",/,\" \")");
-  if (!start.error.empty()) return report.message(start.error);
-
-  // The group count, the animal count (not used), then sizes to the end.
-  std::vector<float> x(static_cast<size_t>(capacity));
-  int32_t g = 0;
-  int32_t animals = 0;
-  int n = 0;
-  ReadStatus status = data.readInt(g);
-  if (status == ReadStatus::Value) status = data.readInt(animals);
-  if (status == ReadStatus::Invalid) return report.message(kInvalid);
-  while (status == ReadStatus::Value) {
-    float v = 0.0f;
-    status = data.readReal(v);
-    if (status == ReadStatus::Invalid) return report.message(kInvalid);
-    if (status != ReadStatus::Value) break;
-    if (n == capacity) {
-      return report.message("   ERROR: max. sample size is " + std::to_string(capacity));
-    }
-    x[static_cast<size_t>(n++)] = v;
-  }
-  if (n == 0) return report.message(" Sample size = 0, check data!");
-  if (n != g) {
-    report.message(" ");
-    return report.message(" ***** STOP: inconsistent data");
-  }
-  const bool crowding = engine.statistic == Statistic::Crowding;
-  if (crowding && std::any_of(x.begin(), x.begin() + n, [](float v) { return !(v > 0.0f); })) {
-    return report.message(kNotPositive);
-  }
-
-  int B = 0;
-  if (!readReplications(run, engine.parameterFile, engine.parameterName, B)) return;
-
-  const Statistic kind = engine.statistic;
-  const float statistic = statisticOf(x.data(), n, kind);
-  if (crowding) {
-    report.format("(\"    Sample mean crowding =\",F7.2)", {statistic});
-  } else {
-    report.format("(\"    Sample mean group size =\",F9.2)", {statistic});
-  }
-  report.format("(\"    Number of groups in the sample =\",I5)", {n});
-  if (const char* why = undefinedLimits(x.data(), n)) return report.message(why);
-  const float a = accelerationOf(x.data(), n, kind);
-  if (!std::isfinite(a)) return report.message(kUndefinedAcceleration);
-
-  std::vector<float> b(kMaxReplications);
-  const float z0 = bootstrap(seed, x.data(), n, B, kind, statistic, b.data()).z0;
-
-  report.message(" ");
-  report.format("(\"    Number of bootstrap replications =\",I6)", {B});
-  report.format("(\"     (to change edit the file " + engine.parameterName + ")\")");
-  const UpperIndex rule = crowding ? UpperIndex::OneAbove : UpperIndex::Truncated;
-  for (float c : {0.90f, 0.95f, 0.99f}) {
-    const Limits l = limits(b.data(), B, z0, a, c, rule);
-    const int level = static_cast<int>(100.0 * c + 0.1);
-    report.format(
-        "(/,I6,\"% confidence limits:\",F7.2,\"  to\",F7.2,\"  (bootst. indices:\",I6,\" ,\",I6,"
-        "\" )\")",
-        {level, l.lower, l.upper, l.kl, l.ku});
-    if (l.uncertain) {
-      report.format(
-          "(6X,\"WARNING:\",I3,\"% limits are uncertain, increase the\",\" number of "
-          "replications!\")",
-          {level});
-    }
-  }
 }
 
 }  // namespace tsk::bca

@@ -2,26 +2,16 @@
 // Bias-corrected and accelerated (BCa) bootstrap confidence limits, as the
 // one- and two-sample engines of mean group size and mean crowding compute
 // them (B. Efron 1987, JASA 82: 171-185): jackknife acceleration, the
-// resampling loops, the bias correction and the limits of one level; also
-// the replication count read from a parameter file, and the one-sample
-// engine that the mean and crowding programs share.
+// resampling loops, the bias correction and the limits of one level.
 //
 // Every stored value is single precision; the arithmetic between two stores
 // is done in double, and sums run in sample or draw order, so that the
 // reports depend on nothing but the data and the seed.
 
-#include <string>
-#include <vector>
-
-#include "frame.h"
 #include "mtrand.h"
 #include "numerics.h"
 
 namespace tsk::bca {
-
-// The store of bootstrap values, and the most replications a run makes.
-inline constexpr int kMaxReplications = 20000;
-inline constexpr int kDefaultReplications = 2000;
 
 // Sums in sample order, single precision: x(1) + ... + x(n), and of x(i)^2.
 float sumOf(const float* x, int n);
@@ -56,14 +46,6 @@ struct Limits {
 // b[0..B-1]; index 0 stands for the first value.
 Limits limits(const float* sorted, int B, float z0, float a, float c, UpperIndex rule);
 
-// Reads the replication count from line 3 of the parameter file `fileName`
-// (named `upperName` in the report). A missing file writes the ERROR line
-// and returns false. An unreadable file, or a count of 0 or below, writes
-// the three warning lines and gives the default; counts above the store are
-// lowered to it.
-bool readReplications(EngineRun& run, const std::string& fileName, const std::string& upperName,
-                      int& B);
-
 enum class Statistic { Mean, Crowding };
 
 // The statistic of x(1..n): the mean, or the mean crowding S2 / S1.
@@ -74,7 +56,7 @@ float accelerationOf(const float* x, int n, Statistic kind);
 // B replications into b (ascending on return) and the bias correction. The
 // draws come from r replication after replication and draw after draw, as
 // the plain loop over grnd makes them; r is left after the last one.
-// 1 <= n <= kMaxDrawSample.
+// n >= 1.
 struct Bootstrap {
   int count = 0;  // replications strictly below the statistic
   float z0 = 0.0f;
@@ -92,15 +74,5 @@ inline constexpr const char* kUndefinedAcceleration =
 
 // kOneGroup or kEqualGroups when the sample has no defined limits, else null.
 const char* undefinedLimits(const float* x, int n);
-
-// The one-sample engine of mean group size or mean crowding.
-struct OneSampleEngine {
-  std::string name;           // status name: gsmeanci, gscrowci
-  std::string title;          // report title
-  std::string parameterFile;  // on disk, lower case
-  std::string parameterName;  // as the report names it
-  Statistic statistic;
-};
-void runOneSample(const EngineContext& context, int capacity, const OneSampleEngine& engine);
 
 }  // namespace tsk::bca

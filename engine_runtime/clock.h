@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "mtrand.h"
+
 namespace tsk {
 
 struct TimeOfDay {
@@ -21,6 +23,10 @@ TimeOfDay localTimeOfDay();
 
 // The time written as the decimal number hhmmss, the seed of every run.
 inline int hhmmss(const TimeOfDay& t) { return 10000 * t.hour + 100 * t.minute + t.second; }
+
+// The generator's seed of a run started at time t: hhmmss, midnight's 0
+// taken as 240000.
+inline int32_t clockSeed(const TimeOfDay& t) { return nonZeroSeed(hhmmss(t)); }
 
 inline Clock fixedClock(int hour, int minute, int second) {
   return [=] { return TimeOfDay{hour, minute, second}; };

@@ -93,11 +93,12 @@ class Report {
   void format(std::string_view list, std::initializer_list<FormatArg> args = {});
   void format(std::string_view list, const std::vector<FormatArg>& args);
   void closingLine();
+  // A line as it stands, for lines that come ready made.
+  void line(std::string_view text);
   void close() { file_.close(); }
   void abandon() { file_.abandon(); }
 
  private:
-  void line(std::string_view text);
   OverwriteFile file_;
 };
 

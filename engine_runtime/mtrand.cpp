@@ -185,6 +185,11 @@ double grnd(MtBlock& block) {
 }
 
 void drawPositions(MtBlock& block, int n, int32_t* out, size_t count) {
+  if (n > kMaxDrawSample) {
+    // Past the quotient's exact range: the plain draws.
+    for (size_t i = 0; i < count; ++i) out[i] = drawPosition(grnd(block), n) - 1;
+    return;
+  }
   while (count > 0) {
     refillIfUsed(block);
     const int run = static_cast<int>(std::min<size_t>(count, static_cast<size_t>(kN - block.mti)));

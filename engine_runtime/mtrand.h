@@ -8,8 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "clock.h"
-
 namespace tsk {
 
 // Generator state; one per run, passed to sgrnd and grnd.
@@ -25,14 +23,11 @@ void sgrnd(MtBlock& block, int32_t seed);
 // Next value in the closed interval [0, 1]; seeds with 4357 if never seeded.
 double grnd(MtBlock& block);
 
-// The seed of a run started at time t: the time written as hhmmss. Midnight
-// would give 0, which fills the state with zeros and makes every draw 0, so
-// it becomes 240000 (24:00:00), which no other second gives.
+// A seed of 0 would fill the state with zeros and make every draw 0, so it
+// is taken as 240000 (24:00:00, midnight's hhmmss), which no second of the
+// clock gives.
 inline constexpr int32_t kMidnightSeed = 240000;
-inline int32_t clockSeed(const TimeOfDay& t) {
-  const int seed = hhmmss(t);
-  return seed == 0 ? kMidnightSeed : seed;
-}
+inline int32_t nonZeroSeed(int32_t seed) { return seed == 0 ? kMidnightSeed : seed; }
 
 // A resampling draw from a sample of n values: position floor(u n + 1) of
 // u = grnd() in double, capped at n; 1-based.
@@ -41,13 +36,14 @@ inline int drawPosition(double u, int n) {
   return k > n ? n : k;
 }
 
-// The largest sample the block routines below resample.
+// The largest sample whose draws are made a block at a time, below.
 inline constexpr int kMaxDrawSample = 65536;
 
 // Positions, 0-based, of `count` successive resampling draws from a sample of
-// n values (1..kMaxDrawSample): out[i] = drawPosition(grnd(block), n) - 1 for
-// each draw in turn, and the block is left as those grnd calls leave it. The
-// stream is made a block of 624 words at a time.
+// n >= 1 values: out[i] = drawPosition(grnd(block), n) - 1 for each draw in
+// turn, and the block is left as those grnd calls leave it. Up to
+// kMaxDrawSample values the stream is made a block of 624 words at a time;
+// larger samples are drawn one grnd call at a time.
 void drawPositions(MtBlock& block, int n, int32_t* out, size_t count);
 
 // The tempered words of `count` successive draws: grnd would return

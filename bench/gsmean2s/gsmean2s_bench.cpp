@@ -13,6 +13,7 @@
 
 #include "baseline.h"
 #include "gsmean2s.h"
+#include "mean_test.h"
 
 namespace {
 
@@ -53,13 +54,13 @@ BENCHMARK(plainLoops)->Unit(benchmark::kMillisecond)->Iterations(1);
 void engineComputation(benchmark::State& state) {
   int64_t below = 0;
   for (auto _ : state) {
-    gsmean2s::Moments m;
-    const float t = gsmean2s::st(kGroups, kGroups, sample1().data(), sample2().data(), m);
+    tsk::analyses::Moments m;
+    const float t = tsk::analyses::st(kGroups, kGroups, sample1().data(), sample2().data(), m);
     std::vector<float> y1, y2;
-    gsmean2s::centre(sample1(), sample2(), m, y1, y2);
+    tsk::analyses::centre(sample1(), sample2(), m, y1, y2);
     tsk::MtBlock mt;
     tsk::sgrnd(mt, kSeed);
-    benchmark::DoNotOptimize(below = gsmean2s::bootstrapCount(y1, y2, t, kReplications, mt));
+    benchmark::DoNotOptimize(below = tsk::analyses::bootstrapCount(y1, y2, t, kReplications, mt));
   }
   state.counters["below"] = static_cast<double>(below);
 }

@@ -1,6 +1,6 @@
 #include "gscrowci.h"
 
-#include "bca.h"
+#include "bca_engine.h"
 
 namespace gscrowci {
 

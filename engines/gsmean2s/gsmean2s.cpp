@@ -1,12 +1,9 @@
 #include "gsmean2s.h"
 
-#include <algorithm>
-#include <cmath>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
-#include "replications.h"
+#include "mean_test.h"
 #include "two_sample_read.h"
 
 namespace gsmean2s {
@@ -17,136 +14,15 @@ constexpr const char* kUnexpectedEnd = "   ERROR: unexpected end of data";
 constexpr int32_t kDefaultReplications = 2000;
 constexpr int32_t kMaxReplications = 20000;
 
-// Replications computed side by side: their running sums are independent
-// chains, so the processor overlaps the rounding of one with the others.
-constexpr int kLanes = 8;
-
 // One group has no spread (n - 1 = 0 in the variance): no t statistic. The
 // front end knows this least number from the engine's build declaration.
-constexpr int kMinGroups = 2;
+constexpr int kMinGroups = tsk::analyses::kMeanTestMinGroups;
 constexpr const char* kTooFew = "too small (min=2)";
-
-// How many of replications [first, last) give |t*| < absT; mt stands at
-// replication `first` and is left after replication last - 1.
-int64_t countWithin(const std::vector<float>& y1, const std::vector<float>& y2,
-                    const std::vector<double>& sq1, const std::vector<double>& sq2, float absT,
-                    int64_t first, int64_t last, tsk::MtBlock& mt) {
-  const int n1 = static_cast<int>(y1.size()), n2 = static_cast<int>(y2.size());
-  // The positions of kLanes replications, each its n1 draws then its n2.
-  std::vector<int32_t> positions(static_cast<size_t>(kLanes) * (y1.size() + y2.size()));
-  int64_t count = 0;
-  for (int64_t r0 = first; r0 < last; r0 += kLanes) {
-    const int lanes = static_cast<int>(std::min<int64_t>(kLanes, last - r0));
-    const int32_t* p1[kLanes];
-    const int32_t* p2[kLanes];
-    int32_t* next = positions.data();
-    for (int l = 0; l < kLanes; ++l) {
-      // Spare lanes of the last group repeat the first one; they are not counted.
-      if (l >= lanes) {
-        p1[l] = p1[0];
-        p2[l] = p2[0];
-        continue;
-      }
-      tsk::drawPositions(mt, n1, next, static_cast<size_t>(n1));
-      p1[l] = next;
-      next += n1;
-      tsk::drawPositions(mt, n2, next, static_cast<size_t>(n2));
-      p2[l] = next;
-      next += n2;
-    }
-    float sa[kLanes] = {}, qa[kLanes] = {}, sb[kLanes] = {}, qb[kLanes] = {};
-    for (int i = 0; i < n1; ++i) {
-      for (int l = 0; l < kLanes; ++l) {
-        const int32_t k = p1[l][i];
-        sa[l] += y1[k];
-        qa[l] = static_cast<float>(qa[l] + sq1[k]);
-      }
-    }
-    for (int j = 0; j < n2; ++j) {
-      for (int l = 0; l < kLanes; ++l) {
-        const int32_t k = p2[l][j];
-        sb[l] += y2[k];
-        qb[l] = static_cast<float>(qb[l] + sq2[k]);
-      }
-    }
-    for (int l = 0; l < lanes; ++l) {
-      Moments ignored;
-      const float tStar = tFromSums(n1, n2, sa[l], qa[l], sb[l], qb[l], ignored);
-      if (std::fabs(tStar) < absT) ++count;
-    }
-  }
-  return count;
-}
 
 }  // namespace
 
-float tFromSums(int n1, int n2, float sa, float qa, float sb, float qb, Moments& m) {
-  m.m1 = static_cast<float>(static_cast<double>(sa) / n1);
-  float q1 = static_cast<float>((static_cast<double>(qa) - static_cast<double>(m.m1) * m.m1 * n1) /
-                                (n1 - 1));
-  if (q1 < 0) q1 = 0;
-  m.s1 = static_cast<float>(std::sqrt(static_cast<double>(q1)));
-  m.m2 = static_cast<float>(static_cast<double>(sb) / n2);
-  float q2 = static_cast<float>((static_cast<double>(qb) - static_cast<double>(m.m2) * m.m2 * n2) /
-                                (n2 - 1));
-  if (q2 < 0) q2 = 0;
-  m.s2 = static_cast<float>(std::sqrt(static_cast<double>(q2)));
-  float se = static_cast<float>(
-      std::sqrt(static_cast<double>(m.s1) * m.s1 / n1 + static_cast<double>(m.s2) * m.s2 / n2));
-  if (se <= 0) se = 1e-05f;
-  return static_cast<float>((static_cast<double>(m.m1) - m.m2) / se);
-}
-
-float st(int n1, int n2, const float* a, const float* b, Moments& moments) {
-  // float + float rounds exactly as the double sum rounded to single does.
-  float sa = 0, qa = 0, sb = 0, qb = 0;
-  for (int i = 0; i < n1; ++i) {
-    sa += a[i];
-    qa = static_cast<float>(qa + static_cast<double>(a[i]) * a[i]);
-  }
-  for (int i = 0; i < n2; ++i) {
-    sb += b[i];
-    qb = static_cast<float>(qb + static_cast<double>(b[i]) * b[i]);
-  }
-  return tFromSums(n1, n2, sa, qa, sb, qb, moments);
-}
-
-void centre(const std::vector<float>& x1, const std::vector<float>& x2, const Moments& m,
-            std::vector<float>& y1, std::vector<float>& y2) {
-  const double n1 = static_cast<double>(x1.size()), n2 = static_cast<double>(x2.size());
-  const float pooled = static_cast<float>((n1 * m.m1 + n2 * m.m2) / (n1 + n2));
-  y1.resize(x1.size());
-  y2.resize(x2.size());
-  for (size_t i = 0; i < x1.size(); ++i) {
-    y1[i] = static_cast<float>((static_cast<double>(x1[i]) - m.m1) + pooled);
-  }
-  for (size_t j = 0; j < x2.size(); ++j) {
-    y2[j] = static_cast<float>((static_cast<double>(x2[j]) - m.m2) + pooled);
-  }
-}
-
-int64_t bootstrapCount(const std::vector<float>& y1, const std::vector<float>& y2, float t,
-                       int64_t b, tsk::MtBlock& mt) {
-  const int n1 = static_cast<int>(y1.size()), n2 = static_cast<int>(y2.size());
-  if (n1 < 2 || n2 < 2 || n1 > tsk::kMaxDrawSample || n2 > tsk::kMaxDrawSample) {
-    throw std::invalid_argument("bootstrapCount: sample size out of range");
-  }
-  if (b <= 0) return 0;
-  // Squares are exact in double: the running sum rounds as the plain loop's.
-  std::vector<double> sq1(y1.size()), sq2(y2.size());
-  for (size_t i = 0; i < y1.size(); ++i) sq1[i] = static_cast<double>(y1[i]) * y1[i];
-  for (size_t j = 0; j < y2.size(); ++j) sq2[j] = static_cast<double>(y2[j]) * y2[j];
-  const float absT = std::fabs(t);
-  auto share = [&](tsk::MtBlock& block, int64_t first, int64_t last) -> int64_t {
-    return countWithin(y1, y2, sq1, sq2, absT, first, last, block);
-  };
-  return tsk::forEachReplicationShare(mt, b, static_cast<uint64_t>(n1) + n2, kLanes, share);
-}
-
 void run(const tsk::EngineContext& context, int capacity) {
   const tsk::SeedTime start = context.seedTime();
-  tsk::MtBlock seed;
-  tsk::sgrnd(seed, tsk::clockSeed(start.time));
   tsk::EngineRun run(context, "gsmean2s");
   run.openReport();
   if (!run.openData()) return;
@@ -165,44 +41,42 @@ void run(const tsk::EngineContext& context, int capacity) {
   if (!data.skipLine()) return report.message(kUnexpectedEnd);
   error = tsk::readTwoSampleBlock(data, 2, capacity, kMinGroups, kTooFew, x2);
   if (!error.empty()) return report.message(error);
-  const int n1 = static_cast<int>(x1.size()), n2 = static_cast<int>(x2.size());
-
-  Moments m;
-  const float t = st(n1, n2, x1.data(), x2.data(), m);
-  report.format("(\"                       Sample 1  Sample 2\")");
-  report.format("(\"       Sample sizes = \",i9,i10)", {n1, n2});
-  report.format("(\"       Sample means = \",f9.3,f10.3)", {m.m1, m.m2});
-  report.format("(\"       Sample std.s = \",f9.3,f10.3)", {m.s1, m.s2});
-  report.format("(\"       t-statistic  = \",f14.3)", {t});
 
   int32_t b = 0;
   const bool readable = tsk::readParameters(*parameters, b) == tsk::ParamStatus::Ok;
   // A count of 0 or below would leave the p-value undefined: the default
   // applies, with the same warning as for an unreadable file.
-  if (!readable || b <= 0) {
+  const bool unreadable = !readable || b <= 0;
+  if (unreadable) b = kDefaultReplications;
+  // Every replication costs n1 + n2 draws: a count beyond the other
+  // engines' store would run for hours.
+  const bool lowered = b > kMaxReplications;
+  if (lowered) b = kMaxReplications;
+
+  const auto result = tsk::analyses::meanTest(x1, x2, b, tsk::hhmmss(start.time));
+  if (!result) return report.message(result.failure().message);
+  const tsk::analyses::MeanTest& r = result.value();
+  const tsk::analyses::Moments& m = r.moments;
+  report.format("(\"                       Sample 1  Sample 2\")");
+  report.format("(\"       Sample sizes = \",i9,i10)", {r.groups[0], r.groups[1]});
+  report.format("(\"       Sample means = \",f9.3,f10.3)", {m.m1, m.m2});
+  report.format("(\"       Sample std.s = \",f9.3,f10.3)", {m.s1, m.s2});
+  report.format("(\"       t-statistic  = \",f14.3)", {r.t});
+  if (unreadable) {
     report.format(
         "(/,'   WARNING: Error reading file MEAN2REPS.PAR, check data\"',' and format. Number',/,"
         "'            of bootstrap replications is set to 2000.')");
-    b = kDefaultReplications;
   }
-  // Every replication costs n1 + n2 draws: a count beyond the other
-  // engines' store would run for hours.
-  if (b > kMaxReplications) {
+  if (lowered) {
     report.format(
         "(/,'   WARNING: Number of bootstrap replications in MEAN2REPS.PAR must be 1 to',/,"
         "'            20000; it is set to 20000.')");
-    b = kMaxReplications;
   }
   report.message(" ");
   report.format("(3x,\"Number of bootstrap replications =\",i6)", {b});
   report.format("(3x,\"(to change edit the file MEAN2REPS.PAR)\")");
   report.message(" ");
-
-  std::vector<float> y1, y2;
-  centre(x1, x2, m, y1, y2);
-  const int64_t count = bootstrapCount(y1, y2, t, b, seed);
-  const float p = static_cast<float>(1.0 - static_cast<double>(count) / b);
-  report.format("(\"   Bootstrap p-value (two-sided) =\",f7.4)", {p});
+  report.format("(\"   Bootstrap p-value (two-sided) =\",f7.4)", {r.p});
 }
 
 }  // namespace gsmean2s

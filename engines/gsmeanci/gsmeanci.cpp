@@ -1,6 +1,6 @@
 #include "gsmeanci.h"
 
-#include "bca.h"
+#include "bca_engine.h"
 
 namespace gsmeanci {
 

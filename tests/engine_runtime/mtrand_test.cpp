@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "clock.h"
 #include "plain_mt19937.h"
 
 namespace {
@@ -95,9 +96,9 @@ uint32_t untemper(uint32_t y) {
 
 TEST(DrawPositions, SameAsOneGrndCallPerDraw) {
   // Runs that start and end inside a block of 624 words and span several,
-  // for sample sizes from 1 to the largest; the block is left where the
-  // plain loop leaves it.
-  for (int n : {1, 2, 3, 7, 623, 624, 999, 1000, 1999, 4999, 5000, 65536}) {
+  // for sample sizes from 1 to the largest made a block at a time and past
+  // it; the block is left where the plain loop leaves it.
+  for (int n : {1, 2, 3, 7, 623, 624, 999, 1000, 1999, 4999, 5000, 65536, 65537, 3000017}) {
     for (int32_t seed : {130509, 240000}) {
       tsk::MtBlock fast;
       tsk::sgrnd(fast, seed);

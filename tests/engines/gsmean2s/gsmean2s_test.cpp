@@ -7,6 +7,7 @@
 #include <random>
 
 #include "baseline.h"
+#include "mean_test.h"
 #include "test_support.h"
 
 namespace {
@@ -253,16 +254,16 @@ TEST(Gsmean2s, BootstrapMatchesPlainLoops) {
     for (float& v : x2) v = static_cast<float>(1 + size(gen) + size(gen) % 3);
     const auto expected = gsmean2s_baseline::run(x1, x2, c.b, c.seed);
 
-    gsmean2s::Moments m;
-    const float t = gsmean2s::st(c.n1, c.n2, x1.data(), x2.data(), m);
+    tsk::analyses::Moments m;
+    const float t = tsk::analyses::st(c.n1, c.n2, x1.data(), x2.data(), m);
     EXPECT_EQ(t, expected.t);
     EXPECT_EQ(m.s1, expected.s1);
     EXPECT_EQ(m.s2, expected.s2);
     std::vector<float> y1, y2;
-    gsmean2s::centre(x1, x2, m, y1, y2);
+    tsk::analyses::centre(x1, x2, m, y1, y2);
     tsk::MtBlock mt;
     tsk::sgrnd(mt, c.seed);
-    EXPECT_EQ(gsmean2s::bootstrapCount(y1, y2, t, c.b, mt), expected.count)
+    EXPECT_EQ(tsk::analyses::bootstrapCount(y1, y2, t, c.b, mt), expected.count)
         << c.n1 << " + " << c.n2 << ", B = " << c.b;
     EXPECT_EQ(tsk::grnd(mt), expected.next);
   }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "median_limits.h"
 #include "test_support.h"
 
 namespace {
@@ -174,7 +175,7 @@ TEST(Gsmidlim, MissingExchangeFile) {
 TEST(Gsmidlim, Choice) {
   struct Case {
     const char* name;
-    gsmidlim::Candidates c;
+    tsk::analyses::Candidates c;
     float level;
     int lo, hi;
   };
@@ -188,14 +189,14 @@ TEST(Gsmidlim, Choice) {
       {"none qualifies", {{2}, {5}, {0.4f}, {0.4f}}, 0.90f, 0, 0},
   };
   for (const Case& c : cases) {
-    gsmidlim::Interval chosen;
-    gsmidlim::choose(c.c, c.level, chosen);
+    tsk::analyses::Interval chosen;
+    tsk::analyses::choose(c.c, c.level, chosen);
     EXPECT_EQ(chosen.lo, c.lo) << c.name;
     EXPECT_EQ(chosen.hi, c.hi) << c.name;
   }
   // A choice made at one level stands when a later level adds nothing.
-  gsmidlim::Interval kept{1, 9, 0.999f};
-  gsmidlim::choose({{2}, {5}, {0.4f}, {0.4f}}, 0.90f, kept);
+  tsk::analyses::Interval kept{1, 9, 0.999f};
+  tsk::analyses::choose({{2}, {5}, {0.4f}, {0.4f}}, 0.90f, kept);
   EXPECT_EQ(kept.lo, 1);
   EXPECT_EQ(kept.hi, 9);
 }
@@ -252,10 +253,10 @@ TEST(Gsmidlim, LimitsMatchAllPairsOfOrderStatistics) {
       return best;
     };
 
-    const gsmidlim::Candidates c = gsmidlim::candidates(x);
+    const tsk::analyses::Candidates c = tsk::analyses::candidates(x);
     ASSERT_EQ(c.lower, lowerValues) << "n " << n;
     ASSERT_EQ(c.upper, upperValues) << "n " << n;
-    gsmidlim::Interval chosen;
+    tsk::analyses::Interval chosen;
     int refLo = 0, refHi = 0;
     long double refCoverage = 0.0L;
     for (float level : {0.99f, 0.95f, 0.90f}) {
@@ -268,7 +269,7 @@ TEST(Gsmidlim, LimitsMatchAllPairsOfOrderStatistics) {
           }
         }
       }
-      gsmidlim::choose(c, level, chosen);
+      tsk::analyses::choose(c, level, chosen);
       EXPECT_EQ(chosen.lo, refLo) << "n " << n << " level " << level;
       EXPECT_EQ(chosen.hi, refHi) << "n " << n << " level " << level;
       EXPECT_NEAR(chosen.coverage, static_cast<double>(refCoverage), 1e-6) << "n " << n;
