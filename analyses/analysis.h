@@ -49,6 +49,8 @@ enum class Error {
   UndefinedAcceleration,  // the jackknife acceleration is not a number
   BadReplications,        // a replication count below 1
   BadLevel,               // a confidence level outside (0, 1)
+  TooFewSamples,          // one sample where the method compares several
+  TooManySamples,         // more samples than the method takes
 };
 
 // A typed failure and the message line the engine writes for it (the text

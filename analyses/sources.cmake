@@ -20,12 +20,24 @@ set(TSK_NUMERICS_HEADERS
 set(TSK_ANALYSES_SOURCES
     analyses/analysis.cpp
     analyses/bca_limits.cpp
+    analyses/bmtest.cpp
+    analyses/bootwmw.cpp
     analyses/describe.cpp
+    analyses/fisherxx.cpp
     analyses/mean_test.cpp
-    analyses/median_limits.cpp)
+    analyses/median_limits.cpp
+    analyses/median_test.cpp
+    analyses/stoceq_test.cpp
+    analyses/wmwtest.cpp)
 set(TSK_ANALYSES_HEADERS
     analyses/analysis.h
     analyses/bca_limits.h
+    analyses/bmtest.h
+    analyses/bootwmw.h
     analyses/describe.h
+    analyses/fisherxx.h
     analyses/mean_test.h
-    analyses/median_limits.h)
+    analyses/median_limits.h
+    analyses/median_test.h
+    analyses/stoceq_test.h
+    analyses/wmwtest.h)

@@ -62,7 +62,7 @@ BENCHMARK(ranksPlain)->Unit(benchmark::kMillisecond);
 
 void adjusztFast(benchmark::State& state) {
   const Samples& s = largest();
-  for (auto _ : state) benchmark::DoNotOptimize(gsstoceq::adjuszt(s.x1, s.x2, 1.0f));
+  for (auto _ : state) benchmark::DoNotOptimize(tsk::analyses::adjuszt(s.x1, s.x2, 1.0f));
 }
 BENCHMARK(adjusztFast)->Unit(benchmark::kMillisecond);
 
@@ -74,7 +74,7 @@ BENCHMARK(adjusztPlain)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void wmwtestFast(benchmark::State& state) {
   const Samples& s = largest();
-  for (auto _ : state) benchmark::DoNotOptimize(gsstoceq::wmwtest(s.x1, s.x2));
+  for (auto _ : state) benchmark::DoNotOptimize(tsk::analyses::wmwtest(s.x1, s.x2));
 }
 BENCHMARK(wmwtestFast)->Unit(benchmark::kMicrosecond);
 
@@ -87,12 +87,12 @@ BENCHMARK(wmwtestPlain)->Unit(benchmark::kMillisecond);
 // Per replication: the argument is B.
 void bootwmwFast(benchmark::State& state) {
   const Samples& s = largest();
-  const Vec y = gsstoceq::adjuszt(s.x1, s.x2, 1.0f);
+  const Vec y = tsk::analyses::adjuszt(s.x1, s.x2, 1.0f);
   const int b = static_cast<int>(state.range(0));
   for (auto _ : state) {
     tsk::MtBlock mt;
     tsk::sgrnd(mt, 130509);
-    benchmark::DoNotOptimize(gsstoceq::bootwmw(mt, s.x1, s.x2, y, b));
+    benchmark::DoNotOptimize(tsk::analyses::bootwmw(mt, s.x1, s.x2, y, b));
   }
   state.SetItemsProcessed(state.iterations() * b);
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "fisherxx.h"
+#include "median_test.h"
 
 namespace gsmidtst {
 
@@ -71,26 +71,6 @@ tsk::ParamStatus readLimit(const std::filesystem::path& path, double& limit) {
 
 }  // namespace
 
-float amed(float* x, int n) {
-  // Any ascending order gives the same median and counts: equal values
-  // cannot be told apart afterwards.
-  std::sort(x, x + n);
-  const int i = (n + 1) / 2;
-  return static_cast<float>((static_cast<double>(x[i - 1]) + x[n - i]) / 2);
-}
-
-Estimate estimate(int k, const int* n) {
-  float t = 0.0002f;
-  for (int v = 1; v <= kMaxSamples; ++v) {
-    if (v <= k) {
-      t = static_cast<float>(n[v - 1] * static_cast<double>(t) / 2);
-    } else {
-      t = static_cast<float>(static_cast<double>(t) * 0.35f);
-    }
-  }
-  return {t, std::floor(static_cast<double>(t) / 60 + 0.5)};
-}
-
 void run(const tsk::EngineContext& context, int capacity) {
   tsk::EngineRun run(context, "gsmidtst");
   run.startStatus();
@@ -102,15 +82,12 @@ void run(const tsk::EngineContext& context, int capacity) {
   report.format(kTitle);
   report.format(kHeading);
 
-  std::vector<float> store(static_cast<size_t>(kMaxSamples) * static_cast<size_t>(capacity));
-  int n[kMaxSamples] = {};
-  int k = 0;
+  std::vector<std::vector<float>> samples;
   for (int j = 1;; ++j) {
     int32_t groups = 0, animals = 0;
     ReadStatus st = data.readInt(groups);
     if (st == ReadStatus::EndOfData) {
       if (j == 1) return report.message(kUnexpectedEnd);
-      k = j - 1;
       break;
     }
     if (st == ReadStatus::Invalid) return report.message(kInvalid);
@@ -124,7 +101,6 @@ void run(const tsk::EngineContext& context, int capacity) {
     }
     if (j == kMaxSamples + 1) {
       report.format(kTooManySamples, {kMaxSamples, kMaxSamples});
-      k = kMaxSamples;
       break;
     }
     if (groups > capacity) {
@@ -135,51 +111,48 @@ void run(const tsk::EngineContext& context, int capacity) {
     // A sample without groups has no median to compare.
     if (groups == 0) {
       emptyLine(report);
-      return report.message("    ERROR: sample " + std::to_string(j) + " has no groups");
+      return report.message(tsk::analyses::medianTestNoGroups(j).message);
     }
-    float* x = store.data() + static_cast<size_t>(j - 1) * static_cast<size_t>(capacity);
-    for (int i = 0; i < groups; ++i) {
-      st = data.readReal(x[i]);
+    std::vector<float>& x = samples.emplace_back(static_cast<size_t>(groups));
+    for (float& v : x) {
+      st = data.readReal(v);
       if (st == ReadStatus::EndOfData) return report.message(kUnexpectedEnd);
       if (st == ReadStatus::Invalid) return report.message(kInvalid);
     }
     if (!data.skipLine()) return report.message(kUnexpectedEnd);
-    n[j - 1] = groups;
-    report.format(kSampleLine, {j, groups, amed(x, groups)});
+    std::vector<float> sorted = x;
+    report.format(kSampleLine, {j, groups, tsk::analyses::amed(sorted.data(), groups)});
   }
 
-  std::vector<float> pool;
-  for (int j = 0; j < k; ++j) {
-    const float* x = store.data() + static_cast<size_t>(j) * static_cast<size_t>(capacity);
-    pool.insert(pool.end(), x, x + n[j]);
+  // The limit first, the test next, and the lines of both in report order.
+  double limit = 1;
+  const tsk::ParamStatus limitStatus = readLimit(run.file(kParameterFile), limit);
+  if (limitStatus == tsk::ParamStatus::Unreadable) limit = 1;
+  // Without its parameter file the run reports that instead of a p-value.
+  if (limitStatus == tsk::ParamStatus::Missing) limit = -1;
+  const std::vector<tsk::analyses::Sizes> sizes(samples.begin(), samples.end());
+  const auto result = tsk::analyses::medianTest(sizes, limit);
+  if (!result) {
+    emptyLine(report);
+    return report.message(result.failure().message);
   }
-  const int total = static_cast<int>(pool.size());
-  const float pooledMedian = amed(pool.data(), total);
-  report.format(kPooled, {total, pooledMedian});
-
-  int le[kMaxSamples] = {};
+  const tsk::analyses::MedianTest& r = result.value();
+  report.format(kPooled, {r.groups, r.median});
   report.format(kTableHeading);
-  for (int j = 0; j < k; ++j) {
-    const float* x = store.data() + static_cast<size_t>(j) * static_cast<size_t>(capacity);
-    le[j] =
-        static_cast<int>(std::count_if(x, x + n[j], [&](float v) { return v <= pooledMedian; }));
-    report.format(kTableLine, {j + 1, le[j], n[j] - le[j]});
+  for (size_t j = 0; j < r.samples.size(); ++j) {
+    report.format(kTableLine, {static_cast<int>(j) + 1, r.samples[j].le, r.samples[j].gt});
   }
 
   // One sample leaves nothing to compare: said in the report, and the run
   // ends normally so that the front end sees "finished".
-  if (k < 2) {
+  if (r.noTest) {
     emptyLine(report);
-    return report.message("    ERROR: the test needs at least two samples");
+    return report.message(r.noTest->message);
   }
-
-  const Estimate e = estimate(k, n);
-  double limit = 1;
-  switch (readLimit(run.file(kParameterFile), limit)) {
+  switch (limitStatus) {
     case tsk::ParamStatus::Ok:
       break;
     case tsk::ParamStatus::Unreadable:
-      limit = 1;
       report.format(kParameterWarning);
       break;
     case tsk::ParamStatus::Missing:
@@ -188,13 +161,12 @@ void run(const tsk::EngineContext& context, int capacity) {
       return report.message(tsk::missingFileMessage("GSMIDTST.PAR"));
   }
 
-  if (e.minutes > limit) {
+  if (!r.p) {
     // Far beyond I6 anyway; the clamp only keeps the value an integer.
-    const long long shown = static_cast<long long>(std::min(e.minutes, 1.0e15));
+    const long long shown = static_cast<long long>(std::min(r.estimate.minutes, 1.0e15));
     return report.format(kRefusal, {shown});
   }
-  const double p = fisherxx(k, le, n, *context.console);
-  report.format(kResult, {p});
+  report.format(kResult, {*r.p});
 }
 
 }  // namespace gsmidtst

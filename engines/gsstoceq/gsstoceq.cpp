@@ -5,18 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "bmtest.h"
-#include "bootwmw.h"
-#include "mtrand.h"
-#include "ranks.h"
-#include "tdist.h"
-#include "wmwtest.h"
+#include "stoceq_test.h"
 
 namespace gsstoceq {
 
 namespace {
 
 using tsk::ReadStatus;
+using tsk::analyses::BmUndefined;
+using tsk::analyses::kMaxReplications;
 
 constexpr const char* kInvalid = "   ERROR: invalid data";
 constexpr const char* kUnexpectedEnd = "   ERROR: unexpected end of data";
@@ -53,32 +50,16 @@ void writeTitle(tsk::Report& report) {
       "'    - More details: E. Brunner and U. Munzel (2000) Biometrical J. 42: 17-25',/)");
 }
 
-float median(const std::vector<float>& sorted) {
-  const size_t n = sorted.size();
-  return static_cast<float>(
-      (static_cast<double>(sorted[(n + 1) / 2 - 1]) + sorted[(n + 2) / 2 - 1]) / 2);
-}
-
-void writeDescriptives(tsk::Report& report, const std::vector<float>& x1,
-                       const std::vector<float>& x2) {
-  // Minimum, median and maximum from sorted copies: the same as by position
-  // for the ascending samples the front end writes, and still right for a
-  // file edited by hand.
-  std::vector<float> s1 = x1, s2 = x2;
-  std::sort(s1.begin(), s1.end());
-  std::sort(s2.begin(), s2.end());
-  float mean1 = 0.0f, mean2 = 0.0f, sd = 0.0f;
-  int flag = 0;
-  tsk::meanStd(x1.data(), static_cast<int>(x1.size()), mean1, sd, flag);
-  tsk::meanStd(x2.data(), static_cast<int>(x2.size()), mean2, sd, flag);
+void writeDescriptives(tsk::Report& report, const tsk::analyses::StoceqTest& r) {
+  const tsk::analyses::StoceqSample& a = r.samples[0];
+  const tsk::analyses::StoceqSample& b = r.samples[1];
   report.format("(' Descriptives')");
   report.format("('                  Sample 1:      Sample 2:')");
-  report.format("('    N:       ',I11,4X,I11)",
-                {static_cast<int>(x1.size()), static_cast<int>(x2.size())});
-  report.format("('    Minimum: ',F12.2,3X,F12.2)", {s1.front(), s2.front()});
-  report.format("('    Median:  ',F12.2,3X,F12.2)", {median(s1), median(s2)});
-  report.format("('    Mean:    ',F12.2,3X,F12.2)", {mean1, mean2});
-  report.format("('    Maximum: ',F12.2,3X,F12.2)", {s1.back(), s2.back()});
+  report.format("('    N:       ',I11,4X,I11)", {a.groups, b.groups});
+  report.format("('    Minimum: ',F12.2,3X,F12.2)", {a.minimum, b.minimum});
+  report.format("('    Median:  ',F12.2,3X,F12.2)", {a.median, b.median});
+  report.format("('    Mean:    ',F12.2,3X,F12.2)", {a.mean, b.mean});
+  report.format("('    Maximum: ',F12.2,3X,F12.2)", {a.maximum, b.maximum});
 }
 
 // The line below the p-values that says why the Brunner-Munzel test has
@@ -99,31 +80,32 @@ const char* bmNote(BmUndefined why) {
   return "   NOTE: No Brunner-Munzel p-value: the rank variance is 0.";
 }
 
-// B from the parameter file, with the warning paragraph when it cannot be
-// used as it stands.
-int readReplications(tsk::Report& report, const std::filesystem::path& path) {
+// B from the parameter file, with the warning paragraph (empty: none) when
+// it cannot be used as it stands.
+struct Replications {
+  int b;
+  const char* warning;
+};
+Replications readReplications(const std::filesystem::path& path) {
   int32_t b = 0;
   if (tsk::readParameterFile(path, b) != tsk::ParamStatus::Ok) {
-    report.format(
-        "(/,'   WARNING: Error reading file STEQREPS.PAR, check data and format. Number',/,"
-        "'            of bootstrap replications is set to 2000.')");
-    return kDefaultReplications;
+    return {kDefaultReplications,
+            "(/,'   WARNING: Error reading file STEQREPS.PAR, check data and format. Number',/,"
+            "'            of bootstrap replications is set to 2000.')"};
   }
   // A count below 1 would divide by zero, one above the replication store
   // would overrun it.
   if (b < 1) {
-    report.format(
-        "(/,'   WARNING: Number of bootstrap replications in STEQREPS.PAR must be 1 to',/,"
-        "'            20000; it is set to 2000.')");
-    return kDefaultReplications;
+    return {kDefaultReplications,
+            "(/,'   WARNING: Number of bootstrap replications in STEQREPS.PAR must be 1 to',/,"
+            "'            20000; it is set to 2000.')"};
   }
   if (b > kMaxReplications) {
-    report.format(
-        "(/,'   WARNING: Number of bootstrap replications in STEQREPS.PAR must be 1 to',/,"
-        "'            20000; it is set to 20000.')");
-    return kMaxReplications;
+    return {kMaxReplications,
+            "(/,'   WARNING: Number of bootstrap replications in STEQREPS.PAR must be 1 to',/,"
+            "'            20000; it is set to 20000.')"};
   }
-  return b;
+  return {b, ""};
 }
 
 // Reads one sample's values; the failing status, or Value.
@@ -136,8 +118,6 @@ ReadStatus readValues(tsk::NumberReader& data, std::vector<float>& x, int n) {
 
 void run(const tsk::EngineContext& context, int capacity) {
   const tsk::SeedTime start = context.seedTime();
-  tsk::MtBlock mt;
-  tsk::sgrnd(mt, tsk::clockSeed(start.time));
 
   tsk::EngineRun run(context, "gsstoceq");
   run.openReport();
@@ -160,7 +140,7 @@ void run(const tsk::EngineContext& context, int capacity) {
   if (st == ReadStatus::Value) st = data.readInt(animals);
   if (st != ReadStatus::Value) return report.message(readMessage(st));
   if (n1 > limits.maxGroups) return report.message(limits.tooLarge1);
-  if (n1 < 1) return report.message("   ERROR: sample 1 has no groups");
+  if (n1 < 1) return report.message(tsk::analyses::stoceqNoGroups(1).message);
   st = readValues(data, x1, n1);
   if (st != ReadStatus::Value) return report.message(readMessage(st));
 
@@ -169,72 +149,51 @@ void run(const tsk::EngineContext& context, int capacity) {
   if (st == ReadStatus::Value) st = data.readInt(animals);
   if (st != ReadStatus::Value) return report.message(readMessage(st));
   if (n2 > limits.maxGroups) return report.message(limits.tooLarge2);
-  if (n2 < 1) return report.message("   ERROR: sample 2 has no groups");
+  if (n2 < 1) return report.message(tsk::analyses::stoceqNoGroups(2).message);
   if (limits.productLimit && static_cast<double>(n1) * n2 > kMaxProduct) {
     return report.message("   ERROR: n1 * n2 too large (max=2000000)");
   }
   st = readValues(data, x2, n2);
   if (st != ReadStatus::Value) return report.message(readMessage(st));
 
-  writeDescriptives(report, x1, x2);
+  const Replications reps = readReplications(parameterFile);
+  const auto result = tsk::analyses::stoceqTest(x1, x2, reps.b, tsk::hhmmss(start.time));
+  if (!result) return report.message(result.failure().message);
+  const tsk::analyses::StoceqTest& r = result.value();
 
-  const double pairs = static_cast<double>(n1) * n2;
-  const WmwResult wmw = wmwtest(x1, x2);
+  writeDescriptives(report, r);
   report.format("(/,'    P(X1>X2)+1/2P(X1=X2) =',F6.3,',    P(X1<X2)+1/2P(X1=X2) =',F6.3)",
-                {1 - wmw.u / pairs, wmw.u / pairs});
-
-  const int b = readReplications(report, parameterFile);
+                {r.greater, r.less});
+  if (*reps.warning) report.format(reps.warning);
   report.message(" ");
-  report.format("(7X,'Number of bootstrap replications =',I6)", {b});
+  report.format("(7X,'Number of bootstrap replications =',I6)", {r.replications});
   report.format("(7X,'(to change edit the file STEQREPS.PAR)')");
   report.message(" ");
-
-  float shift = 0.0f;
-  const std::vector<float> y = adjuszt(x1, x2, 1.0f, &shift);
-  // Differences beyond the single-precision range leave no usable shift.
-  const bool shiftUsable = std::isfinite(shift);
-  if (shiftUsable) {
-    const float shiftedU = wmwtest(x1, y).u;
-    const double balance = shiftedU / pairs;
-    // |U'/(n1 n2) - 0.5| > 0.01, decided exactly: 2U' and n1 n2 are whole
-    // numbers, while 0.49 and 0.51 have no exact binary form and would warn
-    // at the very ends of the accepted range.
-    if (50 * std::fabs(2.0 * shiftedU - pairs) > pairs) {
-      report.format(
-          "(' WARNING: Adjustment in the bootstrap test failed (',F6.3,' )',', bootstrap',/,"
-          "'          p-value may be invalid.',/,' ')",
-          {balance});
-    }
+  if (r.shiftUsable && r.unbalanced) {
+    report.format(
+        "(' WARNING: Adjustment in the bootstrap test failed (',F6.3,' )',', bootstrap',/,"
+        "'          p-value may be invalid.',/,' ')",
+        {r.balance});
   }
-
-  const BmResult bm = bmtest(x1, x2);
-  float pBM = -1.0f;
-  if (bm.f <= 0.0f) {
-    if (context.console) *context.console << " bm degrees of freedom = 0\n";
-  } else {
-    pBM = tsk::tprob(std::fabs(bm.w), static_cast<double>(bm.f), 2);
+  if (r.bmWhy != BmUndefined::Defined && context.console) {
+    *context.console << " bm degrees of freedom = 0\n";
   }
-
-  BootResult boot;
-  boot.defined = false;
-  if (shiftUsable) boot = bootwmw(mt, x1, x2, y, b);
-  const float pB = boot.defined ? boot.p : -1.0f;
 
   report.message(" P-values (two-tailed): ");
   report.message(std::string("   Wilcoxon-Mann-Whitney test     Brunner-Munzel") +
                  " test     Bootstrap test");
-  report.format("(F19.4,F29.4,F21.4)", {wmw.p, pBM, pB});
-  if (const char* why = bmNote(whyUndefined(x1, x2, bm.f))) report.message(why);
-  if (!wmw.defined) {
+  report.format("(F19.4,F29.4,F21.4)", {r.wmw.p, r.bmP, r.bootP});
+  if (const char* why = bmNote(r.bmWhy)) report.message(why);
+  if (!r.wmw.defined) {
     report.message("   NOTE: All values are equal; the Wilcoxon-Mann-Whitney p-value is 1.");
   }
   if (n1 < 2 || n2 < 2) {
     report.message("   NOTE: The bootstrap test needs two groups in each sample; -1.0000 marks it");
     report.message("         as not computed.");
-  } else if (!shiftUsable) {
+  } else if (!r.shiftUsable) {
     report.message("   NOTE: The values are too large for the bootstrap shift; -1.0000 marks");
     report.message("         the bootstrap test as not computed.");
-  } else if (!boot.defined) {
+  } else if (!r.boot.defined) {
     report.message("   NOTE: The rank statistic of the bootstrap test is not defined for these");
     report.message("         samples (0/0); -1.0000 marks it as not computed.");
   }

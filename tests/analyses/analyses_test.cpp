@@ -9,6 +9,8 @@
 #include "bca_limits.h"
 #include "describe.h"
 #include "median_limits.h"
+#include "median_test.h"
+#include "stoceq_test.h"
 
 namespace {
 
@@ -96,6 +98,23 @@ TEST(Analyses, TypedFailures) {
          return crowdingComparison({1, 2}, std::vector<int>{}, 9, 0.975, 1).failure();
        },
        Error::NoGroups, "   ERROR: sample 2 has no groups"},
+      {"stochastic equality, first sample empty",
+       [&] { return stoceqTest(std::vector<int>{}, {1, 2}, 9, 1).failure(); }, Error::NoGroups,
+       "   ERROR: sample 1 has no groups"},
+      {"stochastic equality, no replications",
+       [&] { return stoceqTest({1, 2}, {3, 4}, 0, 1).failure(); }, Error::BadReplications,
+       "   ERROR: the number of bootstrap replications must be 1 or more"},
+      {"median test, seven samples",
+       [&] { return medianTest(std::vector<Sizes>(7, Sizes({1, 2}))).failure(); },
+       Error::TooManySamples, "    ERROR: the test takes one to six samples"},
+      {"median test, second sample empty",
+       [&] {
+         const std::vector<int> none;
+         return medianTest(std::vector<Sizes>{Sizes({1, 2}), Sizes(none)}).failure();
+       },
+       Error::NoGroups, "    ERROR: sample 2 has no groups"},
+      {"median test, one sample", [&] { return medianTest(std::vector<Sizes>{Sizes({1, 2})})->noTest; },
+       Error::TooFewSamples, "    ERROR: the test needs at least two samples"},
   };
   for (const auto& c : cases) {
     const std::optional<Failure> failure = c.call();

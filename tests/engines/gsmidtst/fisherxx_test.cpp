@@ -4,16 +4,15 @@
 
 #include <cmath>
 #include <random>
-#include <sstream>
 #include <vector>
 
 #include "fisher_plain.h"
 
 namespace {
 
-using gsmidtst::canonicalTable;
-using gsmidtst::exactPValue;
-using gsmidtst::fisherxx;
+using tsk::analyses::canonicalTable;
+using tsk::analyses::exactPValue;
+using tsk::analyses::fisherxx;
 
 // Exact binomial coefficient for the small arguments below.
 double choose(int n, int r) {
@@ -32,7 +31,7 @@ TEST(Hipgeo, AgreesWithTheBinomialRatio) {
                         {50, 26, 25, 13}, {7, 1, 0, 0},    {9, 4, 9, 4}};
   for (const Case& c : cases) {
     const double expected = choose(c.K, c.c) * choose(c.N - c.K, c.m - c.c) / choose(c.N, c.m);
-    EXPECT_NEAR(gsmidtst::hipgeo(c.N, c.K, c.m, c.c), expected, 1e-13 * expected)
+    EXPECT_NEAR(tsk::analyses::hipgeo(c.N, c.K, c.m, c.c), expected, 1e-13 * expected)
         << c.N << " " << c.K << " " << c.m << " " << c.c;
   }
 }
@@ -47,7 +46,7 @@ TEST(Hipgeo, LargeArgumentsStayFinite) {
   const Case cases[] = {{4000, 2000, 2000, 960, 0.0010290598867107891},
                         {4000, 1500, 2000, 700, 0.00012578734282294514}};
   for (const Case& c : cases) {
-    EXPECT_NEAR(gsmidtst::hipgeo(c.N, c.K, c.m, c.c), c.expected, 1e-12 * c.expected)
+    EXPECT_NEAR(tsk::analyses::hipgeo(c.N, c.K, c.m, c.c), c.expected, 1e-12 * c.expected)
         << c.N << " " << c.K;
   }
 }
@@ -70,10 +69,9 @@ TEST(Fisherxx, KnownPValues) {
       {"two samples of 2000", {960, 1040}, {2000, 2000}, 0.012472992882828333},
       {"three rows of hundreds", {170, 110, 95}, {300, 250, 200}, 0.009095171953214127},
   };
-  std::ostringstream console;
   for (const Case& c : cases) {
     const int k = static_cast<int>(c.n.size());
-    EXPECT_NEAR(fisherxx(k, c.le.data(), c.n.data(), console), c.expected,
+    EXPECT_NEAR(fisherxx(k, c.le.data(), c.n.data()), c.expected,
                 1e-12 + 1e-12 * c.expected)
         << c.name;
     // The plain transcription overflows on the large tables.
@@ -83,7 +81,6 @@ TEST(Fisherxx, KnownPValues) {
           << c.name;
     }
   }
-  EXPECT_EQ(console.str(), "");
 }
 
 // A table counts when its probability is at most P0 (1 + 1e-7). With large
@@ -110,10 +107,9 @@ TEST(Fisherxx, RelativeToleranceOnSmallProbabilities) {
        6.390663228492133e-05,
        2.6193055102822776e-09},
   };
-  std::ostringstream console;
   for (const Case& c : cases) {
     const int k = static_cast<int>(c.n.size());
-    const double p = fisherxx(k, c.le.data(), c.n.data(), console);
+    const double p = fisherxx(k, c.le.data(), c.n.data());
     EXPECT_NEAR(p, c.expected, 1e-12 + 1e-9 * c.expected) << c.le[0];
     EXPECT_GE(p, c.p0) << c.le[0];  // the observed table is always counted
     if (k > 2) {
@@ -125,12 +121,8 @@ TEST(Fisherxx, RelativeToleranceOnSmallProbabilities) {
 
 TEST(Fisherxx, GuardsTheNumberOfRows) {
   const int le[7] = {1, 1, 1, 1, 1, 1, 1}, n[7] = {2, 2, 2, 2, 2, 2, 2};
-  std::ostringstream console;
-  EXPECT_EQ(fisherxx(7, le, n, console), -1.0);
-  EXPECT_EQ(console.str(), "***** max no.of rows=6 ***** \n");
-  console.str("");
-  EXPECT_EQ(fisherxx(1, le, n, console), -1.0);
-  EXPECT_EQ(console.str(), "***** min no.of rows=2 ***** \n");
+  EXPECT_EQ(fisherxx(7, le, n), -1.0);
+  EXPECT_EQ(fisherxx(1, le, n), -1.0);
 }
 
 TEST(Fisherxx, CanonicalTableExchangesColumnsAndOrdersRows) {
@@ -191,9 +183,8 @@ TEST(Fisherxx, FastSearchMatchesFullEnumeration) {
       EXPECT_NEAR(exactPValue(tb, head, 0.0), atCut, 1e-12 + 1e-10 * atCut)
           << "round " << round << " head " << head << " without tolerance";
     }
-    EXPECT_GE(gsmidtst::powerBound(tb), expected * (1 - 1e-9)) << "round " << round;
-    std::ostringstream console;
-    EXPECT_NEAR(fisherxx(k, le.data(), n.data(), console), expected, 1e-12 + 1e-10 * expected);
+    EXPECT_GE(tsk::analyses::powerBound(tb), expected * (1 - 1e-9)) << "round " << round;
+    EXPECT_NEAR(fisherxx(k, le.data(), n.data()), expected, 1e-12 + 1e-10 * expected);
     ++compared;
   }
   EXPECT_GT(compared, 400);
@@ -242,8 +233,8 @@ TEST(Fisherxx, LargeTablesAgreeAcrossSplitsAndLieWithinTheirBound) {
     auto mixed = tb;
     for (int i = 0; i < 6; ++i) mixed.a[i] = tb.a[(i * 5) % 6];  // rows 0 5 4 3 2 1
     EXPECT_NEAR(exactPValue(mixed, 3), p, 1e-14 + 1e-10 * p) << le[0];
-    const double p0 = gsmidtst::probab(6, tb.a.data(), tb.n.data(), tb.A, tb.N);
-    const double bound = gsmidtst::powerBound(tb);
+    const double p0 = tsk::analyses::probab(6, tb.a.data(), tb.n.data(), tb.A, tb.N);
+    const double bound = tsk::analyses::powerBound(tb);
     EXPECT_GE(p, p0) << le[0];
     EXPECT_GE(bound, p) << le[0];
     if (p < 1e-3) {
@@ -257,11 +248,10 @@ TEST(Fisherxx, LargeTablesAgreeAcrossSplitsAndLieWithinTheirBound) {
 TEST(Fisherxx, ProvenTinyPValuesAreGivenAsTheirBound) {
   const std::vector<int> n(6, 300), le{200, 175, 150, 150, 125, 100};
   const auto tb = canonicalTable(6, le.data(), n.data());
-  std::ostringstream console;
-  const double p = fisherxx(6, le.data(), n.data(), console);
+  const double p = fisherxx(6, le.data(), n.data());
   EXPECT_LE(p, 1e-14);
-  EXPECT_GE(p, gsmidtst::probab(6, tb.a.data(), tb.n.data(), tb.A, tb.N));
-  EXPECT_DOUBLE_EQ(p, gsmidtst::powerBound(tb));
+  EXPECT_GE(p, tsk::analyses::probab(6, tb.a.data(), tb.n.data(), tb.A, tb.N));
+  EXPECT_DOUBLE_EQ(p, tsk::analyses::powerBound(tb));
 }
 
 }  // namespace

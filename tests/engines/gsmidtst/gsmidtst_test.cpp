@@ -1,4 +1,5 @@
 #include "gsmidtst.h"
+#include "median_test.h"
 
 #include <gtest/gtest.h>
 
@@ -175,14 +176,14 @@ TEST(Gsmidtst, RunningTimeEstimate) {
       {{2000, 1}, 0.0002 * 1000 * 0.5 * 0.35 * 0.35 * 0.35 * 0.35, 0},
   };
   for (const Case& c : cases) {
-    const auto e = gsmidtst::estimate(static_cast<int>(c.n.size()), c.n.data());
+    const auto e = tsk::analyses::estimate(static_cast<int>(c.n.size()), c.n.data());
     EXPECT_NEAR(e.seconds, c.seconds, 1e-6 * c.seconds) << c.n.size();
     EXPECT_NEAR(e.minutes, c.minutes, 1e-7 * c.minutes + 0.5) << c.n.size();
   }
   // Whole minutes rounded half up: 52083.33 and 2.55 round down and up.
   const int six[6] = {100, 100, 100, 100, 100, 100}, four[4] = {100, 100, 100, 100};
-  EXPECT_EQ(gsmidtst::estimate(6, six).minutes, 52083.0);
-  EXPECT_EQ(gsmidtst::estimate(4, four).minutes, 3.0);
+  EXPECT_EQ(tsk::analyses::estimate(6, six).minutes, 52083.0);
+  EXPECT_EQ(tsk::analyses::estimate(4, four).minutes, 3.0);
 }
 
 Lines refusal(const std::string& minutes) {

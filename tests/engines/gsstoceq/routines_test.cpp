@@ -18,11 +18,11 @@ using plain::Vec;
 
 TEST(Routines, WorkedExamples) {
   // Brunner-Munzel worked example: W = 1.1161, f = 6 (p 0.3071).
-  const gsstoceq::BmResult bm = gsstoceq::bmtest(Vec{1, 2, 3, 4}, Vec{2, 3, 4, 5});
+  const tsk::analyses::BmResult bm = tsk::analyses::bmtest(Vec{1, 2, 3, 4}, Vec{2, 3, 4, 5});
   EXPECT_NEAR(bm.w, 1.1161, 5e-5);
   EXPECT_FLOAT_EQ(bm.f, 6.0f);
   // S1^2 = 4.5, S2^2 = 0: W = 0 and f = 1 exactly; the tail of t = 0 is 1.
-  const gsstoceq::BmResult one = gsstoceq::bmtest(Vec{1, 5}, Vec{3, 3, 3});
+  const tsk::analyses::BmResult one = tsk::analyses::bmtest(Vec{1, 5}, Vec{3, 3, 3});
   EXPECT_EQ(one.w, 0.0f);
   EXPECT_EQ(one.f, 1.0f);
   // Separation, all equal and a single group: no positive variance.
@@ -30,7 +30,7 @@ TEST(Routines, WorkedExamples) {
                                {{3, 3, 3}, {3, 3, 3}},
                                {{5}, {2, 4, 6}},
                                {{1, 2}, {7}}}) {
-    const gsstoceq::BmResult r = gsstoceq::bmtest(x1, x2);
+    const tsk::analyses::BmResult r = tsk::analyses::bmtest(x1, x2);
     EXPECT_EQ(r.w, 0.0f);
     EXPECT_EQ(r.f, 0.0f);
   }
@@ -38,19 +38,19 @@ TEST(Routines, WorkedExamples) {
   // Shift and rank-Welch worked example: d = 1, y = 1..4, T0 = -1.0340 from
   // the pooled ranks minus one 0, 1.5, 3.5, 5.5 and 1.5, 3.5, 5.5, 7.
   float d = 0;
-  EXPECT_EQ(gsstoceq::adjuszt(Vec{1, 2, 3, 4}, Vec{2, 3, 4, 5}, 1.0f, &d), (Vec{1, 2, 3, 4}));
+  EXPECT_EQ(tsk::analyses::adjuszt(Vec{1, 2, 3, 4}, Vec{2, 3, 4, 5}, 1.0f, &d), (Vec{1, 2, 3, 4}));
   EXPECT_EQ(d, 1.0f);
-  EXPECT_NEAR(gsstoceq::wmw2(Vec{1, 2, 3, 4}, Vec{2, 3, 4, 5}).t, -1.0340, 5e-5);
+  EXPECT_NEAR(tsk::analyses::wmw2(Vec{1, 2, 3, 4}, Vec{2, 3, 4, 5}).t, -1.0340, 5e-5);
   // Heavy ties: d = 1, y = 0, 1, 1, 1 and U' / 16 = 0.28125 exactly.
-  const Vec y = gsstoceq::adjuszt(Vec{1, 1, 1, 2}, Vec{1, 2, 2, 2}, 1.0f);
+  const Vec y = tsk::analyses::adjuszt(Vec{1, 1, 1, 2}, Vec{1, 2, 2, 2}, 1.0f);
   EXPECT_EQ(y, (Vec{0, 1, 1, 1}));
-  EXPECT_EQ(gsstoceq::wmwtest(Vec{1, 1, 1, 2}, y).u / 16, 0.28125f);
+  EXPECT_EQ(tsk::analyses::wmwtest(Vec{1, 1, 1, 2}, y).u / 16, 0.28125f);
   // An even count of differences takes the mean of the two middle ones.
-  EXPECT_EQ(gsstoceq::adjuszt(Vec{0}, Vec{1, 4}, 2.0f, &d), (Vec{-3, 3}));
+  EXPECT_EQ(tsk::analyses::adjuszt(Vec{0}, Vec{1, 4}, 2.0f, &d), (Vec{-3, 3}));
   EXPECT_EQ(d, 2.5f);
 
   // All values equal: p is 1, not the 0 that a zero variance would give.
-  const gsstoceq::WmwResult equal = gsstoceq::wmwtest(Vec{2, 2}, Vec{2, 2, 2});
+  const tsk::analyses::WmwResult equal = tsk::analyses::wmwtest(Vec{2, 2}, Vec{2, 2, 2});
   EXPECT_FALSE(equal.defined);
   EXPECT_EQ(equal.p, 1.0f);
   EXPECT_EQ(equal.u, 3.0f);
@@ -77,7 +77,7 @@ TEST(Routines, ContinuityCorrectionStopsAtZero) {
       {"separated, exchanged", {4, 5, 6}, {1, 2, 3}, 0.0f, 1.7457431f, 0.0808556},
   };
   for (const Case& c : cases) {
-    const gsstoceq::WmwResult r = gsstoceq::wmwtest(c.x1, c.x2);
+    const tsk::analyses::WmwResult r = tsk::analyses::wmwtest(c.x1, c.x2);
     EXPECT_EQ(r.u, c.u) << c.name;
     EXPECT_NEAR(r.z, c.z, 1e-6) << c.name;
     EXPECT_NEAR(r.p, c.p, 2e-6 * c.p) << c.name;
@@ -100,7 +100,7 @@ TEST(Routines, DrawIndexStaysInsideTheSample) {
   mt.mt[0] = untemper(0xFFFFFFFFu);
   mt.mt[1] = untemper(0);
   Vec out(2);
-  gsstoceq::bootm(mt, Vec{10, 20, 30}, out);
+  tsk::analyses::bootm(mt, Vec{10, 20, 30}, out);
   EXPECT_EQ(out, (Vec{30, 10}));
 }
 
@@ -134,23 +134,23 @@ TEST(Routines, FastAgreesWithPlainOnHeavyTies) {
     for (int round = 0; round < 4; ++round) {
       const Samples s = randomSamples(gen, shape.n1, shape.n2, shape.levels, shape.spread);
       const std::string where = std::to_string(shape.n1) + "x" + std::to_string(shape.n2);
-      EXPECT_EQ(gsstoceq::ties(s.x1, s.x2), plain::ties(s.x1, s.x2)) << where;
+      EXPECT_EQ(tsk::analyses::ties(s.x1, s.x2), plain::ties(s.x1, s.x2)) << where;
       const plain::Wmw w = plain::wmwtest(s.x1, s.x2);
-      const gsstoceq::WmwResult fast = gsstoceq::wmwtest(s.x1, s.x2);
+      const tsk::analyses::WmwResult fast = tsk::analyses::wmwtest(s.x1, s.x2);
       EXPECT_EQ(fast.u, w.u) << where;
       if (fast.defined) {
         EXPECT_EQ(fast.z, w.z) << where;
         EXPECT_EQ(fast.p, w.p) << where;
       }
       const plain::Bm bm = plain::bmtest(s.x1, s.x2);
-      const gsstoceq::BmResult fastBm = gsstoceq::bmtest(s.x1, s.x2);
+      const tsk::analyses::BmResult fastBm = tsk::analyses::bmtest(s.x1, s.x2);
       EXPECT_EQ(fastBm.w, bm.w) << where;
       EXPECT_EQ(fastBm.f, bm.f) << where;
       float d1 = 0, d2 = 0;
-      EXPECT_EQ(gsstoceq::adjuszt(s.x1, s.x2, 1.0f, &d1), plain::adjuszt(s.x1, s.x2, 1.0f, &d2))
+      EXPECT_EQ(tsk::analyses::adjuszt(s.x1, s.x2, 1.0f, &d1), plain::adjuszt(s.x1, s.x2, 1.0f, &d2))
           << where;
       EXPECT_EQ(d1, d2) << where;
-      const float t = gsstoceq::wmw2(s.x1, s.x2).t, tp = plain::wmw2(s.x1, s.x2);
+      const float t = tsk::analyses::wmw2(s.x1, s.x2).t, tp = plain::wmw2(s.x1, s.x2);
       EXPECT_TRUE(t == tp || (std::isnan(t) && std::isnan(tp))) << where;
     }
   }
@@ -175,8 +175,8 @@ TEST(Routines, BootstrapReplicationsMatchThePlainDraws) {
       tsk::MtBlock mt;
       tsk::sgrnd(mt, seed);
       Vec fastStats;
-      const gsstoceq::BootResult fast =
-          gsstoceq::bootwmw(mt, s.x1, s.x2, gsstoceq::adjuszt(s.x1, s.x2, 1.0f), b, &fastStats);
+      const tsk::analyses::BootResult fast =
+          tsk::analyses::bootwmw(mt, s.x1, s.x2, tsk::analyses::adjuszt(s.x1, s.x2, 1.0f), b, &fastStats);
       plain::Mt pm(seed);
       Vec stats;
       const float p = plain::bootwmw(pm, s.x1, s.x2, b, &stats);

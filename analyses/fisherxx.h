@@ -3,9 +3,8 @@
 // k > 2): the hypergeometric routines and the exact two-sided p-value.
 
 #include <array>
-#include <ostream>
 
-namespace gsmidtst {
+namespace tsk::analyses {
 
 inline constexpr int kMaxRows = 6;
 
@@ -36,8 +35,8 @@ FisherTable canonicalTable(int k, const int* le, const int* n);
 // observed table's. The tolerance is relative: an absolute one counts every
 // table of large samples, whose probabilities lie far below it. Good to about
 // 1e-14 absolute; a p-value proven below 1e-14 is given as that bound. k must
-// lie in 2..6: otherwise the guard text goes to console and the result is -1.
-double fisherxx(int k, const int* le, const int* n, std::ostream& console);
+// lie in 2..6: otherwise the result is -1.
+double fisherxx(int k, const int* le, const int* n);
 
 // The same p-value with the rows split into a head (the first headRows rows
 // of the canonical table) and a tail: for each sum of the head's first
@@ -55,4 +54,4 @@ int chooseHeadRows(const FisherTable& table);
 // rows, however many tables there are.
 double powerBound(const FisherTable& table);
 
-}  // namespace gsmidtst
+}  // namespace tsk::analyses

@@ -4,7 +4,7 @@
 
 #include <span>
 
-namespace gsstoceq {
+namespace tsk::analyses {
 
 struct WmwResult {
   float u = 0.0f;  // pairs in which sample 2 is larger, ties as halves
@@ -23,4 +23,4 @@ WmwResult wmwtest(std::span<const float> x1, std::span<const float> x2, int tiec
 // runs of equal values of both samples pooled in ascending order.
 float ties(std::span<const float> x1, std::span<const float> x2);
 
-}  // namespace gsstoceq
+}  // namespace tsk::analyses

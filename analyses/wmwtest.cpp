@@ -7,7 +7,7 @@
 
 #include "numerics.h"
 
-namespace gsstoceq {
+namespace tsk::analyses {
 
 namespace {
 
@@ -94,4 +94,4 @@ WmwResult wmwtest(std::span<const float> x1, std::span<const float> x2, int tiec
   return r;
 }
 
-}  // namespace gsstoceq
+}  // namespace tsk::analyses

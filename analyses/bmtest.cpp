@@ -6,7 +6,7 @@
 
 #include "ranks.h"
 
-namespace gsstoceq {
+namespace tsk::analyses {
 
 namespace {
 
@@ -59,4 +59,4 @@ BmUndefined whyUndefined(std::span<const float> x1, std::span<const float> x2, f
   return BmUndefined::ZeroVariance;
 }
 
-}  // namespace gsstoceq
+}  // namespace tsk::analyses

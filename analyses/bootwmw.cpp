@@ -6,7 +6,7 @@
 
 #include "ranks.h"
 
-namespace gsstoceq {
+namespace tsk::analyses {
 
 namespace {
 
@@ -275,4 +275,4 @@ BootResult bootwmw(tsk::MtBlock& mt, std::span<const float> x1, std::span<const 
   return result;
 }
 
-}  // namespace gsstoceq
+}  // namespace tsk::analyses

@@ -5,7 +5,7 @@
 
 #include <span>
 
-namespace gsstoceq {
+namespace tsk::analyses {
 
 struct BmResult {
   float w = 0.0f;  // positive when sample 2 tends to the larger values
@@ -28,4 +28,4 @@ enum class BmUndefined {
 // The reason for samples whose result has f = `f`.
 BmUndefined whyUndefined(std::span<const float> x1, std::span<const float> x2, float f);
 
-}  // namespace gsstoceq
+}  // namespace tsk::analyses

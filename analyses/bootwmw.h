@@ -9,7 +9,7 @@
 
 #include "mtrand.h"
 
-namespace gsstoceq {
+namespace tsk::analyses {
 
 inline constexpr int kMaxReplications = 20000;
 
@@ -51,4 +51,4 @@ BootResult bootwmw(tsk::MtBlock& mt, std::span<const float> x1, std::span<const 
                    std::span<const float> shifted, int b,
                    std::vector<float>* replications = nullptr);
 
-}  // namespace gsstoceq
+}  // namespace tsk::analyses

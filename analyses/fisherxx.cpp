@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-namespace gsmidtst {
+namespace tsk::analyses {
 
 namespace {
 
@@ -586,17 +586,10 @@ double exactPValue(const FisherTable& table, int headRows, double tolerance) {
   return Sweep(table, std::clamp(headRows, 0, table.k), tolerance).run();
 }
 
-double fisherxx(int k, const int* le, const int* n, std::ostream& console) {
-  if (k > kMaxRows) {
-    console << "***** max no.of rows=6 ***** " << '\n';
-    return -1.0;
-  }
-  if (k < 2) {
-    console << "***** min no.of rows=2 ***** " << '\n';
-    return -1.0;
-  }
+double fisherxx(int k, const int* le, const int* n) {
+  if (k > kMaxRows || k < 2) return -1.0;
   const FisherTable tb = canonicalTable(k, le, n);
   return exactPValue(tb, chooseHeadRows(tb));
 }
 
-}  // namespace gsmidtst
+}  // namespace tsk::analyses
