@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <string_view>
 
 namespace tsk::analyses {
 
@@ -29,7 +30,9 @@ BcaLimits oneSample(const std::vector<float>& x, Statistic kind, int B,
     return r;
   };
   if (const char* why = bca::undefinedLimits(x.data(), n)) {
-    return noLimits(why == bca::kOneGroup ? Error::OneGroup : Error::EqualGroups, why);
+    // By text: linkers need not give equal literals of two files one address.
+    const bool oneGroup = std::string_view(why) == bca::kOneGroup;
+    return noLimits(oneGroup ? Error::OneGroup : Error::EqualGroups, why);
   }
   r.acceleration = bca::accelerationOf(x.data(), n, kind);
   if (!std::isfinite(r.acceleration)) {
