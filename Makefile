@@ -4,13 +4,15 @@
 BUILD     ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
+MINGW_BUILD ?= build-mingw
+CLANG_BUILD ?= build-clang
 JOBS      ?= $(shell nproc)
 ENGINES   := gssummar gsmidlim gsmeanci gsmeanc9 gscrowci gscrowc9 gsmean2s gsmean29 \
              gscrow2s gscrow29 gsmidtst gsmidts9 gsstoceq gsstoce9
 PACKAGES  := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev \
              xvfb xauth openbox xdotool x11-utils fonts-dejavu-core dpkg-dev lintian libboost-dev
 
-.PHONY: deps build test test-sanitize test-tsan run package clean
+.PHONY: deps build test test-sanitize test-tsan test-mingw test-clang run package clean
 
 # $(call install,<packages>): installs whichever of them are missing.
 install = @missing=$$(for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -45,6 +47,36 @@ test-tsan: deps
 	cmake --build $(TSAN_BUILD) -j$(JOBS) --target $(subst |, ,$(TSAN_TESTS)) tskrun $(ENGINES)
 	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j$(JOBS) -L '^($(TSAN_TESTS))$$'
 
+# The analysis library and its own tests, as R builds packages on Windows
+# and on macOS. For Windows: Debian's MinGW-w64 cross compiler, GoogleTest
+# built with it from Debian's sources, and the tests run under Wine, in a
+# prefix of the build's own and without a display.
+MINGW_PACKAGES := cmake make g++-mingw-w64-x86-64-posix wine64 googletest libboost-dev
+MINGW_WINE := env WINEPREFIX=$(CURDIR)/$(MINGW_BUILD)/wine WINEDEBUG=-all DISPLAY=
+test-mingw:
+	$(call install,$(MINGW_PACKAGES))
+	cmake -S /usr/src/googletest -B $(MINGW_BUILD)/googletest -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake -DBUILD_GMOCK=OFF \
+	  -DCMAKE_INSTALL_PREFIX=$(CURDIR)/$(MINGW_BUILD)/gtest
+	cmake --build $(MINGW_BUILD)/googletest -j$(JOBS)
+	cmake --install $(MINGW_BUILD)/googletest >/dev/null
+	mkdir -p $(MINGW_BUILD)/boost && ln -sfn /usr/include/boost $(MINGW_BUILD)/boost/boost
+	cmake -S . -B $(MINGW_BUILD) -DCMAKE_BUILD_TYPE=Release -DTSK_ANALYSES_ONLY=ON \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake \
+	  -DGTest_DIR=$(CURDIR)/$(MINGW_BUILD)/gtest/lib/cmake/GTest \
+	  -DBoost_NO_BOOST_CMAKE=ON -DBoost_INCLUDE_DIR=$(CURDIR)/$(MINGW_BUILD)/boost
+	$(MINGW_WINE) wineboot --init
+	cmake --build $(MINGW_BUILD) -j$(JOBS)
+	cd $(MINGW_BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# For macOS: Clang, every warning an error.
+test-clang:
+	$(call install,cmake make clang libgtest-dev libboost-dev)
+	cmake -S . -B $(CLANG_BUILD) -DCMAKE_BUILD_TYPE=Release -DTSK_ANALYSES_ONLY=ON \
+	  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS=-Werror
+	cmake --build $(CLANG_BUILD) -j$(JOBS)
+	cd $(CLANG_BUILD) && ctest --output-on-failure -j$(JOBS)
+
 # A working directory with the delivered files, the example samples and the
 # programs; the desktop program starts there. Without a display it says how
 # to start it under Xvfb and runs the command-line job instead.
@@ -65,4 +97,4 @@ package: build
 	lintian $(BUILD)/toskarn_*.deb
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(MINGW_BUILD) $(CLANG_BUILD)

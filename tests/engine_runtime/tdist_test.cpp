@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -10,17 +11,18 @@ namespace {
 // the density of Student's t after the substitution x = tan(a), which makes
 // the integrand smooth and the range finite.
 double tailByIntegration(double t, double n) {
-  const double logc = std::lgamma((n + 1) / 2.0) - std::lgamma(n / 2.0) - 0.5 * std::log(n * M_PI);
+  using std::numbers::pi;
+  const double logc = std::lgamma((n + 1) / 2.0) - std::lgamma(n / 2.0) - 0.5 * std::log(n * pi);
   auto f = [&](double a) {
     const double x = std::tan(a);
     const double c = std::cos(a);
     return std::exp(logc - (n + 1) / 2.0 * std::log1p(x * x / n)) / (c * c);
   };
-  const double lo = std::atan(t), hi = M_PI / 2;
+  const double lo = std::atan(t), hi = pi / 2;
   const int steps = 20000;
   const double h = (hi - lo) / steps;
   // At a = pi/2 the integrand tends to 1/pi for n = 1 and to 0 for n > 1.
-  double s = f(lo) + (n == 1 ? 1 / M_PI : 0.0);
+  double s = f(lo) + (n == 1 ? 1 / pi : 0.0);
   for (int i = 1; i < steps; ++i) s += (i % 2 ? 4 : 2) * f(lo + i * h);
   return 2 * s * h / 3;
 }
