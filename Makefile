@@ -12,7 +12,8 @@ ENGINES   := gssummar gsmidlim gsmeanci gsmeanc9 gscrowci gscrowc9 gsmean2s gsme
 PACKAGES  := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev \
              xvfb xauth openbox xdotool x11-utils fonts-dejavu-core dpkg-dev lintian libboost-dev
 
-.PHONY: deps build test test-sanitize test-tsan test-mingw test-clang run package clean
+.PHONY: deps build test test-sanitize test-tsan test-mingw test-clang run package clean \
+        r-deps r-sources r-check r-install
 
 # $(call install,<packages>): installs whichever of them are missing.
 install = @missing=$$(for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -30,6 +31,7 @@ build: deps
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+	$(MAKE) r-check
 
 # The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
@@ -98,3 +100,40 @@ package: build
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(MINGW_BUILD) $(CLANG_BUILD)
+
+# The R package in r/. It compiles the analysis library, whose files
+# analyses/sources.cmake names; they and the example samples are copied in
+# here rather than kept twice in git. Recommended packages are left out: R's
+# pull in hundreds that neither the build nor the checks use.
+R_PACKAGES := r-base-dev r-cran-rcpp r-cran-bh r-cran-testthat r-cran-knitr \
+              r-cran-rmarkdown pandoc r-cran-boot
+R_BUILD    ?= $(BUILD)/r-package
+R_LIBRARY_SOURCES = $(shell grep -oE '(analyses|engine_runtime)/[A-Za-z0-9_]+\.(cpp|h)' \
+                      analyses/sources.cmake)
+
+r-deps:
+	@missing=$$(for p in $(R_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing: $$missing"; \
+	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+	    --no-install-recommends $$missing; \
+	fi
+
+r-sources:
+	cp $(R_LIBRARY_SOURCES) r/src/
+	mkdir -p r/inst/extdata && cp data/*.dat r/inst/extdata/
+
+# The source package, then R CMD check without the PDF manual; a warning
+# fails the target as an error does.
+r-check: r-deps r-sources
+	rm -rf $(R_BUILD) && mkdir -p $(R_BUILD)
+	cd $(R_BUILD) && R CMD build $(CURDIR)/r && R CMD check --no-manual toskarn_*.tar.gz
+	@! grep -q '^Status:.*WARNING' $(R_BUILD)/toskarn.Rcheck/00check.log || \
+	  { echo "R CMD check gave warnings"; exit 1; }
+
+# Into the user's R library (R_LIBS_USER), created if need be.
+r-install: r-deps r-sources
+	rm -rf $(R_BUILD) && mkdir -p $(R_BUILD)
+	cd $(R_BUILD) && R CMD build $(CURDIR)/r
+	lib=$$(Rscript -e 'cat(path.expand(Sys.getenv("R_LIBS_USER")))') && mkdir -p "$$lib" && \
+	  R CMD INSTALL -l "$$lib" $(R_BUILD)/toskarn_*.tar.gz

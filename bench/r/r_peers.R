@@ -1,0 +1,29 @@
+# The R package against R's own tools on the same work: mean_ci (n = 5000,
+# R = 20000) against boot::boot followed by boot::boot.ci(type = "bca").
+# Run after `make r-install`:  Rscript bench/r/r_peers.R
+# Times are the median of `runs` runs: elapsed (wall) and CPU seconds (the
+# package shares its replications out over up to four cores).
+
+library(toskarn)
+runs <- 3L
+samples <- read_samples(system.file("extdata", package = "toskarn"))
+
+timed <- function(f) {
+  times <- vapply(seq_len(runs), function(i) {
+    gc()
+    t <- system.time(f())
+    c(elapsed = t[["elapsed"]], cpu = t[["user.self"]] + t[["sys.self"]])
+  }, c(elapsed = 0, cpu = 0))
+  apply(times, 1L, stats::median)
+}
+
+show <- function(what, t) cat(sprintf("%-44s %8.3f s elapsed %8.3f s CPU\n", what,
+                                      t[["elapsed"]], t[["cpu"]]))
+
+set.seed(2026)
+x <- sample(unlist(samples, use.names = FALSE), 5000L, replace = TRUE)
+cat("BCa limits of the mean group size, n = 5000, R = 20000, levels 0.90 0.95 0.99\n")
+show("toskarn::mean_ci", timed(function() mean_ci(x, R = 20000)))
+show("boot::boot + boot::boot.ci(type = \"bca\")",
+     timed(function() boot::boot.ci(boot::boot(x, function(x, i) mean(x[i]), R = 20000),
+                                    conf = c(0.90, 0.95, 0.99), type = "bca")))

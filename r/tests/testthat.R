@@ -1,0 +1,4 @@
+library(testthat)
+library(toskarn)
+
+test_check("toskarn")
