@@ -65,7 +65,7 @@ bool settled(const QWidget* w) {
   clock.start();
   QRect last;
   qint64 sameSince = 0;
-  while (clock.elapsed() < 5000) {
+  while (clock.elapsed() < 15000) {  // generous: CI runs other tests beside it
     QTest::qWait(20);
     const QRect frame = w->frameGeometry();
     const bool framed = w->isVisible() && frame != w->geometry();
@@ -127,7 +127,7 @@ bool clickAt(const QPoint& global) {
 // Clicks `parent` beside `dialog` and says what is wrong when the dialog is
 // then not above it; empty when it is.
 QString clickParentOf(QWidget* dialog, QWidget* parent) {
-  if (!QTest::qWaitForWindowExposed(dialog) || !settled(dialog))
+  if (!QTest::qWaitForWindowExposed(dialog, 15000) || !settled(dialog))
     return QStringLiteral("the dialog was not shown");
   const QPoint point = parent->mapToGlobal(QPoint(8, 8));
   if (dialog->frameGeometry().contains(point)) return QStringLiteral("the dialog hides the point");
