@@ -20,6 +20,10 @@ std::optional<Failure> checkReplications(int replications) {
                  "   ERROR: the number of bootstrap replications must be 1 or more"};
 }
 
+Failure sampleWithoutGroups(int sample) {
+  return {Error::NoGroups, "   ERROR: sample " + std::to_string(sample) + " has no groups"};
+}
+
 std::size_t Sizes::size() const {
   return std::visit([](auto view) { return view.size(); }, view_);
 }

@@ -91,6 +91,9 @@ using Seed = std::int32_t;
 // every level lies in (0, 1); BadReplications for a count below 1.
 std::optional<Failure> checkLevels(std::span<const double> levels);
 std::optional<Failure> checkReplications(int replications);
+// The NoGroups failure of two-sample analyses' sample `sample` (1 or 2);
+// engines that check the count a file declares print the same line.
+Failure sampleWithoutGroups(int sample);
 
 // A vector or array of whole-number or single-precision sizes.
 template <class R>

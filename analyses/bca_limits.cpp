@@ -59,10 +59,6 @@ MtBlock generator(Seed seed) {
   return mt;
 }
 
-Failure emptySample(int sample) {
-  return {Error::NoGroups, "   ERROR: sample " + std::to_string(sample) + " has no groups"};
-}
-
 }  // namespace
 
 std::optional<Failure> checkSizes(Sizes sizes, Statistic kind) {
@@ -89,7 +85,7 @@ Result<CrowdingComparison> crowdingComparison(Sizes first, Sizes second, int rep
   if (auto failure = checkArguments(replications, levels)) return *failure;
   const Sizes samples[] = {first, second};
   for (int s = 0; s < 2; ++s) {
-    if (samples[s].size() == 0) return emptySample(s + 1);
+    if (samples[s].size() == 0) return sampleWithoutGroups(s + 1);
   }
   for (const Sizes& sample : samples) {
     if (auto failure = checkSizes(sample, Statistic::Crowding)) return *failure;

@@ -38,14 +38,10 @@ StoceqSample describeSample(const std::vector<float>& x) {
 
 }  // namespace
 
-Failure stoceqNoGroups(int sample) {
-  return {Error::NoGroups, "   ERROR: sample " + std::to_string(sample) + " has no groups"};
-}
-
 Result<StoceqTest> stoceqTest(Sizes first, Sizes second, int replications, Seed seed) {
   const std::vector<float> x1 = first.values(), x2 = second.values();
-  if (x1.empty()) return stoceqNoGroups(1);
-  if (x2.empty()) return stoceqNoGroups(2);
+  if (x1.empty()) return sampleWithoutGroups(1);
+  if (x2.empty()) return sampleWithoutGroups(2);
   if (replications < 1) {
     return Failure{Error::BadReplications,
                    "   ERROR: the number of bootstrap replications must be 1 or more"};

@@ -37,10 +37,6 @@ struct StoceqTest {
   float bootP = -1.0f;  // -1 where not computed
 };
 
-// The NoGroups failure of sample `sample` (1 or 2); engines check the count
-// a file declares before they read the sizes.
-Failure stoceqNoGroups(int sample);
-
 // The three tests of `first` against `second`, each resampled in the order
 // given, with `replications` (>= 1) bootstrap replications. Failures:
 // NoGroups, BadReplications. The work grows with n1 n2 (the pairwise

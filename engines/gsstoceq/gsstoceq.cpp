@@ -140,7 +140,7 @@ void run(const tsk::EngineContext& context, int capacity) {
   if (st == ReadStatus::Value) st = data.readInt(animals);
   if (st != ReadStatus::Value) return report.message(readMessage(st));
   if (n1 > limits.maxGroups) return report.message(limits.tooLarge1);
-  if (n1 < 1) return report.message(tsk::analyses::stoceqNoGroups(1).message);
+  if (n1 < 1) return report.message(tsk::analyses::sampleWithoutGroups(1).message);
   st = readValues(data, x1, n1);
   if (st != ReadStatus::Value) return report.message(readMessage(st));
 
@@ -149,7 +149,7 @@ void run(const tsk::EngineContext& context, int capacity) {
   if (st == ReadStatus::Value) st = data.readInt(animals);
   if (st != ReadStatus::Value) return report.message(readMessage(st));
   if (n2 > limits.maxGroups) return report.message(limits.tooLarge2);
-  if (n2 < 1) return report.message(tsk::analyses::stoceqNoGroups(2).message);
+  if (n2 < 1) return report.message(tsk::analyses::sampleWithoutGroups(2).message);
   if (limits.productLimit && static_cast<double>(n1) * n2 > kMaxProduct) {
     return report.message("   ERROR: n1 * n2 too large (max=2000000)");
   }
