@@ -6,11 +6,13 @@ ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 MINGW_BUILD ?= build-mingw
 CLANG_BUILD ?= build-clang
+REPRO_BUILD ?= build-repro
 JOBS      ?= $(shell nproc)
 ENGINES   := gssummar gsmidlim gsmeanci gsmeanc9 gscrowci gscrowc9 gsmean2s gsmean29 \
              gscrow2s gscrow29 gsmidtst gsmidts9 gsstoceq gsstoce9
 PACKAGES  := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev \
-             xvfb xauth openbox xdotool x11-utils fonts-dejavu-core dpkg-dev lintian libboost-dev
+             xvfb xauth openbox xdotool x11-utils fonts-dejavu-core dpkg-dev lintian libboost-dev \
+             appstream desktop-file-utils
 
 .PHONY: deps build test test-sanitize test-tsan test-mingw test-clang run package clean \
         r-deps r-sources r-check r-install
@@ -93,13 +95,13 @@ run: build
 	  ./tskrun gssummar $$(ls *.dat); fi
 
 # The Debian package toskarn_<version>_<arch>.deb in $(BUILD)/, checked by
-# lintian.
+# lintian, appstreamcli and desktop-file-validate, and built a second time in
+# $(REPRO_BUILD)/, which must give the same bytes (see packaging/check_package.sh).
 package: build
-	cd $(BUILD) && cpack -G DEB
-	lintian $(BUILD)/toskarn_*.deb
+	packaging/check_package.sh $(BUILD) $(REPRO_BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(MINGW_BUILD) $(CLANG_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(MINGW_BUILD) $(CLANG_BUILD) $(REPRO_BUILD)
 
 # The R package in r/. It compiles the analysis library, whose files
 # analyses/sources.cmake names; they and the example samples are copied in

@@ -29,4 +29,20 @@ histograms of group size and crowding.
 The package holds the desktop program toskarn, the command-line runner
 tskrun, the analysis engines, example samples and a user's guide.")
 
+# A stripped installation (the package's) also drops the programs' .comment
+# and .note sections, as Debian's own packages do: the compiler's name and
+# version are of no use in an installed program. The programs are all
+# installed by now: this file comes after the folders that install them.
+find_program(TSK_OBJCOPY NAMES ${CMAKE_OBJCOPY} objcopy REQUIRED)
+install(CODE "set(_tsk_objcopy \"${TSK_OBJCOPY}\")\nset(_tsk_bindir \"${CMAKE_INSTALL_BINDIR}\")")
+install(CODE [[
+  if(CMAKE_INSTALL_DO_STRIP)
+    file(GLOB _tsk_programs "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${_tsk_bindir}/*")
+    foreach(_tsk_program IN LISTS _tsk_programs)
+      execute_process(COMMAND "${_tsk_objcopy}" --remove-section=.comment --remove-section=.note
+                              "${_tsk_program}" COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+  endif()
+]])
+
 include(CPack)

@@ -80,12 +80,9 @@ QString guideSection(const QWidget* window) {
 
 QStringList guideCandidates(const QString& programDir) {
   if (!g_candidates.isEmpty()) return g_candidates;
-  QStringList paths{
-      QDir::cleanPath(programDir + QStringLiteral("/../share/toskarn/guide/guide.md"))};
-#ifdef TSK_SOURCE_GUIDE
-  paths.append(QStringLiteral(TSK_SOURCE_GUIDE));
-#endif
-  return paths;
+  // Beside the delivered data, as installed; the build tree keeps a copy
+  // there too.
+  return {QDir::cleanPath(programDir + QStringLiteral("/../share/toskarn/guide/guide.md"))};
 }
 
 void setGuideCandidates(const QStringList& paths) { g_candidates = paths; }

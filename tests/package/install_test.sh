@@ -32,12 +32,19 @@ usr="$work/root/usr"
 for f in bin/toskarn bin/tskrun bin/gssummar bin/gsstoce9 \
          share/toskarn/gulls.dat share/toskarn/modsz1.sys share/toskarn/gsmeanci.par \
          share/toskarn/guide/guide.md share/applications/toskarn.desktop \
-         share/icons/hicolor/scalable/apps/toskarn.svg share/metainfo/toskarn.metainfo.xml \
+         share/icons/hicolor/scalable/apps/toskarn.svg share/metainfo/io.github.toskarn.Toskarn.metainfo.xml \
          share/man/man1/toskarn.1.gz share/man/man1/tskrun.1.gz share/man/man1/gssummar.1.gz \
          bin/tskconvert share/man/man1/tskconvert.1.gz share/toskarn/shorebirds.csv \
          share/doc/toskarn/copyright share/doc/toskarn/changelog.gz; do
   [ -e "$usr/$f" ] || fail "the package lacks /usr/$f"
 done
+
+# The guide's citation names this release and the package's home page.
+homepage=$(dpkg-deb -f "$deb" Homepage)
+grep -q "^> Toskarn, version $version:" "$usr/share/toskarn/guide/guide.md" ||
+  fail "the guide's citation does not name version $version"
+grep -qx "> $homepage" "$usr/share/toskarn/guide/guide.md" ||
+  fail "the guide's citation does not name the home page $homepage"
 
 # A folder of the user's with one example sample; the engine is found beside
 # the unpacked tskrun, nowhere else.

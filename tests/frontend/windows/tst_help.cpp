@@ -157,16 +157,19 @@ class TestHelp : public QObject {
                  QDir::toNativeSeparators(missing));
   }
 
-  // Without an installed copy beside the program, the build tree's program
-  // finds the guide of its source tree.
-  void findsTheSourceTreesGuide() {
+  // The guide is looked for only relative to the program, never in a folder
+  // named when it was built; the build tree holds a copy of the source
+  // tree's guide in the same place.
+  void findsTheGuideBesideTheProgram() {
     tsk::ui::setGuideCandidates({});
     const QStringList places = tsk::ui::guideCandidates(QCoreApplication::applicationDirPath());
-    QCOMPARE(places.value(0), QDir::cleanPath(QCoreApplication::applicationDirPath() +
-                                              QStringLiteral("/../share/toskarn/guide/guide.md")));
-    QVERIFY(places.size() == 2);
-    QCOMPARE(QFileInfo(places[1]).canonicalFilePath(),
-             QFileInfo(sourceGuide()).canonicalFilePath());
+    QCOMPARE(places, QStringList{QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                                 QStringLiteral("/../share/toskarn/guide/guide.md"))});
+    QFile copy(places[0]);
+    QFile source(sourceGuide());
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), source.readAll());
   }
 
  private:

@@ -1,0 +1,36 @@
+# Programs hardened as Debian builds them: the preprocessor, compiler and
+# linker flags that dpkg-buildflags gives with every hardening feature on
+# (fortified functions, stack protector, format checks, full RELRO with
+# immediate binding). Its optimisation and debug flags are left out: the
+# build type chooses those. Fortified functions need an optimised build, so
+# a Debug or sanitizer build goes without.
+find_program(TSK_DPKG_BUILDFLAGS dpkg-buildflags)
+set(_tsk_harden_default OFF)
+if(TSK_DPKG_BUILDFLAGS AND NOT TSK_SANITIZE AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
+  set(_tsk_harden_default ON)
+endif()
+option(TSK_HARDEN "Build with the hardening flags of dpkg-buildflags" ${_tsk_harden_default})
+
+if(TSK_HARDEN)
+  if(NOT TSK_DPKG_BUILDFLAGS)
+    message(FATAL_ERROR "TSK_HARDEN needs dpkg-buildflags (Debian package dpkg-dev)")
+  endif()
+  foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
+    execute_process(
+      COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all
+              ${TSK_DPKG_BUILDFLAGS} --get ${kind}
+      OUTPUT_VARIABLE _tsk_flags OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    separate_arguments(_tsk_flags UNIX_COMMAND "${_tsk_flags}")
+    list(FILTER _tsk_flags EXCLUDE REGEX "^-O|^-g|-prefix-map=")
+    if(kind STREQUAL "LDFLAGS")
+      add_link_options(${_tsk_flags})
+    else()
+      add_compile_options(${_tsk_flags})
+    endif()
+  endforeach()
+endif()
+
+# No build or source folder in any program (assertions and the like name
+# their files): both read as "." there, so that two builds in different
+# folders give the same programs.
+add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
