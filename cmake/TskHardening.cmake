@@ -11,6 +11,8 @@ if(TSK_DPKG_BUILDFLAGS AND NOT TSK_SANITIZE AND NOT CMAKE_BUILD_TYPE STREQUAL "D
 endif()
 option(TSK_HARDEN "Build with the hardening flags of dpkg-buildflags" ${_tsk_harden_default})
 
+set(TSK_HARDEN_COMPILE_OPTIONS)
+set(TSK_HARDEN_LINK_OPTIONS)
 if(TSK_HARDEN)
   if(NOT TSK_DPKG_BUILDFLAGS)
     message(FATAL_ERROR "TSK_HARDEN needs dpkg-buildflags (Debian package dpkg-dev)")
@@ -23,14 +25,22 @@ if(TSK_HARDEN)
     separate_arguments(_tsk_flags UNIX_COMMAND "${_tsk_flags}")
     list(FILTER _tsk_flags EXCLUDE REGEX "^-O|^-g|-prefix-map=")
     if(kind STREQUAL "LDFLAGS")
-      add_link_options(${_tsk_flags})
+      list(APPEND TSK_HARDEN_LINK_OPTIONS ${_tsk_flags})
     else()
-      add_compile_options(${_tsk_flags})
+      list(APPEND TSK_HARDEN_COMPILE_OPTIONS ${_tsk_flags})
     endif()
   endforeach()
 endif()
-
 # No build or source folder in any program (assertions and the like name
 # their files): both read as "." there, so that two builds in different
 # folders give the same programs.
-add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
+list(APPEND TSK_HARDEN_COMPILE_OPTIONS -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.
+     -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
+
+# tsk_harden_here(): the flags above for every target of the calling folder
+# and the folders below it, that is for what the package delivers; tests and
+# benchmarks go without, so that they build as they always did.
+macro(tsk_harden_here)
+  add_compile_options(${TSK_HARDEN_COMPILE_OPTIONS})
+  add_link_options(${TSK_HARDEN_LINK_OPTIONS})
+endmacro()
