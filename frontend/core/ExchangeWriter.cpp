@@ -170,12 +170,13 @@ QByteArray tableBlocks(const SampleTableRead& table) {
 
 }  // namespace
 
-TableBlocks readTableFiles(const QString& workDir, const QStringList& sampleFiles) {
+TableBlocks readTableFiles(const QString& workDir, const QStringList& sampleFiles,
+                           TableLayout layout) {
   TableBlocks result;
   const QDir dir(workDir.isEmpty() ? QDir::currentPath() : workDir);
   for (const QString& name : sampleFiles) {
     if (!isSampleTableName(name) || result.blocks.contains(name)) continue;
-    const SampleTableRead table = ReadSampleTable(dir.filePath(name));
+    const SampleTableRead table = ReadSampleTable(dir.filePath(name), layout);
     if (!table) {
       result.blocks.clear();
       result.error = table.message;

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "SampleTable.h"
+
 class QFile;
 class QIODevice;
 
@@ -81,7 +83,8 @@ struct TableBlocks {
   QHash<QString, QByteArray> blocks;  // by the name given
   explicit operator bool() const { return ok; }
 };
-TableBlocks readTableFiles(const QString& workDir, const QStringList& sampleFiles);
+TableBlocks readTableFiles(const QString& workDir, const QStringList& sampleFiles,
+                           TableLayout layout = TableLayout::Undecided);
 
 // Writes `exchangePath` from the sample files in the order given; a table
 // file (.csv, .tsv, .txt) gives one block per sample in column order. Relative

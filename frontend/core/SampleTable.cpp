@@ -35,6 +35,8 @@ struct Table {
   std::vector<Cell> cells;   // row by row, each row in column order
   int firstRowLine = 0;      // where the first row that is not blank begins
   int widestBelowFirst = 0;  // fields in the widest line below the first
+  std::vector<int> rowLines;        // where each row that is not blank begins
+  std::vector<bool> rowAfterBlank;  // a blank line stands between it and the row above
   QString at(const Cell& cell) const { return text.mid(cell.start, cell.length); }
 };
 
@@ -45,15 +47,22 @@ thread_local std::uint64_t charactersExamined = 0;
 struct Source {
   QString prefix;  // "File a.csv" or "Pasted text"
   QString defaultName;
+  TableLayout layout = TableLayout::Undecided;
+  // Cells pasted into a sample's rows: two columns without headings are its
+  // sizes and numbers of groups.
+  bool pastedRows = false;
 };
 
 class TableFault {
  public:
-  TableFault(QString message) : message_(std::move(message)) {}
+  TableFault(QString message, bool bothLayouts = false)
+      : message_(std::move(message)), bothLayouts_(bothLayouts) {}
   const QString& message() const { return message_; }
+  bool bothLayouts() const { return bothLayouts_; }
 
  private:
   QString message_;
+  bool bothLayouts_;
 };
 
 TableFault cellFault(const Source& source, int line, int column, const QString& what) {
@@ -70,10 +79,31 @@ QString quoted(const QString& text) {
   return u'"' + shown + u'"';
 }
 
+// UTF-16 without a byte-order mark, told by its zero bytes: text of Latin
+// letters, digits and delimiters has a zero in every other byte, the high
+// byte of each character (the first of a pair in big-endian order).
+std::optional<QStringConverter::Encoding> utf16WithoutMark(const QByteArray& content) {
+  const qsizetype pairs = std::min<qsizetype>(content.size(), 4096) / 2;
+  if (pairs < 2) return std::nullopt;
+  qsizetype zeroFirst = 0, zeroSecond = 0;
+  for (qsizetype i = 0; i < pairs; ++i) {
+    zeroFirst += content[2 * i] == '\0';
+    zeroSecond += content[2 * i + 1] == '\0';
+  }
+  if (zeroSecond * 10 >= pairs * 9 && zeroFirst * 10 <= pairs)
+    return QStringConverter::Utf16LE;
+  if (zeroFirst * 10 >= pairs * 9 && zeroSecond * 10 <= pairs)
+    return QStringConverter::Utf16BE;
+  return std::nullopt;
+}
+
 QString decode(const QByteArray& content) {
-  // A byte-order mark decides; without one, UTF-8 when the bytes are valid
-  // UTF-8, else the Latin-1 of older exports.
-  if (std::optional<QStringConverter::Encoding> bom = QStringConverter::encodingForData(content)) {
+  // A byte-order mark decides; without one, UTF-16 when every other byte is
+  // zero, UTF-8 when the bytes are valid UTF-8, else the Latin-1 of older
+  // exports.
+  std::optional<QStringConverter::Encoding> bom = QStringConverter::encodingForData(content);
+  if (!bom) bom = utf16WithoutMark(content);
+  if (bom) {
     QStringDecoder decoder(*bom);
     QString text = decoder.decode(content);
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
@@ -143,12 +173,20 @@ Table splitTable(const QString& text, Delimiter delimiter) {
     quoted = filled = false;
     fieldLine = line;
   };
+  bool blankAbove = false;
   const auto endRecord = [&] {
     endField();
     if (!firstLine) table.widestBelowFirst = std::max(table.widestBelowFirst, column);
     firstLine = false;
     column = 0;
-    if (rowFilled) ++row;
+    if (rowFilled) {
+      table.rowLines.push_back(recordLine);
+      table.rowAfterBlank.push_back(blankAbove && row > 0);
+      blankAbove = false;
+      ++row;
+    } else {
+      blankAbove = true;
+    }
     rowFilled = false;
   };
 
@@ -307,7 +345,32 @@ std::optional<Delimiter> declaredDelimiter(QString& text) {
   return c == u';' ? Delimiter::Semicolon : c == u',' ? Delimiter::Comma : Delimiter::Tab;
 }
 
+// Text holds no control characters but tabs, line ends and form feeds (and
+// the end-of-file mark of old DOS files at its very end); anything else is
+// a workbook, a picture or text in an encoding not told apart.
+void checkIsText(const QString& text, const Source& source) {
+  int line = 1;
+  const qsizetype n = text.size();
+  for (qsizetype i = 0; i < n; ++i) {
+    const char16_t c = text[i].unicode();
+    if (c == u'\n' || (c == u'\r' && !(i + 1 < n && text[i + 1] == u'\n'))) ++line;
+    if (c >= 0x20 || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f') continue;
+    if (c == 0x1A && i == n - 1) continue;
+    throw TableFault(
+        QStringLiteral("%1 is not a text table: line %2 holds the control character %3, as a "
+                       "workbook or another binary file does (export the sheet as CSV or text; "
+                       "text in UTF-16 or UTF-8 is read).")
+            .arg(source.prefix, QString::number(line), QString::number(c)));
+  }
+}
+
+bool isMissingValue(const QString& cell) {
+  return cell.compare(u"NA", Qt::CaseInsensitive) == 0 ||
+         cell.compare(u"N/A", Qt::CaseInsensitive) == 0;
+}
+
 std::vector<NamedSample> readTable(QString text, const Source& source) {
+  checkIsText(text, source);
   const std::optional<Delimiter> declared = declaredDelimiter(text);
   const Delimiter delimiter = declared ? *declared : findDelimiter(text);
   Table table = splitTable(text, delimiter);
@@ -324,9 +387,20 @@ std::vector<NamedSample> readTable(QString text, const Source& source) {
   // The first row is a header when one of its cells is not a number.
   std::size_t firstData = 0;
   while (firstData < cells.size() && cells[firstData].row == 0) ++firstData;
-  const bool header = std::any_of(cells.begin(), cells.begin() + firstData,
-                                  [&](const Cell& c) { return !isNumberLike(table.at(c)); });
+  const bool textHeader = std::any_of(cells.begin(), cells.begin() + firstData,
+                                      [&](const Cell& c) { return !isNumberLike(table.at(c)); });
+  // Chosen as samples, a first row of numbers (years, plot numbers) names them.
+  const bool header = textHeader || (source.layout == TableLayout::Samples && cells.back().row > 0);
   if (!header) firstData = 0;
+
+  // A row below a blank row at the table's foot may be a total rather than
+  // groups; it is not guessed at.
+  const int lastRow = cells.back().row;
+  if (lastRow > (header ? 1 : 0) && table.rowAfterBlank[static_cast<std::size_t>(lastRow)])
+    throw TableFault(QStringLiteral("%1, line %2: the last row stands below a blank row, as a "
+                                    "total would; delete it if it is not groups, or the blank "
+                                    "row above it if it is.")
+                         .arg(source.prefix, QString::number(table.rowLines[static_cast<std::size_t>(lastRow)])));
 
   int columns = 0;
   for (const Cell& c : cells) columns = std::max(columns, c.column + 1);
@@ -348,20 +422,44 @@ std::vector<NamedSample> readTable(QString text, const Source& source) {
     for (std::size_t i = firstData; i < cells.size(); ++i)
       byColumn[next[static_cast<std::size_t>(cells[i].column)]++] = &cells[i];
   }
+  // NA (as R pads unequal columns) and empty cells at a column's foot end it.
+  std::vector<std::size_t> columnEnd(columnStart.begin() + 1, columnStart.end());
+  for (std::size_t c = 0; c < columnEnd.size(); ++c)
+    while (columnEnd[c] > columnStart[c] && isMissingValue(table.at(*byColumn[columnEnd[c] - 1])))
+      --columnEnd[c];
   const auto columnCells = [&](int c) {
     return std::span<const Cell* const>(
         byColumn.data() + columnStart[static_cast<std::size_t>(c)],
-        byColumn.data() + columnStart[static_cast<std::size_t>(c) + 1]);
+        byColumn.data() + columnEnd[static_cast<std::size_t>(c)]);
   };
+
+  // A first column without a heading that numbers the rows 1, 2, 3, ... (R's
+  // row names) or 0, 1, 2, ... (an index) is not a sample.
+  bool rowNames = false;
+  if (header && columns > 1 && !headings[0]) {
+    const auto first = columnCells(0);
+    const int dataRows = lastRow;  // the rows below the header
+    if (!first.empty() && static_cast<int>(first.size()) == dataRows) {
+      const int start = table.at(*first[0]) == u"0" ? 0 : 1;
+      rowNames = true;
+      for (std::size_t i = 0; i < first.size() && rowNames; ++i)
+        rowNames = first[i]->row == static_cast<int>(i) + 1 &&
+                   table.at(*first[i]) == QString::number(start + static_cast<int>(i));
+    }
+  }
 
   // The columns that hold numbers, and the headings of all.
   std::vector<int> used;
-  for (int c = 0; c < columns; ++c) {
+  for (int c = rowNames ? 1 : 0; c < columns; ++c) {
     const Cell* heading = headings[static_cast<std::size_t>(c)];
     if (!columnCells(c).empty()) {
-      if (header && !heading)
-        throw cellFault(source, table.firstRowLine, c + 1,
-                        QStringLiteral("group sizes without a sample name in the header row."));
+      if (header && !heading) {
+        const Cell& first = *columnCells(c).front();
+        throw cellFault(source, first.line, c + 1,
+                        QStringLiteral("%1 stands in a column without a sample name in the "
+                                       "header row.")
+                            .arg(quoted(table.at(first))));
+      }
       used.push_back(c);
     } else if (heading) {
       throw cellFault(
@@ -374,8 +472,31 @@ std::vector<NamedSample> readTable(QString text, const Source& source) {
   const auto headingOf = [&](int c) {
     return header ? table.at(*headings[static_cast<std::size_t>(c)]) : QString();
   };
-  const bool sizeAndCount = used.size() == 2 && (!header || namesSize(headingOf(used[0])) ||
-                                                 namesCount(headingOf(used[1])));
+  if (source.layout == TableLayout::Pairs && used.size() != 2)
+    throw TableFault(QStringLiteral("%1: sizes and numbers of groups need two columns of "
+                                    "numbers; the table has %2.")
+                         .arg(source.prefix, QString::number(used.size())));
+  // Two columns of numbers under a first row of numbers read both as two
+  // samples named by that row and as sizes and their numbers of groups.
+  if (!header && used.size() == 2 && lastRow > 0 && source.layout == TableLayout::Undecided &&
+      !source.pastedRows) {
+    const auto name = [&](int c) {
+      const auto column = columnCells(c);
+      return column.front()->row == 0 ? quoted(table.at(*column.front())) : QStringLiteral("\"\"");
+    };
+    throw TableFault(
+        QStringLiteral("%1, line %2: the two columns read both as two samples named %3 and %4 "
+                       "and as one sample of group sizes (column %5) with their numbers of "
+                       "groups (column %6). Choose one: --layout samples or --layout pairs, or "
+                       "head the columns with names (such as y2006) or with size and count.")
+            .arg(source.prefix, QString::number(table.firstRowLine), name(used[0]), name(used[1]),
+                 QString::number(used[0] + 1), QString::number(used[1] + 1)),
+        true);
+  }
+  const bool sizeAndCount =
+      used.size() == 2 && (source.layout == TableLayout::Pairs || !header ||
+                           (source.layout != TableLayout::Samples &&
+                            (namesSize(headingOf(used[0])) || namesCount(headingOf(used[1])))));
   if (!header && used.size() > 2)
     throw cellFault(source, table.firstRowLine, used[2] + 1,
                     QStringLiteral("three or more columns need a header row naming the samples."));
@@ -406,7 +527,7 @@ std::vector<NamedSample> readTable(QString text, const Source& source) {
   QSet<QString> names;
   for (int c : used) {
     QString name = source.defaultName;
-    if (header && !(used.size() == 1 && namesSize(headingOf(c)))) {
+    if (header && !(used.size() == 1 && textHeader && namesSize(headingOf(c)))) {
       const Cell& heading = *headings[static_cast<std::size_t>(c)];
       name = table.at(heading);
       bool usable = !name.contains(u'/') && !name.contains(u'\\');
@@ -440,6 +561,7 @@ SampleTableRead readText(const QString& text, const Source& source) {
   } catch (const TableFault& fault) {
     result.samples.clear();
     result.message = fault.message();
+    result.bothLayouts = fault.bothLayouts();
   }
   return result;
 }
@@ -454,21 +576,29 @@ SampleTableRead failure(QString message) {
 
 std::uint64_t sampleTableCharactersExamined() { return charactersExamined; }
 
+std::optional<TableLayout> tableLayoutNamed(const QString& word) {
+  if (word == u"samples") return TableLayout::Samples;
+  if (word == u"pairs") return TableLayout::Pairs;
+  return std::nullopt;
+}
+
 bool isSampleTableName(const QString& path) {
   const QString suffix = QFileInfo(path).suffix().toLower();
   return suffix == u"csv" || suffix == u"tsv" || suffix == u"txt";
 }
 
-SampleTableRead parseSampleTable(const QByteArray& content, const QString& fileName) {
+SampleTableRead parseSampleTable(const QByteArray& content, const QString& fileName,
+                                 TableLayout layout) {
   return readText(decode(content), {QStringLiteral("File %1").arg(fileName),
-                                    QFileInfo(fileName).completeBaseName()});
+                                    QFileInfo(fileName).completeBaseName(), layout});
 }
 
 SampleTableRead parsePastedTable(const QString& text, const QString& defaultName) {
-  return readText(text, {QStringLiteral("Pasted text"), defaultName});
+  return readText(text,
+                  {QStringLiteral("Pasted text"), defaultName, TableLayout::Undecided, true});
 }
 
-SampleTableRead ReadSampleTable(const QString& path) {
+SampleTableRead ReadSampleTable(const QString& path, TableLayout layout) {
   const QFileInfo info(path);
   const QString name = info.fileName();
   if (!info.exists())
@@ -487,7 +617,7 @@ SampleTableRead ReadSampleTable(const QString& path) {
   if (file.error() != QFileDevice::NoError)
     return failure(QStringLiteral("Cannot read file %1: %2").arg(name, file.errorString()));
   if (content.size() > kSampleTableMaxBytes) return failure(tooLarge);
-  return parseSampleTable(content, name);
+  return parseSampleTable(content, name, layout);
 }
 
 }  // namespace tsk

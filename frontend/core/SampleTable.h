@@ -42,6 +42,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "GroupSizeSample.h"
@@ -50,6 +51,15 @@ namespace tsk {
 
 // Larger files are refused unread: 32 MB hold millions of group sizes.
 inline constexpr qint64 kSampleTableMaxBytes = qint64(32) << 20;
+
+// How two columns of numbers are read when no heading says: Undecided
+// refuses a table that reads both ways (two samples named by a first row of
+// numbers, or sizes and their numbers of groups); Samples takes the first
+// row as the samples' names, Pairs each row as a size and its count.
+enum class TableLayout { Undecided, Samples, Pairs };
+
+// The layout a word names, as --layout takes it: "samples" or "pairs".
+std::optional<TableLayout> tableLayoutNamed(const QString& word);
 
 struct NamedSample {
   QString name;
@@ -60,6 +70,7 @@ struct SampleTableRead {
   bool ok = false;
   std::vector<NamedSample> samples;  // in column order; empty when !ok
   QString message;                   // why nothing was read, when !ok
+  bool bothLayouts = false;          // refused as readable both as samples and as pairs
   explicit operator bool() const { return ok; }
 };
 
@@ -68,10 +79,12 @@ bool isSampleTableName(const QString& path);
 
 // Reads the regular file at `path` as a table; messages name the file by
 // its name without folder.
-SampleTableRead ReadSampleTable(const QString& path);
+SampleTableRead ReadSampleTable(const QString& path,
+                                TableLayout layout = TableLayout::Undecided);
 
 // The same from a file's bytes.
-SampleTableRead parseSampleTable(const QByteArray& content, const QString& fileName);
+SampleTableRead parseSampleTable(const QByteArray& content, const QString& fileName,
+                                 TableLayout layout = TableLayout::Undecided);
 
 // Text pasted from a spreadsheet (tab- and line-separated); messages begin
 // "Pasted text", and a sample without a heading is named `defaultName`.

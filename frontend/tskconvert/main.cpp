@@ -23,7 +23,7 @@ enum Exit {
 };
 
 const char* const kHelp =
-    "Usage: tskconvert [--force] FILE [OUTDIR]\n"
+    "Usage: tskconvert [--force] [--layout samples|pairs] FILE [OUTDIR]\n"
     "\n"
     "Reads FILE, a table of group sizes exported from a spreadsheet or typed in\n"
     "an editor, and writes one sample file NAME.dat per sample into the folder\n"
@@ -33,14 +33,15 @@ const char* const kHelp =
     "\n"
     "Layouts:\n"
     "  one column       one group size per row\n"
-    "  two columns      each row a group size and its number of groups; the\n"
-    "                   header row is optional (for example size;count)\n"
+    "  two columns      each row a group size and its number of groups, under\n"
+    "                   headings such as size;count\n"
     "  several columns  one sample per column, under a header row that names\n"
     "                   each sample: NAME is the column's heading\n"
     "A sample without a heading of its own is named after FILE: gulls.csv\n"
     "gives gulls.dat. Two columns under headings that name neither a size nor\n"
-    "a count (for example north;south) are two samples. A heading of digits\n"
-    "alone (a year) reads as a number: give it a letter (y2006).\n"
+    "a count (for example north;south) are two samples. Two columns of numbers\n"
+    "without headings, or under headings of digits alone (years), read both\n"
+    "ways and are refused unless --layout says which.\n"
     "\n"
     "Blank rows, empty columns, a header row, quoted fields, a byte-order mark\n"
     "and CR LF or LF line ends are taken in stride. Sizes and numbers of groups\n"
@@ -55,8 +56,10 @@ const char* const kHelp =
     "that were there before are left as they were.\n"
     "\n"
     "Options:\n"
-    "  --force  replace sample files that exist already\n"
-    "  --help   show this text\n"
+    "  --force           replace sample files that exist already\n"
+    "  --layout samples  one sample per column, named by the first row\n"
+    "  --layout pairs    each row a group size and its number of groups\n"
+    "  --help            show this text\n"
     "\n"
     "Exit status:\n"
     "  0  every sample file was written; each is listed on standard output\n"
@@ -87,7 +90,9 @@ int main(int argc, char* argv[]) {
 
   QStringList operands;
   bool options = true, force = false;
-  for (const QString& arg : args) {
+  tsk::TableLayout layout = tsk::TableLayout::Undecided;
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    const QString& arg = args[i];
     if (options && (arg == u"--help" || arg == u"-h")) {
       std::fputs(kHelp, stdout);
       return kOk;
@@ -96,6 +101,10 @@ int main(int argc, char* argv[]) {
       options = false;
     } else if (options && arg == u"--force") {
       force = true;
+    } else if (options && arg == u"--layout") {
+      const auto chosen = tsk::tableLayoutNamed(i + 1 < args.size() ? args[++i] : QString());
+      if (!chosen) return usageError(QStringLiteral("--layout takes samples or pairs"));
+      layout = *chosen;
     } else if (options && arg.startsWith(u'-') && arg.size() > 1) {
       return usageError(QStringLiteral("unknown option ") + arg);
     } else {
@@ -108,7 +117,7 @@ int main(int argc, char* argv[]) {
   if (!QFileInfo(outDir).isDir())
     return usageError(QStringLiteral("%1 is not a folder").arg(outDir));
 
-  const tsk::SampleTableRead table = tsk::ReadSampleTable(operands[0]);
+  const tsk::SampleTableRead table = tsk::ReadSampleTable(operands[0], layout);
   if (!table) {
     printError(table.message);
     return kTableUnreadable;

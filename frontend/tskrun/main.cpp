@@ -67,6 +67,9 @@ const char* const kHelp =
     "  --timeout SECONDS  give up when the run, the wait for the folder\n"
     "                     included, has not finished after SECONDS seconds;\n"
     "                     a running engine is stopped (status 5)\n"
+    "  --layout samples|pairs  how a table of two columns of numbers without\n"
+    "                     headings is read: one sample per column named by\n"
+    "                     the first row, or sizes and their numbers of groups\n"
     "  --seed-time HHMMSS the second of the day the resampling engines seed\n"
     "                     their random numbers from, six digits from 000000\n"
     "                     to 235959; the same second gives the same report\n"
@@ -134,6 +137,7 @@ int main(int argc, char* argv[]) {
   QString seedTime;
   bool options = true;
   bool noWait = false;
+  tsk::TableLayout layout = tsk::TableLayout::Undecided;
   int timeoutMs = 0;
   for (qsizetype i = 0; i < args.size(); ++i) {
     const QString& arg = args[i];
@@ -152,6 +156,10 @@ int main(int argc, char* argv[]) {
         return usageError("--seed-time needs six digits HHMMSS, from 000000 to 235959");
     } else if (options && arg == u"--") {
       options = false;
+    } else if (options && arg == u"--layout") {
+      const auto chosen = tsk::tableLayoutNamed(i + 1 < args.size() ? args[++i] : QString());
+      if (!chosen) return usageError("--layout takes samples or pairs");
+      layout = *chosen;
     } else if (options && arg == u"--no-wait") {
       noWait = true;
     } else if (options && (arg == u"--timeout" || arg.startsWith(u"--timeout="))) {
@@ -185,7 +193,7 @@ int main(int argc, char* argv[]) {
 
   // Tables are read before the lock is taken: a large one takes a while,
   // and another run in this folder need not wait for that.
-  const tsk::TableBlocks tables = tsk::readTableFiles(workDir, operands);
+  const tsk::TableBlocks tables = tsk::readTableFiles(workDir, operands, layout);
   if (!tables) {
     printError(tables.error);
     return kSampleUnreadable;

@@ -47,17 +47,20 @@ TEST(SampleTable, RealWorldShapes) {
     std::string content;
     std::vector<Expected> samples;  // empty: refused with `message`
     std::string message;
+    tsk::TableLayout layout = tsk::TableLayout::Undecided;
   } cases[] = {
       {"one column, LF", "3\n1\n3\n", {{"t", {{1, 1}, {3, 2}}}}, ""},
-      {"CR only, blank rows", "5\r\r7\r\r", {{"t", {{5, 1}, {7, 1}}}}, ""},
+      {"CR only, blank rows", "5\r\r6\r7\r\r", {{"t", {{5, 1}, {6, 1}, {7, 1}}}}, ""},
       {"size;count with BOM and CR LF",
        bom + "Size;Count\r\n1;3\r\n4;2\r\n",
        {{"t", {{1, 3}, {4, 2}}}},
        ""},
-      {"two columns without a header are size and count",
+      {"two columns without a header chosen as size and count",
        "1,3\n4,2\n",
        {{"t", {{1, 3}, {4, 2}}}},
-       ""},
+       "",
+       tsk::TableLayout::Pairs},
+      {"one row of two numbers is a size and its count", "4,2\n", {{"t", {{4, 2}}}}, ""},
       {"size headings in other words", "Group size;No. of groups\n2;1\n", {{"t", {{2, 1}}}}, ""},
       {"a size heading before an unknown one", "size;seen\n2;4\n", {{"t", {{2, 4}}}}, ""},
       {"repeated sizes add up", "size\tcount\n3\t2\n1\t1\n3\t4\n", {{"t", {{1, 1}, {3, 6}}}}, ""},
@@ -99,8 +102,8 @@ TEST(SampleTable, RealWorldShapes) {
        {{"gulls, north", {{1, 1}}}, {"terns \"A\"", {{2, 1}}}},
        ""},
       {"plain columns",
-       "  gulls   terns\n 1  2\n\n 3  4\n",
-       {{"gulls", {{1, 1}, {3, 1}}}, {"terns", {{2, 1}, {4, 1}}}},
+       "  gulls   terns\n 1  2\n\n 3  4\n 5  6\n",
+       {{"gulls", {{1, 1}, {3, 1}, {5, 1}}}, {"terns", {{2, 1}, {4, 1}, {6, 1}}}},
        ""},
       {"3.0 and the decimal comma 2,0 are whole",
        "size;count\n3.0;2,0\n4;1.00\n",
@@ -151,9 +154,9 @@ TEST(SampleTable, RealWorldShapes) {
        {},
        "File t.csv, line 1, column 2: \"99999999999\" is not a number of groups from 1 to 30000."},
       {"a size gathering more than 30000 groups",
-       "1;30000\n2;1\n1;1\n",
+       "size;n\n1;30000\n2;1\n1;1\n",
        {},
-       "File t.csv, line 3, column 2: more than 30000 groups of size 1."},
+       "File t.csv, line 4, column 2: more than 30000 groups of size 1."},
       {"missing count",
        "size;count\n2;1\n3;\n",
        {},
@@ -179,9 +182,10 @@ TEST(SampleTable, RealWorldShapes) {
        {},
        "File t.csv, line 1, column 2: sample \"b\" has no group sizes."},
       {"sizes without a name",
-       "a;;c\n1;2;3\n",
+       "a;;c\n1;;3\n1;2;3\n",
        {},
-       "File t.csv, line 1, column 2: group sizes without a sample name in the header row."},
+       "File t.csv, line 3, column 2: \"2\" stands in a column without a sample name in the header "
+       "row."},
       {"a name that leads into another folder",
        "../a;b\n1;2\n",
        {},
@@ -191,11 +195,81 @@ TEST(SampleTable, RealWorldShapes) {
        {},
        "File t.csv, line 4, column 2: \"x\" is not a number."},
       {"empty file", "", {}, "File t.csv holds no group sizes."},
+
+      // Tables that could be read more than one way are refused, naming the
+      // line; tables whose makers' habits are plain are read.
+      {"a total below a blank row", "north;south\n1;2\n3;4\n\n4;6\n", {}, "File t.csv, line 5: the last row stands below a blank row, as a total would; delete it if it is not groups, or the blank row above it if it is."},
+      {"a lone number below blank rows, CR line ends", "5\r\r7\r\r", {}, "File t.csv, line 3: the last row stands below a blank row, as a total would; delete it if it is not groups, or the blank row above it if it is."},
+      {"a labelled total below a blank row",
+       "north;south\r\n1;2\r\n\r\nTotal;2\r\n",
+       {},
+       "File t.csv, line 4: the last row stands below a blank row, as a total would; delete it if it is not groups, or the blank row above it if it is."},
+      {"years as headings read both ways",
+       "2006;2007\n3;4\n5;6\n",
+       {},
+       "File t.csv, line 1: the two columns read both as two samples named \"2006\" and \"2007\" "
+       "and as one sample of group sizes (column 1) with their numbers of groups (column 2). "
+       "Choose one: --layout samples or --layout pairs, or head the columns with names (such as "
+       "y2006) or with size and count."},
+      {"years as headings chosen as samples",
+       "2006;2007\n3;4\n5;6\n",
+       {{"2006", {{3, 1}, {5, 1}}}, {"2007", {{4, 1}, {6, 1}}}},
+       "",
+       tsk::TableLayout::Samples},
+      {"named columns chosen as sizes and counts",
+       "north;south\n3;4\n5;6\n",
+       {{"t", {{3, 4}, {5, 6}}}},
+       "",
+       tsk::TableLayout::Pairs},
+      {"sizes and counts need two columns",
+       "a;b;c\n1;2;3\n",
+       {},
+       "File t.csv: sizes and numbers of groups need two columns of numbers; the table has 3.",
+       tsk::TableLayout::Pairs},
+      {"row names and NA padding as R writes them",
+       "\"\",\"a\",\"b\"\r\n\"1\",3,4\r\n\"2\",5,NA\r\n\"3\",6,NA\r\n",
+       {{"a", {{3, 1}, {5, 1}, {6, 1}}}, {"b", {{4, 1}}}},
+       ""},
+      {"an index and empty cells as pandas writes them",
+       ",a,b\n0,3.0,4.0\n1,5.0,\n",
+       {{"a", {{3, 1}, {5, 1}}}, {"b", {{4, 1}}}},
+       ""},
+      {"numbers that do not count the rows are not row names",
+       ",a\n1,3\n3,4\n",
+       {},
+       "File t.csv, line 2, column 1: \"1\" stands in a column without a sample name in the header "
+       "row."},
+      {"a total labelled in a column without a heading",
+       ";north;south\n;1;2\nTotal;3;4\n",
+       {},
+       "File t.csv, line 3, column 1: \"Total\" stands in a column without a sample name in the "
+       "header row."},
+      {"NA above numbers is a missing value", "a\nNA\n3\n", {}, "File t.csv, line 2, column 1: \"NA\" is not a number."},
+      {"a workbook renamed .csv",
+       std::string("PK\x03\x04\x14\x00\x06\x00", 8),
+       {},
+       "File t.csv is not a text table: line 1 holds the control character 3, as a workbook or "
+       "another binary file does (export the sheet as CSV or text; text in UTF-16 or UTF-8 is "
+       "read)."},
+      {"binary after a first line",
+       std::string("a\n1\n\x00\x01", 6),
+       {},
+       "File t.csv is not a text table: line 3 holds the control character 0, as a workbook or "
+       "another binary file does (export the sheet as CSV or text; text in UTF-16 or UTF-8 is "
+       "read)."},
+      {"UTF-16 little-endian without a byte-order mark",
+       std::string("a\0;\0b\0\n\0" "1\0;\0" "2\0\n\0", 16),
+       {{"a", {{1, 1}}}, {"b", {{2, 1}}}},
+       ""},
+      {"UTF-16 big-endian without a byte-order mark",
+       std::string("\0a\0;\0b\0\n\0" "1\0;\0" "2\0\n", 16),
+       {{"a", {{1, 1}}}, {"b", {{2, 1}}}},
+       ""},
       {"only blank rows", "\r\n;;\r\n  \r\n", {}, "File t.csv holds no group sizes."},
   };
   for (const auto& c : cases) {
     const tsk::SampleTableRead read =
-        tsk::parseSampleTable(QByteArray::fromStdString(c.content), QStringLiteral("t.csv"));
+        tsk::parseSampleTable(QByteArray::fromStdString(c.content), QStringLiteral("t.csv"), c.layout);
     std::string expected = c.samples.empty() ? "refused: " + c.message : "ok:";
     for (const Expected& s : c.samples) {
       expected += " [" + s.name;
@@ -209,8 +283,8 @@ TEST(SampleTable, RealWorldShapes) {
 
 TEST(SampleTable, MessagesKeepFileNamesAsTheyAre) {
   EXPECT_EQ(describe(tsk::parseSampleTable("x\n1;2\n", "50%2 %1.csv")),
-            "refused: File 50%2 %1.csv, line 1, column 2: group sizes without a sample name in "
-            "the header row.");
+            "refused: File 50%2 %1.csv, line 2, column 2: \"2\" stands in a column without a "
+            "sample name in the header row.");
 }
 
 TEST(SampleTable, SampleOfMoreGroupsThanASampleFileTakes) {
@@ -218,7 +292,7 @@ TEST(SampleTable, SampleOfMoreGroupsThanASampleFileTakes) {
   // a sample file at the 34th row.
   QByteArray text;
   for (int s = 1; s <= 34; ++s) text += QByteArray::number(s) + ";30000\n";
-  EXPECT_EQ(describe(tsk::parseSampleTable(text, "t.csv")),
+  EXPECT_EQ(describe(tsk::parseSampleTable(text, "t.csv", tsk::TableLayout::Pairs)),
             "refused: File t.csv, line 34, column 2: the sample holds more than 1000000 groups.");
 }
 
@@ -243,7 +317,10 @@ TEST(SampleTable, Utf16WithByteOrderMark) {
 }
 
 TEST(SampleTable, PastedColumn) {
-  EXPECT_EQ(describe(tsk::parsePastedTable("3\n3\n\n8\n", "new")), "ok: [new 3x2 8x1]");
+  EXPECT_EQ(describe(tsk::parsePastedTable("3\n\n3\n8\n", "new")), "ok: [new 3x2 8x1]");
+  EXPECT_EQ(describe(tsk::parsePastedTable("3\n3\n\n8\n", "new")),
+            "refused: Pasted text, line 4: the last row stands below a blank row, as a total "
+            "would; delete it if it is not groups, or the blank row above it if it is.");
   EXPECT_EQ(describe(tsk::parsePastedTable("3\t2\n8\t1", "new")), "ok: [new 3x2 8x1]");
   EXPECT_EQ(describe(tsk::parsePastedTable("3\nthree\n", "new")),
             "refused: Pasted text, line 2, column 1: \"three\" is not a number.");
@@ -469,6 +546,9 @@ TEST(SampleTable, Tskconvert) {
       {{"bad.csv", "out"},
        3,
        "tskconvert: File bad.csv, line 2, column 1: \"x\" is not a number.\n"},
+      {{"--layout", "rows", "survey.csv"},
+       2,
+       "tskconvert: --layout takes samples or pairs\nTry 'tskconvert --help'.\n"},
   };
   writeFile(dir / "bad.csv", "a;b\nx;1\n");
   for (const auto& f : failures) {
@@ -479,9 +559,15 @@ TEST(SampleTable, Tskconvert) {
   }
   EXPECT_FALSE(fs::exists(dir / "out" / "a.dat"));
 
+  // Years as headings: chosen as samples, they name the files.
+  writeFile(dir / "years.csv", "2006;2007\n3;4\n");
+  o = run(dir, "tskconvert", {"--layout", "samples", "years.csv", "out"});
+  EXPECT_EQ(o.exitCode, 0) << o.err;
+  EXPECT_EQ(o.out, "out/2006.dat: groups 1, animals 3\nout/2007.dat: groups 1, animals 4\n");
+
   o = run(dir, "tskconvert", {"--help"});
   EXPECT_EQ(o.exitCode, 0);
-  EXPECT_EQ(o.out.rfind("Usage: tskconvert [--force] FILE [OUTDIR]\n", 0), 0u);
+  EXPECT_EQ(o.out.rfind("Usage: tskconvert [--force] [--layout samples|pairs] FILE [OUTDIR]\n", 0), 0u);
 }
 
 // A set of samples missing one would pass for a whole: tskconvert writes

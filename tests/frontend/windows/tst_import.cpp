@@ -266,7 +266,7 @@ void TestImport::editWindowAddsToLoadedSample() {
 void TestImport::droppedFileIsImported() {
   tsk::test::WorkingDir dir;
   tsk::test::RecordingBoxes boxes;
-  dir.write(QStringLiteral("flock.tsv"), "1\t3\n4\t2\n");
+  dir.write(QStringLiteral("flock.tsv"), "size\tcount\n1\t3\n4\t2\n");
   dir.write(QStringLiteral("flock.dat"), crlf({"    1", "    1", " 1 "}));
   QWidget opener;
   QPointer<tsk::ui::Form2> form = new tsk::ui::Form2(&opener, dir.path());
