@@ -3,10 +3,14 @@
 # (fortified functions, stack protector, format checks, full RELRO with
 # immediate binding). Its optimisation and debug flags are left out: the
 # build type chooses those. Fortified functions need an optimised build, so
-# a Debug or sanitizer build goes without.
+# a Debug or sanitizer build goes without. The flags are GCC's for Linux: the
+# analysis library built alone (with Clang, or MinGW-w64 for Windows) goes
+# without them too.
 find_program(TSK_DPKG_BUILDFLAGS dpkg-buildflags)
 set(_tsk_harden_default OFF)
-if(TSK_DPKG_BUILDFLAGS AND NOT TSK_SANITIZE AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
+if(TSK_DPKG_BUILDFLAGS AND CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT CMAKE_CROSSCOMPILING
+   AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND NOT TSK_ANALYSES_ONLY AND NOT TSK_SANITIZE
+   AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
   set(_tsk_harden_default ON)
 endif()
 option(TSK_HARDEN "Build with the hardening flags of dpkg-buildflags" ${_tsk_harden_default})

@@ -37,6 +37,11 @@ struct Table {
   int widestBelowFirst = 0;  // fields in the widest line below the first
   std::vector<int> rowLines;        // where each row that is not blank begins
   std::vector<bool> rowAfterBlank;  // a blank line stands between it and the row above
+  // The first control character but tabs, line ends and form feeds (and the
+  // end-of-file mark of old DOS files at the very end), and its line: text
+  // holds none, a workbook, a picture or an encoding not told apart does.
+  char16_t control = 0;
+  int controlLine = 0;
   QString at(const Cell& cell) const { return text.mid(cell.start, cell.length); }
 };
 
@@ -194,6 +199,11 @@ Table splitTable(const QString& text, Delimiter delimiter) {
   for (qsizetype i = 0; i < n; ++i) {
     const QChar c = text[i];
     const bool lineEnd = c == u'\n' || c == u'\r';
+    if (c.unicode() < 0x20 && !lineEnd && c != u'\t' && c != u'\f' && !table.controlLine &&
+        !(c == QChar(0x1A) && i == n - 1)) {
+      table.control = c.unicode();
+      table.controlLine = line;
+    }
     if (lineEnd && c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
     if (inQuotes) {
       if (c == u'"') {
@@ -345,35 +355,22 @@ std::optional<Delimiter> declaredDelimiter(QString& text) {
   return c == u';' ? Delimiter::Semicolon : c == u',' ? Delimiter::Comma : Delimiter::Tab;
 }
 
-// Text holds no control characters but tabs, line ends and form feeds (and
-// the end-of-file mark of old DOS files at its very end); anything else is
-// a workbook, a picture or text in an encoding not told apart.
-void checkIsText(const QString& text, const Source& source) {
-  int line = 1;
-  const qsizetype n = text.size();
-  for (qsizetype i = 0; i < n; ++i) {
-    const char16_t c = text[i].unicode();
-    if (c == u'\n' || (c == u'\r' && !(i + 1 < n && text[i + 1] == u'\n'))) ++line;
-    if (c >= 0x20 || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f') continue;
-    if (c == 0x1A && i == n - 1) continue;
-    throw TableFault(
-        QStringLiteral("%1 is not a text table: line %2 holds the control character %3, as a "
-                       "workbook or another binary file does (export the sheet as CSV or text; "
-                       "text in UTF-16 or UTF-8 is read).")
-            .arg(source.prefix, QString::number(line), QString::number(c)));
-  }
-}
-
 bool isMissingValue(const QString& cell) {
   return cell.compare(u"NA", Qt::CaseInsensitive) == 0 ||
          cell.compare(u"N/A", Qt::CaseInsensitive) == 0;
 }
 
 std::vector<NamedSample> readTable(QString text, const Source& source) {
-  checkIsText(text, source);
   const std::optional<Delimiter> declared = declaredDelimiter(text);
   const Delimiter delimiter = declared ? *declared : findDelimiter(text);
   Table table = splitTable(text, delimiter);
+  if (table.controlLine)
+    throw TableFault(
+        QStringLiteral("%1 is not a text table: line %2 holds the control character %3, as a "
+                       "workbook or another binary file does (export the sheet as CSV or text; "
+                       "text in UTF-16 or UTF-8 is read).")
+            .arg(source.prefix, QString::number(table.controlLine),
+                 QString::number(table.control)));
   // A single column needs no delimiter, and its heading ("Group size") may
   // hold blanks: plain columns need a second cell in some row below the
   // first.
