@@ -21,3 +21,11 @@
     .Call(`_toskarn_meanTest`, x, y, R, seed)
 }
 
+.median_test <- function(samples) {
+    .Call(`_toskarn_medianTest`, samples)
+}
+
+.stoceq_test <- function(x, y, R, seed) {
+    .Call(`_toskarn_stoceqTest`, x, y, R, seed)
+}
+

@@ -19,7 +19,8 @@ check_sizes <- function(x, what, min_groups = 1L) {
   if (any(x > .Machine$integer.max))
     stop(what, " holds a group size above ", .Machine$integer.max, call. = FALSE)
   if (length(x) < min_groups)
-    stop(what, " needs at least ", min_groups, " groups; it has ", length(x), call. = FALSE)
+    stop(what, " needs at least ", min_groups, if (min_groups == 1L) " group" else " groups",
+         "; it has ", length(x), call. = FALSE)
   as.integer(x)
 }
 

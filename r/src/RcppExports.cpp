@@ -76,6 +76,31 @@ BEGIN_RCPP
     return rcpp_result_gen;
 END_RCPP
 }
+// medianTest
+Rcpp::List medianTest(Rcpp::List samples);
+RcppExport SEXP _toskarn_medianTest(SEXP samplesSEXP) {
+BEGIN_RCPP
+    Rcpp::RObject rcpp_result_gen;
+    Rcpp::RNGScope rcpp_rngScope_gen;
+    Rcpp::traits::input_parameter< Rcpp::List >::type samples(samplesSEXP);
+    rcpp_result_gen = Rcpp::wrap(medianTest(samples));
+    return rcpp_result_gen;
+END_RCPP
+}
+// stoceqTest
+Rcpp::List stoceqTest(Rcpp::IntegerVector x, Rcpp::IntegerVector y, int R, int seed);
+RcppExport SEXP _toskarn_stoceqTest(SEXP xSEXP, SEXP ySEXP, SEXP RSEXP, SEXP seedSEXP) {
+BEGIN_RCPP
+    Rcpp::RObject rcpp_result_gen;
+    Rcpp::RNGScope rcpp_rngScope_gen;
+    Rcpp::traits::input_parameter< Rcpp::IntegerVector >::type x(xSEXP);
+    Rcpp::traits::input_parameter< Rcpp::IntegerVector >::type y(ySEXP);
+    Rcpp::traits::input_parameter< int >::type R(RSEXP);
+    Rcpp::traits::input_parameter< int >::type seed(seedSEXP);
+    rcpp_result_gen = Rcpp::wrap(stoceqTest(x, y, R, seed));
+    return rcpp_result_gen;
+END_RCPP
+}
 
 static const R_CallMethodDef CallEntries[] = {
     {"_toskarn_describeSamples", (DL_FUNC) &_toskarn_describeSamples, 1},
@@ -83,6 +108,8 @@ static const R_CallMethodDef CallEntries[] = {
     {"_toskarn_bcaLimits", (DL_FUNC) &_toskarn_bcaLimits, 5},
     {"_toskarn_crowdingTest", (DL_FUNC) &_toskarn_crowdingTest, 4},
     {"_toskarn_meanTest", (DL_FUNC) &_toskarn_meanTest, 4},
+    {"_toskarn_medianTest", (DL_FUNC) &_toskarn_medianTest, 1},
+    {"_toskarn_stoceqTest", (DL_FUNC) &_toskarn_stoceqTest, 4},
     {NULL, NULL, 0}
 };
 

@@ -14,6 +14,8 @@
 #include "describe.h"
 #include "mean_test.h"
 #include "median_limits.h"
+#include "median_test.h"
+#include "stoceq_test.h"
 
 namespace ta = tsk::analyses;
 
@@ -140,4 +142,74 @@ Rcpp::List meanTest(Rcpp::IntegerVector x, Rcpp::IntegerVector y, int R, int see
   return Rcpp::List::create(Rcpp::Named("t") = r.t, Rcpp::Named("p.value") = r.p,
                             Rcpp::Named("mean") = Rcpp::NumericVector::create(m.m1, m.m2),
                             Rcpp::Named("sd") = Rcpp::NumericVector::create(m.s1, m.s2));
+}
+
+// [[Rcpp::export(name = ".median_test")]]
+Rcpp::List medianTest(Rcpp::List samples) {
+  std::vector<Rcpp::IntegerVector> kept;  // owns what the views see
+  for (R_xlen_t i = 0; i < samples.size(); ++i) kept.emplace_back(samples[i]);
+  std::vector<ta::Sizes> sizes;
+  for (const Rcpp::IntegerVector& x : kept) sizes.emplace_back(sizesOf(x));
+  const ta::MedianTest r = valueOf(ta::medianTest(sizes));
+  if (r.noTest) fail(*r.noTest);
+  const std::size_t k = r.samples.size();
+  Rcpp::NumericVector medians(k);
+  Rcpp::IntegerVector le(k), gt(k);
+  for (std::size_t i = 0; i < k; ++i) {
+    medians[i] = r.samples[i].median;
+    le[i] = r.samples[i].le;
+    gt[i] = r.samples[i].gt;
+  }
+  return Rcpp::List::create(Rcpp::Named("medians") = medians, Rcpp::Named("le") = le,
+                            Rcpp::Named("gt") = gt, Rcpp::Named("combined_median") = r.median,
+                            Rcpp::Named("p.value") = r.p ? *r.p : NA_REAL);
+}
+
+namespace {
+
+// Why the Brunner-Munzel and the bootstrap test have no p-value: NA where
+// they have one.
+Rcpp::String bmReason(ta::BmUndefined why) {
+  switch (why) {
+    case ta::BmUndefined::Defined:
+      break;
+    case ta::BmUndefined::OneGroup:
+      return "one_group";
+    case ta::BmUndefined::AllEqual:
+      return "all_equal";
+    case ta::BmUndefined::Separated:
+      return "separated";
+    case ta::BmUndefined::ZeroVariance:
+      return "zero_variance";
+  }
+  return NA_STRING;
+}
+
+Rcpp::String bootReason(const ta::StoceqTest& r) {
+  if (r.boot.defined) return NA_STRING;
+  if (r.samples[0].groups < 2 || r.samples[1].groups < 2) return "one_group";
+  if (!r.shiftUsable) return "shift_out_of_range";
+  return "undefined_statistic";
+}
+
+}  // namespace
+
+// [[Rcpp::export(name = ".stoceq_test")]]
+Rcpp::List stoceqTest(Rcpp::IntegerVector x, Rcpp::IntegerVector y, int R, int seed) {
+  const ta::StoceqTest r = valueOf(ta::stoceqTest(sizesOf(x), sizesOf(y), R, seed));
+  // The library marks a test without a p-value by -1, as the report prints it.
+  const auto p = [](float value) { return value < 0 ? NA_REAL : static_cast<double>(value); };
+  const bool bm = r.bmWhy == ta::BmUndefined::Defined;
+  return Rcpp::List::create(
+      Rcpp::Named("greater") = r.greater, Rcpp::Named("less") = r.less,
+      Rcpp::Named("u") = r.wmw.u,
+      Rcpp::Named("statistic") =
+          Rcpp::NumericVector::create(bm ? r.bm.w : NA_REAL, r.boot.defined ? r.boot.t0 : NA_REAL),
+      Rcpp::Named("df") = bm ? r.bm.f : NA_REAL,
+      Rcpp::Named("p.value") = Rcpp::NumericVector::create(r.wmw.p, p(r.bmP), p(r.bootP)),
+      Rcpp::Named("bm_undefined") = bmReason(r.bmWhy),
+      Rcpp::Named("boot_undefined") = bootReason(r),
+      Rcpp::Named("shift") = r.shiftUsable ? r.shift : NA_REAL,
+      Rcpp::Named("balance") = r.shiftUsable ? r.balance : NA_REAL,
+      Rcpp::Named("unbalanced") = r.shiftUsable && r.unbalanced);
 }

@@ -2,11 +2,13 @@
 # engine's report prints when it runs at that second. Expected values are
 # copied from the engines' reports: tskrun with TSK_SEED_TIME set, the
 # parameter files at 2000 replications, on the delivered samples and on
-# `ten` and `tiny` below. They are compared as the report prints them.
+# the small ones below. They are compared as the report prints them.
 
 samples <- read_samples(system.file("extdata", package = "toskarn"))
 samples$ten <- c(1, 1, 2, 2, 3, 3, 4, 5, 6, 8)
 samples$tiny <- c(1, 2, 3)
+samples$apart <- c(4, 9, 9)
+samples$one <- 5
 
 printed <- function(x, digits) sprintf(paste0("%.", digits, "f"), x)
 numbers <- function(text) strsplit(text, ",")[[1L]]
@@ -103,5 +105,46 @@ test_that("crowding_test gives the crowding comparison engine's report", {
     expect_identical(printed(r$limits["x", ], 2), numbers(e$limits_x), label = label)
     expect_identical(printed(r$limits["y", ], 2), numbers(e$limits_y), label = label)
     expect_identical(r$significant, as.logical(e$significant), label = label)
+  }
+})
+
+test_that("median_test gives Mood's median test engine's table and p-value", {
+  expected <- report_table("
+    samples              medians     combined le         gt        p
+    deer,terns           4.0,4.0     4.0      160,113    102,91    0.220
+    ten,tiny             3.0,2.0     3.0      6,3        4,0       0.497
+    dolphins,gulls,terns 6.0,6.0,4.0 5.0      67,150,125 76,168,79 0.003
+    ten,deer,tiny        3.0,4.0,2.0 3.0      6,129,3    4,133,0   0.210")
+  for (i in seq_len(nrow(expected))) {
+    e <- expected[i, ]
+    r <- median_test(samples[numbers(e$samples)])
+    expect_identical(printed(r$estimate, 1), numbers(e$medians), label = e$samples)
+    expect_identical(printed(r$parameter, 1), e$combined, label = e$samples)
+    expect_identical(unname(r$table[, "LE"]), as.integer(numbers(e$le)), label = e$samples)
+    expect_identical(unname(r$table[, "GT"]), as.integer(numbers(e$gt)), label = e$samples)
+    expect_identical(printed(r$p.value, 3), e$p, label = e$samples)
+  }
+})
+
+test_that("stoceq_test gives the stochastic equality engine's report", {
+  # The report marks a missing p-value -1.0000 and prints the balance of
+  # the shifted samples only where it warns.
+  expected <- report_table("
+    x     y        second greater wmw    bm      boot    balance why
+    deer  dolphins 130509 0.341   0.0000 0.0000  0.0000  0.485   -
+    ten   tiny     130509 0.700   0.3445 0.2524  0.2920  0.483   -
+    ten   tiny     000001 0.700   0.3445 0.2524  0.3210  0.483   -
+    gulls terns    130509 0.606   0.0000 0.0000  0.0030  0.468   -
+    tiny  apart    000000 0.000   0.0765 -1.0000 0.1610  0.556   separated
+    ten   one      000000 0.250   0.5233 -1.0000 -1.0000 -       one_group")
+  for (i in seq_len(nrow(expected))) {
+    e <- expected[i, ]
+    label <- paste(e$x, e$y, e$second)
+    r <- stoceq_test(samples[[e$x]], samples[[e$y]], R = 2000, seed_time = e$second)
+    expect_identical(printed(r$estimate[[1L]], 3), e$greater, label = label)
+    p <- r$tests$p.value
+    expect_identical(printed(ifelse(is.na(p), -1, p), 4), c(e$wmw, e$bm, e$boot), label = label)
+    expect_identical(if (r$unbalanced) printed(r$balance, 3) else "-", e$balance, label = label)
+    expect_identical(if (is.na(r$bm_undefined)) "-" else r$bm_undefined, e$why, label = label)
   }
 })
