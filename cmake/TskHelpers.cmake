@@ -1,13 +1,26 @@
 # add_engine(NAME <engine> SOURCES <library sources...> BUILDS <program>:<capacity>...
-#            [MIN_GROUPS <n>])
+#            [MIN_GROUPS <n>] [SAMPLES <least> <most>] [PARAMETERS <file>] [RANDOM])
 # Declares the engine library tsk_engine_<engine> and one program per capacity
 # build, all from the same sources; the capacity reaches main.cpp as TSK_CAPACITY.
-# Each program's capacity and least number of groups per sample (default 1)
-# are collected in TSK_ENGINE_LIMITS, for the front end to check samples by.
+# What the front end needs to know of each program is collected in
+# TSK_ENGINE_LIMITS: its capacity, least number of groups per sample (default
+# 1), least and most samples (default 1 1; 0 as most: any number), the
+# parameter file it reads and whether it seeds random numbers from the clock.
 function(add_engine)
-  cmake_parse_arguments(E "" "NAME;MIN_GROUPS" "SOURCES;BUILDS;LIBS" ${ARGN})
+  cmake_parse_arguments(E "RANDOM" "NAME;MIN_GROUPS;PARAMETERS" "SOURCES;BUILDS;LIBS;SAMPLES"
+                        ${ARGN})
   if(NOT E_MIN_GROUPS)
     set(E_MIN_GROUPS 1)
+  endif()
+  if(NOT E_SAMPLES)
+    set(E_SAMPLES 1 1)
+  endif()
+  list(GET E_SAMPLES 0 least_samples)
+  list(GET E_SAMPLES 1 most_samples)
+  if(E_RANDOM)
+    set(random true)
+  else()
+    set(random false)
   endif()
   add_library(tsk_engine_${E_NAME} STATIC ${E_SOURCES})
   target_include_directories(tsk_engine_${E_NAME} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
@@ -23,7 +36,8 @@ function(add_engine)
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     set_property(GLOBAL APPEND PROPERTY TSK_ENGINE_PROGRAMS ${program})
     set_property(GLOBAL APPEND PROPERTY TSK_ENGINE_LIMITS
-                 "{\"${program}\", ${capacity}, ${E_MIN_GROUPS}}")
+                 "{\"${program}\", \"${E_NAME}\", ${capacity}, ${E_MIN_GROUPS}, \
+${least_samples}, ${most_samples}, \"${E_PARAMETERS}\", ${random}}")
   endforeach()
 endfunction()
 

@@ -1,6 +1,9 @@
 #include "frame.h"
 
+#include <cstring>
 #include <exception>
+
+#include "TskVersion.h"
 
 namespace tsk {
 
@@ -113,6 +116,15 @@ EngineRun::~EngineRun() {
   }
 }
 
+std::filesystem::path EngineRun::file(std::string_view name) const {
+  std::filesystem::path here = context_.dir / name;
+  if (!context_.defaultsDir || !name.ends_with(".par")) return here;
+  std::error_code error;
+  if (std::filesystem::exists(here, error)) return here;
+  std::filesystem::path delivered = *context_.defaultsDir / name;
+  return std::filesystem::is_regular_file(delivered, error) ? delivered : here;
+}
+
 void EngineRun::openStatus() {
   status_.emplace(file(kStatusFile), "TSKSTAT.TMP");
   if (!status_->isOpen()) status_->fail();
@@ -159,6 +171,15 @@ void EngineRun::finish() {
     report_->abandon();
     return endFailed(e.what());
   }
+  // Before "finished", so that whoever reads the report finds the rows.
+  OverwriteFile table(file(kTableFile), "TSKTAB.TMP");
+  try {
+    table.write(table_.text(name_));
+    table.close();
+  } catch (const WriteFailure& e) {
+    table.abandon();
+    return endFailed(e.what());
+  }
   try {
     if (!status_) openStatus();
     status_->write(" finished: " + name_ + "\r\n");
@@ -183,9 +204,37 @@ int runEngine(EngineFunction run, const EngineContext& context, int capacity) {
   return context.failure.empty() ? 0 : 1;
 }
 
-int engineMain(EngineFunction run, int capacity) {
+namespace {
+
+// What an engine says about itself when it is given arguments.
+int answerArguments(int argc, char** argv) {
+  std::string program = argc > 0 && argv[0] ? std::filesystem::path(argv[0]).stem().string() : "";
+  if (program.empty()) program = "engine";
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::cout << program << " " << kVersion << '\n';
+    return 0;
+  }
+  const bool help =
+      argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
+  std::ostream& out = help ? std::cout : std::cerr;
+  out << "Usage: " << program << "\n"
+      << "An analysis engine of Toskarn. It takes no arguments: started in a\n"
+         "folder, it reads the samples in tskdat.tmp, writes its report to\n"
+         "tskres.tmp, its numbers to tsktab.tmp and its status to tskstat.tmp.\n"
+         "Run it through tskrun (tskrun "
+      << program << " FILE.dat...) or the desktop program.\n";
+  return help ? 0 : 2;
+}
+
+}  // namespace
+
+int engineMain(EngineFunction run, int capacity, int argc, char** argv) {
+  if (argc > 1) return answerArguments(argc, argv);
   EngineContext context;
   context.seedSetting = platform::environmentVariable(kSeedTimeVariable);
+  if (auto defaults = platform::environmentVariable(kDefaultsDirVariable);
+      defaults && !defaults->empty())
+    context.defaultsDir = std::filesystem::path(*defaults);
   const int status = runEngine(run, context, capacity);
   if (status != 0) std::cerr << context.failure << '\n';
   return status;

@@ -15,6 +15,7 @@
 #include "format.h"
 #include "platform.h"
 #include "reader.h"
+#include "result_table.h"
 
 namespace tsk {
 
@@ -31,6 +32,10 @@ struct EngineContext {
   // The value of TSK_SEED_TIME for this run; nullopt: the clock decides.
   // The program fills it from its environment, tests set it directly.
   std::optional<std::string> seedSetting = std::nullopt;
+  // Where the delivered parameter files lie, for a run in a folder that
+  // lacks one (the program takes it from TSK_DEFAULTS_DIR); nullopt: only
+  // the working directory counts.
+  std::optional<std::filesystem::path> defaultsDir = std::nullopt;
 
   // The second the random engines seed from. A malformed setting carries
   // the ERROR message that the engine writes after its title.
@@ -124,8 +129,12 @@ class EngineRun {
 
   Report& report() { return *report_; }
   NumberReader& data() { return *data_; }
+  // The report's numbers, written to tsktab.tmp by finish().
+  ResultTable& table() { return table_; }
   const EngineContext& context() const { return context_; }
-  std::filesystem::path file(std::string_view name) const { return context_.dir / name; }
+  // A file of the working directory; a parameter file (*.par) missing there
+  // comes from the context's defaults folder when that has it.
+  std::filesystem::path file(std::string_view name) const;
 
  private:
   const EngineContext& context_;
@@ -133,6 +142,7 @@ class EngineRun {
   std::optional<OverwriteFile> status_;
   std::optional<Report> report_;
   std::optional<NumberReader> data_;
+  ResultTable table_;
   bool finished_ = false;
   int uncaught_;  // exceptions in flight when the run began
   void openStatus();
@@ -140,7 +150,7 @@ class EngineRun {
 };
 
 // The ERROR message line for a file that an engine needs and cannot open;
-// upperName is the file name as the report names it (TSKDAT.TMP, CROWREPS.PAR).
+// upperName is the file name as the report names it (TSKDAT.TMP, crowreps.par).
 std::string missingFileMessage(std::string_view upperName);
 
 using EngineFunction = void (*)(const EngineContext&, int capacity);
@@ -149,8 +159,13 @@ using EngineFunction = void (*)(const EngineContext&, int capacity);
 // why; an internal error leaves the status at its started line).
 int runEngine(EngineFunction run, const EngineContext& context, int capacity);
 
+// The variable that names the folder of delivered parameter files.
+inline constexpr const char* kDefaultsDirVariable = "TSK_DEFAULTS_DIR";
+
 // The program body of every engine: runs `run` in the current directory
-// with the local clock; a failure is named on standard error.
-int engineMain(EngineFunction run, int capacity);
+// with the local clock; a failure is named on standard error. An engine
+// takes no arguments: --help and --version are answered, anything else
+// gets the usage and status 2, and neither touches the folder.
+int engineMain(EngineFunction run, int capacity, int argc = 1, char** argv = nullptr);
 
 }  // namespace tsk

@@ -122,8 +122,8 @@ std::vector<std::string> oneSampleReport(Kind kind, int n, int B, const OneSampl
       print("    Number of groups in the sample =%5d", n),
       "  ",
       print("    Number of bootstrap replications =%6d", B),
-      mean ? "     (to change edit the file GSMEANCI.PAR)"
-           : "     (to change edit the file CROWREPS.PAR)",
+      mean ? "     (to change edit the file gsmeanci.par)"
+           : "     (to change edit the file crowreps.par)",
   };
   for (const Level& l : r.levels) {
     lines.push_back("");
@@ -153,7 +153,7 @@ std::vector<std::string> twoSampleReport(const std::vector<float>& x1, const std
         print("    Number of groups in the sample =%5d", static_cast<int>(samples[s]->size())));
     lines.push_back("  ");
     lines.push_back(print("    Number of bootstrap replications =%6d", B));
-    lines.push_back("     (to change edit the file CROWREPS.PAR)");
+    lines.push_back("     (to change edit the file crowreps.par)");
     lines.push_back("");
     lines.push_back(print("    97.5%% confidence limits:%7.2f to%7.2f (bootst. indices:%6d ,%6d)",
                           l.lower, l.upper, l.kl, l.ku));

@@ -85,6 +85,11 @@ void runOneSample(const EngineContext& context, int capacity, const OneSampleEng
     report.format("(\"    Sample mean group size =\",F9.2)", {r.estimate});
   }
   report.format("(\"    Number of groups in the sample =\",I5)", {n});
+  const std::string method = "BCa bootstrap";
+  run.table().add(
+      "1", method,
+      {{kind == Statistic::Crowding ? "mean_crowding" : "mean_group_size", tableNumber(r.estimate)},
+       {"groups", tableNumber(n)}});
   if (r.noLimits) return report.message(r.noLimits->message);
 
   report.message(" ");
@@ -96,6 +101,9 @@ void runOneSample(const EngineContext& context, int capacity, const OneSampleEng
         "(/,I6,\"% confidence limits:\",F7.2,\"  to\",F7.2,\"  (bootst. indices:\",I6,\" ,\",I6,"
         "\" )\")",
         {level, l.lower, l.upper, l.kl, l.ku});
+    run.table().add("1", method,
+                    {{"lower_limit", tableNumber(l.lower)}, {"upper_limit", tableNumber(l.upper)}},
+                    tableNumber(l.level), B);
     if (l.uncertain) {
       report.format(
           "(6X,\"WARNING:\",I3,\"% limits are uncertain, increase the\",\" number of "

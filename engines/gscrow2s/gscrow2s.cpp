@@ -14,6 +14,8 @@ namespace bca = tsk::bca;
 
 constexpr const char* kUnexpectedEnd = "   ERROR: unexpected end of data";
 constexpr float kLevel = 0.975f;
+// The method as the table of results names it.
+constexpr const char* kMethod = "BCa bootstrap";
 
 }  // namespace
 
@@ -43,7 +45,7 @@ void run(const tsk::EngineContext& context, int capacity) {
   }
 
   int B = 0;
-  if (!bca::readReplications(run, "crowreps.par", "CROWREPS.PAR", B)) return;
+  if (!bca::readReplications(run, "crowreps.par", "crowreps.par", B)) return;
 
   const auto result =
       tsk::analyses::crowdingComparison(samples[0], samples[1], B, kLevel, tsk::hhmmss(start.time));
@@ -53,18 +55,26 @@ void run(const tsk::EngineContext& context, int capacity) {
     report.format("(/,\"  Sample\",I2,\":\")", {s + 1});
     report.format("(\"    Sample mean crowding =\",F7.2)", {r.estimate});
     report.format("(\"    Number of groups in the sample =\",I5)", {r.groups});
+    const std::string sample = std::to_string(s + 1);
+    run.table().add(
+        sample, kMethod,
+        {{"mean_crowding", tsk::tableNumber(r.estimate)}, {"groups", tsk::tableNumber(r.groups)}});
     if (r.noLimits) {
       report.message(r.noLimits->message);
       continue;
     }
     report.message(" ");
     report.format("(\"    Number of bootstrap replications =\",I6)", {B});
-    report.format("(\"     (to change edit the file CROWREPS.PAR)\")");
+    report.format("(\"     (to change edit the file crowreps.par)\")");
     const tsk::analyses::BcaLevel& l = r.levels[0];
     report.format(
         "(/,\"    97.5% confidence limits:\",F7.2,\" to\",F7.2,\" (bootst. indices:\",I6,\" ,\",I6,"
         "\")\")",
         {l.lower, l.upper, l.kl, l.ku});
+    run.table().add(
+        sample, kMethod,
+        {{"lower_limit", tsk::tableNumber(l.lower)}, {"upper_limit", tsk::tableNumber(l.upper)}},
+        tsk::tableNumber(kLevel), B);
     if (l.uncertain) {
       report.format(
           "(6X,\"WARNING:\",F5.1,\"% limits are uncertain, increase the\",\" number of "
@@ -77,6 +87,8 @@ void run(const tsk::EngineContext& context, int capacity) {
   if (!result->apart) {
     return report.format("(\"    No comparison: a sample has no confidence interval.\")");
   }
+  run.table().add("1,2", kMethod, {{"intervals_overlap", tsk::tableNumber(*result->apart ? 0 : 1)}},
+                  tsk::tableNumber(kLevel), B);
   if (*result->apart) {
     report.format(
         "(\"    As the above 97.5% confidence intervals do not\",\" overlap, the difference\",/,"

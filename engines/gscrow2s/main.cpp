@@ -1,3 +1,5 @@
 #include "gscrow2s.h"
 
-int main() { return tsk::engineMain(gscrow2s::run, TSK_CAPACITY); }
+int main(int argc, char* argv[]) {
+  return tsk::engineMain(gscrow2s::run, TSK_CAPACITY, argc, argv);
+}

@@ -1,3 +1,5 @@
 #include "gscrowci.h"
 
-int main() { return tsk::engineMain(gscrowci::run, TSK_CAPACITY); }
+int main(int argc, char* argv[]) {
+  return tsk::engineMain(gscrowci::run, TSK_CAPACITY, argc, argv);
+}

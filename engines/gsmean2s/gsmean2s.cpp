@@ -28,7 +28,7 @@ void run(const tsk::EngineContext& context, int capacity) {
   if (!run.openData()) return;
   tsk::Report& report = run.report();
   std::optional<tsk::NumberReader> parameters = tsk::NumberReader::open(run.file("mean2reps.par"));
-  if (!parameters) return report.message(tsk::missingFileMessage("MEAN2REPS.PAR"));
+  if (!parameters) return report.message(tsk::missingFileMessage("mean2reps.par"));
   run.startStatus();
 
   report.format("(/,\"Bootstrap 2-sample t-test for comparing mean group size\",/)");
@@ -62,21 +62,32 @@ void run(const tsk::EngineContext& context, int capacity) {
   report.format("(\"       Sample means = \",f9.3,f10.3)", {m.m1, m.m2});
   report.format("(\"       Sample std.s = \",f9.3,f10.3)", {m.s1, m.s2});
   report.format("(\"       t-statistic  = \",f14.3)", {r.t});
+  constexpr const char* kMethod = "bootstrap two-sample t-test";
+  run.table().add("1", kMethod,
+                  {{"groups", tsk::tableNumber(r.groups[0])},
+                   {"mean_group_size", tsk::tableNumber(m.m1)},
+                   {"standard_deviation", tsk::tableNumber(m.s1)}});
+  run.table().add("2", kMethod,
+                  {{"groups", tsk::tableNumber(r.groups[1])},
+                   {"mean_group_size", tsk::tableNumber(m.m2)},
+                   {"standard_deviation", tsk::tableNumber(m.s2)}});
+  run.table().add("1,2", kMethod, {{"t_statistic", tsk::tableNumber(r.t)}});
   if (unreadable) {
     report.format(
-        "(/,'   WARNING: Error reading file MEAN2REPS.PAR, check data\"',' and format. Number',/,"
+        "(/,'   WARNING: Error reading file mean2reps.par, check data\"',' and format. Number',/,"
         "'            of bootstrap replications is set to 2000.')");
   }
   if (lowered) {
     report.format(
-        "(/,'   WARNING: Number of bootstrap replications in MEAN2REPS.PAR must be 1 to',/,"
+        "(/,'   WARNING: Number of bootstrap replications in mean2reps.par must be 1 to',/,"
         "'            20000; it is set to 20000.')");
   }
   report.message(" ");
   report.format("(3x,\"Number of bootstrap replications =\",i6)", {b});
-  report.format("(3x,\"(to change edit the file MEAN2REPS.PAR)\")");
+  report.format("(3x,\"(to change edit the file mean2reps.par)\")");
   report.message(" ");
   report.format("(\"   Bootstrap p-value (two-sided) =\",f7.4)", {r.p});
+  run.table().add("1,2", kMethod, {{"p_value", tsk::tableNumber(r.p)}}, {}, b);
 }
 
 }  // namespace gsmean2s

@@ -1,3 +1,5 @@
 #include "gsmean2s.h"
 
-int main() { return tsk::engineMain(gsmean2s::run, TSK_CAPACITY); }
+int main(int argc, char* argv[]) {
+  return tsk::engineMain(gsmean2s::run, TSK_CAPACITY, argc, argv);
+}

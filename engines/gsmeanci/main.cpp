@@ -1,3 +1,5 @@
 #include "gsmeanci.h"
 
-int main() { return tsk::engineMain(gsmeanci::run, TSK_CAPACITY); }
+int main(int argc, char* argv[]) {
+  return tsk::engineMain(gsmeanci::run, TSK_CAPACITY, argc, argv);
+}

@@ -11,6 +11,9 @@ namespace {
 
 using tsk::ReadStatus;
 
+// The method as the table of results names it.
+constexpr const char* kMethod = "exact limits of the median";
+
 constexpr const char* kInvalid = "   ERROR: invalid data";
 constexpr const char* kUnexpectedEnd = "   ERROR: unexpected end of data";
 
@@ -61,6 +64,7 @@ void run(const tsk::EngineContext& context, int capacity) {
 
   if (limits.median) {
     report.format("(/,\"    Sample median group size:\",f7.1)", {*limits.median});
+    run.table().add("1", kMethod, {{"median_group_size", tsk::tableNumber(*limits.median)}});
   } else {
     report.format("(/,\"    Sample median group size:\",\"   none\")");
   }
@@ -95,6 +99,11 @@ void run(const tsk::EngineContext& context, int capacity) {
     if (limits.levels[k].found && chosen.lo != 0) {
       const float percent = static_cast<float>(static_cast<double>(chosen.coverage) * 100);
       report.format(kLines[k][0], {chosen.lo, chosen.hi, percent});
+      run.table().add("1", kMethod,
+                      {{"lower_limit", tsk::tableNumber(chosen.lo)},
+                       {"upper_limit", tsk::tableNumber(chosen.hi)},
+                       {"exact_confidence_level", tsk::tableNumber(chosen.coverage)}},
+                      tsk::tableNumber(limits.levels[k].level));
     } else {
       report.format(kLines[k][1]);
     }

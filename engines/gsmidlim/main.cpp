@@ -1,3 +1,5 @@
 #include "gsmidlim.h"
 
-int main() { return tsk::engineMain(gsmidlim::run, TSK_CAPACITY); }
+int main(int argc, char* argv[]) {
+  return tsk::engineMain(gsmidlim::run, TSK_CAPACITY, argc, argv);
+}

@@ -18,6 +18,8 @@ using tsk::ReadStatus;
 constexpr const char* kUnexpectedEnd = " ERROR: unexpected end of data";
 constexpr const char* kInvalid = " ERROR: invalid data";
 constexpr const char* kParameterFile = "gsmidtst.par";
+// The method as the table of results names it.
+constexpr const char* kMethod = "Mood's median test with Fisher's exact test";
 
 constexpr const char* kTitle = "(/,\"Mood's median test for comparing median group sizes\",/)";
 constexpr const char* kHeading =
@@ -33,14 +35,14 @@ constexpr const char* kTableHeading =
     "\"                            (LE)      (GT)\")";
 constexpr const char* kTableLine = "(13X,\"Sample\",I2,\":\",I9,I10)";
 constexpr const char* kParameterWarning =
-    "(/,\"   WARNING: Error reading file GSMIDTST.PAR, check data and format. Time\",/,"
+    "(/,\"   WARNING: Error reading file gsmidtst.par, check data and format. Time\",/,"
     "\"            limit is set to 1 minute.\")";
 constexpr const char* kRefusal =
     "(/,\"   ERROR: Now Fisher's exact test is to be applied to the above table.\",/,"
     "\"          The estimated running time of the procedure (assuming a 366MHz\",/,"
     "\"          Pentium PC) is \",I6,\" minutes. This exceeds the limit specified\",/,"
-    "\"          in the GSMIDTST.PAR file. To increase the time limit, edit the\",/,"
-    "\"          file GSMIDTST.PAR (e.g. by NOTEPAD).\")";
+    "\"          in the gsmidtst.par file. To increase the time limit, edit the\",/,"
+    "\"          file gsmidtst.par (e.g. by NOTEPAD).\")";
 constexpr const char* kResult = "(/,\"   Exact p-value (2-sided)  = \",F6.3)";
 
 void emptyLine(tsk::Report& report) { report.format("()"); }
@@ -137,10 +139,23 @@ void run(const tsk::EngineContext& context, int capacity) {
     return report.message(result.failure().message);
   }
   const tsk::analyses::MedianTest& r = result.value();
+  const int k = static_cast<int>(r.samples.size());
+  for (int j = 0; j < k; ++j) {
+    run.table().add(std::to_string(j + 1), kMethod,
+                    {{"groups", tsk::tableNumber(r.samples[j].groups)},
+                     {"median_group_size", tsk::tableNumber(r.samples[j].median)}});
+  }
   report.format(kPooled, {r.groups, r.median});
+  const std::string all = tsk::sampleList(1, k);
+  run.table().add(all, kMethod,
+                  {{"combined_groups", tsk::tableNumber(r.groups)},
+                   {"combined_median_group_size", tsk::tableNumber(r.median)}});
   report.format(kTableHeading);
-  for (size_t j = 0; j < r.samples.size(); ++j) {
-    report.format(kTableLine, {static_cast<int>(j) + 1, r.samples[j].le, r.samples[j].gt});
+  for (int j = 0; j < k; ++j) {
+    report.format(kTableLine, {j + 1, r.samples[j].le, r.samples[j].gt});
+    run.table().add(std::to_string(j + 1), kMethod,
+                    {{"groups_at_or_below_median", tsk::tableNumber(r.samples[j].le)},
+                     {"groups_above_median", tsk::tableNumber(r.samples[j].gt)}});
   }
 
   // One sample leaves nothing to compare: said in the report, and the run
@@ -158,15 +173,17 @@ void run(const tsk::EngineContext& context, int capacity) {
     case tsk::ParamStatus::Missing:
       // Reported like every other failure, so that the run still finishes.
       emptyLine(report);
-      return report.message(tsk::missingFileMessage("GSMIDTST.PAR"));
+      return report.message(tsk::missingFileMessage("gsmidtst.par"));
   }
 
   if (!r.p) {
     // Far beyond I6 anyway; the clamp only keeps the value an integer.
     const long long shown = static_cast<long long>(std::min(r.estimate.minutes, 1.0e15));
+    run.table().add(all, kMethod, {{"p_value", "NA"}});
     return report.format(kRefusal, {shown});
   }
   report.format(kResult, {*r.p});
+  run.table().add(all, kMethod, {{"p_value", tsk::tableNumber(*r.p)}});
 }
 
 }  // namespace gsmidtst

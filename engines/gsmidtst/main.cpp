@@ -1,3 +1,5 @@
 #include "gsmidtst.h"
 
-int main() { return tsk::engineMain(gsmidtst::run, TSK_CAPACITY); }
+int main(int argc, char* argv[]) {
+  return tsk::engineMain(gsmidtst::run, TSK_CAPACITY, argc, argv);
+}

@@ -50,7 +50,8 @@ void writeTitle(tsk::Report& report) {
       "'    - More details: E. Brunner and U. Munzel (2000) Biometrical J. 42: 17-25',/)");
 }
 
-void writeDescriptives(tsk::Report& report, const tsk::analyses::StoceqTest& r) {
+void writeDescriptives(tsk::Report& report, tsk::ResultTable& table,
+                       const tsk::analyses::StoceqTest& r) {
   const tsk::analyses::StoceqSample& a = r.samples[0];
   const tsk::analyses::StoceqSample& b = r.samples[1];
   report.format("(' Descriptives')");
@@ -60,6 +61,15 @@ void writeDescriptives(tsk::Report& report, const tsk::analyses::StoceqTest& r) 
   report.format("('    Median:  ',F12.2,3X,F12.2)", {a.median, b.median});
   report.format("('    Mean:    ',F12.2,3X,F12.2)", {a.mean, b.mean});
   report.format("('    Maximum: ',F12.2,3X,F12.2)", {a.maximum, b.maximum});
+  for (int s = 0; s < 2; ++s) {
+    const tsk::analyses::StoceqSample& x = r.samples[s];
+    table.add(std::to_string(s + 1), "descriptives",
+              {{"groups", tsk::tableNumber(x.groups)},
+               {"minimum", tsk::tableNumber(x.minimum)},
+               {"median_group_size", tsk::tableNumber(x.median)},
+               {"mean_group_size", tsk::tableNumber(x.mean)},
+               {"maximum", tsk::tableNumber(x.maximum)}});
+  }
 }
 
 // The line below the p-values that says why the Brunner-Munzel test has
@@ -90,19 +100,19 @@ Replications readReplications(const std::filesystem::path& path) {
   int32_t b = 0;
   if (tsk::readParameterFile(path, b) != tsk::ParamStatus::Ok) {
     return {kDefaultReplications,
-            "(/,'   WARNING: Error reading file STEQREPS.PAR, check data and format. Number',/,"
+            "(/,'   WARNING: Error reading file steqreps.par, check data and format. Number',/,"
             "'            of bootstrap replications is set to 2000.')"};
   }
   // A count below 1 would divide by zero, one above the replication store
   // would overrun it.
   if (b < 1) {
     return {kDefaultReplications,
-            "(/,'   WARNING: Number of bootstrap replications in STEQREPS.PAR must be 1 to',/,"
+            "(/,'   WARNING: Number of bootstrap replications in steqreps.par must be 1 to',/,"
             "'            20000; it is set to 2000.')"};
   }
   if (b > kMaxReplications) {
     return {kMaxReplications,
-            "(/,'   WARNING: Number of bootstrap replications in STEQREPS.PAR must be 1 to',/,"
+            "(/,'   WARNING: Number of bootstrap replications in steqreps.par must be 1 to',/,"
             "'            20000; it is set to 20000.')"};
   }
   return {b, ""};
@@ -126,7 +136,7 @@ void run(const tsk::EngineContext& context, int capacity) {
   tsk::Report& report = run.report();
   const std::filesystem::path parameterFile = run.file("steqreps.par");
   if (!tsk::NumberReader::open(parameterFile)) {
-    return report.message(tsk::missingFileMessage("STEQREPS.PAR"));
+    return report.message(tsk::missingFileMessage("steqreps.par"));
   }
   tsk::NumberReader& data = run.data();
   const Limits limits = limitsFor(capacity);
@@ -161,13 +171,16 @@ void run(const tsk::EngineContext& context, int capacity) {
   if (!result) return report.message(result.failure().message);
   const tsk::analyses::StoceqTest& r = result.value();
 
-  writeDescriptives(report, r);
+  writeDescriptives(report, run.table(), r);
   report.format("(/,'    P(X1>X2)+1/2P(X1=X2) =',F6.3,',    P(X1<X2)+1/2P(X1=X2) =',F6.3)",
                 {r.greater, r.less});
+  run.table().add(
+      "1,2", "stochastic superiority",
+      {{"p_1_greater", tsk::tableNumber(r.greater)}, {"p_1_less", tsk::tableNumber(r.less)}});
   if (*reps.warning) report.format(reps.warning);
   report.message(" ");
   report.format("(7X,'Number of bootstrap replications =',I6)", {r.replications});
-  report.format("(7X,'(to change edit the file STEQREPS.PAR)')");
+  report.format("(7X,'(to change edit the file steqreps.par)')");
   report.message(" ");
   if (r.shiftUsable && r.unbalanced) {
     report.format(
@@ -184,6 +197,13 @@ void run(const tsk::EngineContext& context, int capacity) {
                  " test     Bootstrap test");
   report.format("(F19.4,F29.4,F21.4)", {r.wmw.p, r.bmP, r.bootP});
   if (const char* why = bmNote(r.bmWhy)) report.message(why);
+  // -1 in the report marks a test not computed; the table says NA.
+  const auto pValue = [](float p) { return p < 0.0f ? std::string("NA") : tsk::tableNumber(p); };
+  run.table().add("1,2", "Wilcoxon-Mann-Whitney test", {{"p_value", tsk::tableNumber(r.wmw.p)}});
+  run.table().add("1,2", "Brunner-Munzel test",
+                  {{"p_value", r.bmWhy == BmUndefined::Defined ? pValue(r.bmP) : "NA"}});
+  run.table().add("1,2", "bootstrap test of stochastic equality", {{"p_value", pValue(r.bootP)}},
+                  {}, r.replications);
   if (!r.wmw.defined) {
     report.message("   NOTE: All values are equal; the Wilcoxon-Mann-Whitney p-value is 1.");
   }

@@ -1,3 +1,5 @@
 #include "gsstoceq.h"
 
-int main() { return tsk::engineMain(gsstoceq::run, TSK_CAPACITY); }
+int main(int argc, char* argv[]) {
+  return tsk::engineMain(gsstoceq::run, TSK_CAPACITY, argc, argv);
+}

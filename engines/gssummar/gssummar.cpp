@@ -54,6 +54,13 @@ void run(const tsk::EngineContext& context, int capacity) {
     report.format(
         "(\"   Sample\",i3,\":\",i8,i9,2(f12.2,f10.2))",
         {k, d->groups, d->animals, d->meanSize, d->medianSize, d->meanCrowding, d->medianCrowding});
+    run.table().add(std::to_string(k), "descriptive statistics",
+                    {{"groups", tsk::tableNumber(d->groups)},
+                     {"animals", tsk::tableNumber(d->animals)},
+                     {"mean_group_size", tsk::tableNumber(d->meanSize)},
+                     {"median_group_size", tsk::tableNumber(d->medianSize)},
+                     {"mean_crowding", tsk::tableNumber(d->meanCrowding)},
+                     {"median_crowding", tsk::tableNumber(d->medianCrowding)}});
   }
 }
 

@@ -1,3 +1,5 @@
 #include "gssummar.h"
 
-int main() { return tsk::engineMain(gssummar::run, TSK_CAPACITY); }
+int main(int argc, char* argv[]) {
+  return tsk::engineMain(gssummar::run, TSK_CAPACITY, argc, argv);
+}

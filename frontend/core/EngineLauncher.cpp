@@ -195,9 +195,12 @@ EngineRunResult RunEngine(const QString& name, const EngineRunOptions& options) 
   process.setWorkingDirectory(dir.path());
   process.setStandardInputFile(QProcess::nullDevice());
   process.setProcessChannelMode(QProcess::MergedChannels);
-  if (!options.seedTime.isEmpty()) {
+  if (!options.seedTime.isEmpty() || !options.defaultsDir.isEmpty()) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(kSeedTimeEnvironment), options.seedTime);
+    if (!options.seedTime.isEmpty())
+      environment.insert(QString::fromLatin1(kSeedTimeEnvironment), options.seedTime);
+    if (!options.defaultsDir.isEmpty())
+      environment.insert(QStringLiteral("TSK_DEFAULTS_DIR"), options.defaultsDir);
     process.setProcessEnvironment(environment);
   }
 #ifdef Q_OS_WIN

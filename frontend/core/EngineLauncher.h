@@ -44,6 +44,10 @@ struct EngineRunOptions {
   // TSK_SEED_TIME; empty: the engine gets this program's environment as it
   // is.
   QString seedTime;
+  // A folder of delivered parameter files, handed to the engine as
+  // TSK_DEFAULTS_DIR: it reads a parameter file from there when the working
+  // directory lacks it. Empty: only the working directory counts.
+  QString defaultsDir;
 };
 
 enum class EngineOutcome {

@@ -162,34 +162,21 @@ QByteArray sampleBlock(const QByteArray& content) {
 namespace {
 
 // One block per sample of a table, each as the sample's .dat file would be.
-QByteArray tableBlocks(const SampleTableRead& table) {
-  QByteArray text;
-  for (const NamedSample& named : table.samples) text += sampleBlock(sampleFileText(named.sample));
-  return text;
+QList<QByteArray> tableBlocks(const SampleTableRead& table) {
+  QList<QByteArray> blocks;
+  for (const NamedSample& named : table.samples)
+    blocks.append(sampleBlock(sampleFileText(named.sample)));
+  return blocks;
 }
 
-}  // namespace
-
-TableBlocks readTableFiles(const QString& workDir, const QStringList& sampleFiles,
-                           TableLayout layout) {
-  TableBlocks result;
-  const QDir dir(workDir.isEmpty() ? QDir::currentPath() : workDir);
-  for (const QString& name : sampleFiles) {
-    if (!isSampleTableName(name) || result.blocks.contains(name)) continue;
-    const SampleTableRead table = ReadSampleTable(dir.filePath(name), layout);
-    if (!table) {
-      result.blocks.clear();
-      result.error = table.message;
-      return result;
-    }
-    result.blocks.insert(name, tableBlocks(table));
-  }
-  result.ok = true;
-  return result;
+QList<SampleSource> wholeFiles(const QStringList& files) {
+  QList<SampleSource> sources;
+  for (const QString& file : files) sources.append({file, -1, {}});
+  return sources;
 }
 
-ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& sampleFiles,
-                                const TableBlocks* tables) {
+ExchangeWrite writeSamples(const QString& exchangePath, const QList<SampleSource>& sources,
+                           const TableBlocks* tables) {
   ExchangeWrite result;
   const QString exchangeName = QFileInfo(exchangePath).fileName();
   if (QString problem = exchangeFileProblem(exchangePath); !problem.isEmpty()) {
@@ -207,19 +194,28 @@ ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& 
   if (!out.open()) return cannotWrite();
   const QDir base = QFileInfo(exchangePath).dir();
   QByteArray text;
-  for (const QString& name : sampleFiles) {
-    // A spreadsheet export gives one block per sample it holds.
+  for (const SampleSource& source : sources) {
+    const QString& name = source.file;
+    // A spreadsheet export gives one block per sample it holds, or the one
+    // of the column asked for.
     if (isSampleTableName(name)) {
+      QList<QByteArray> blocks;
       if (tables && tables->blocks.contains(name)) {
-        text += tables->blocks.value(name);
+        blocks = tables->blocks.value(name);
       } else {
         const SampleTableRead table = ReadSampleTable(base.filePath(name));
         if (!table) {
           result.error = table.message;
           return result;
         }
-        text += tableBlocks(table);
+        blocks = tableBlocks(table);
       }
+      if (source.column >= blocks.size()) {
+        result.error = QStringLiteral("Table %1 no longer holds sample %2.").arg(name, source.name);
+        return result;
+      }
+      for (qsizetype c = 0; c < blocks.size(); ++c)
+        if (source.column < 0 || c == source.column) text += blocks[c];
       if (text.size() >= kPiece) {
         if (!out.write(text)) return cannotWrite();
         text.clear();
@@ -273,10 +269,74 @@ ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& 
   return result;
 }
 
+}  // namespace
+
+TableBlocks readTableFiles(const QString& workDir, const QStringList& sampleFiles,
+                           TableLayout layout) {
+  TableBlocks result;
+  const QDir dir(workDir.isEmpty() ? QDir::currentPath() : workDir);
+  for (const QString& name : sampleFiles) {
+    if (!isSampleTableName(name) || result.blocks.contains(name)) continue;
+    const SampleTableRead table = ReadSampleTable(dir.filePath(name), layout);
+    if (!table) {
+      result.blocks.clear();
+      result.names.clear();
+      result.error = table.message;
+      return result;
+    }
+    result.blocks.insert(name, tableBlocks(table));
+    QStringList names;
+    for (const NamedSample& named : table.samples) names << named.name;
+    result.names.insert(name, names);
+  }
+  result.ok = true;
+  return result;
+}
+
+ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& sampleFiles,
+                                const TableBlocks* tables) {
+  return writeSamples(exchangePath, wholeFiles(sampleFiles), tables);
+}
+
 ExchangeWrite writeExchangeData(const QString& workDir, const QStringList& sampleFiles,
                                 const TableBlocks* tables) {
+  return writeExchangeSamples(workDir, wholeFiles(sampleFiles), tables);
+}
+
+ExchangeWrite writeExchangeSamples(const QString& workDir, const QList<SampleSource>& samples,
+                                   const TableBlocks* tables) {
   QDir dir(workDir.isEmpty() ? QDir::currentPath() : workDir);
-  return writeExchangeFile(dir.filePath(kExchangeDataFile), sampleFiles, tables);
+  return writeSamples(dir.filePath(kExchangeDataFile), samples, tables);
+}
+
+QList<SampleSource> listSamples(const QStringList& files, const TableBlocks& tables) {
+  QList<SampleSource> sources;
+  for (const QString& file : files) {
+    if (!isSampleTableName(file)) {
+      QString name = QFileInfo(file).fileName();
+      if (name.endsWith(QStringLiteral(".dat"), Qt::CaseInsensitive)) name.chop(4);
+      sources.append({file, -1, name});
+      continue;
+    }
+    const QStringList names = tables.names.value(file);
+    for (qsizetype c = 0; c < names.size(); ++c)
+      sources.append({file, static_cast<int>(c), names[c]});
+  }
+  return sources;
+}
+
+QString resultsHeader(const QStringList& sampleNames) {
+  const QString crlf = QStringLiteral("\r\n");
+  QString text = QStringLiteral("     Toskarn - version 1.0") + crlf + crlf +
+                 QStringLiteral("Data selected for analysis");
+  // Numbers right-aligned as the engines print them, so that the names
+  // stay in one column from Sample 10 on.
+  const int numberWidth = static_cast<int>(QString::number(sampleNames.size()).size());
+  for (qsizetype s = 0; s < sampleNames.size(); ++s) {
+    text += crlf + QStringLiteral("   Sample ") + QStringLiteral("%1").arg(s + 1, numberWidth) +
+            QStringLiteral(":  ") + sampleNames[s];
+  }
+  return text + crlf + QString(79, u'_') + crlf;
 }
 
 }  // namespace tsk

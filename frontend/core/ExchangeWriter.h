@@ -80,11 +80,29 @@ struct ExchangeWrite {
 struct TableBlocks {
   bool ok = false;
   QString error;  // the first table that cannot be read, and why
-  QHash<QString, QByteArray> blocks;  // by the name given
+  QHash<QString, QList<QByteArray>> blocks;  // by the name given, a block per column
+  QHash<QString, QStringList> names;         // the samples' names, a name per column
   explicit operator bool() const { return ok; }
 };
 TableBlocks readTableFiles(const QString& workDir, const QStringList& sampleFiles,
                            TableLayout layout = TableLayout::Undecided);
+
+// One sample handed to an engine: a .dat file, or one column (from 0) of a
+// table file; column -1 stands for every column of a table.
+struct SampleSource {
+  QString file;
+  int column = -1;
+  QString name;  // the .dat file's name without extension, or the column's
+};
+
+// The samples that `files` give, in order, each with its name; a table
+// file, read ahead into `tables`, gives one per column.
+QList<SampleSource> listSamples(const QStringList& files, const TableBlocks& tables);
+
+// The head of a results text: the program line, "Data selected for
+// analysis", one line per sample with its name, and the closing line;
+// every line ended by CR LF.
+QString resultsHeader(const QStringList& sampleNames);
 
 // Writes `exchangePath` from the sample files in the order given; a table
 // file (.csv, .tsv, .txt) gives one block per sample in column order. Relative
@@ -100,5 +118,7 @@ ExchangeWrite writeExchangeFile(const QString& exchangePath, const QStringList& 
 // The same into tskdat.tmp of `workDir`.
 ExchangeWrite writeExchangeData(const QString& workDir, const QStringList& sampleFiles,
                                 const TableBlocks* tables = nullptr);
+ExchangeWrite writeExchangeSamples(const QString& workDir, const QList<SampleSource>& samples,
+                                   const TableBlocks* tables = nullptr);
 
 }  // namespace tsk

@@ -5,7 +5,7 @@
 #include <limits>
 #include <string>
 
-#include "EngineLimitsTable.h"
+#include "EngineInfo.h"
 #include "ExchangeWriter.h"
 #include "SampleFile.h"
 #include "SampleTable.h"
@@ -97,10 +97,8 @@ QString sampleProblem(const QDir& dir, const QString& name, const QList<MethodLi
 }  // namespace
 
 std::optional<MethodLimit> methodLimit(const QString& program, const QString& method) {
-  const QString name = program.trimmed();
-  for (const EngineLimitRow& row : kEngineLimitRows) {
-    if (name == QLatin1String(row.program)) return MethodLimit{method, row.capacity, row.minGroups};
-  }
+  if (const EngineInfo* info = engineInfo(program))
+    return MethodLimit{method, info->capacity, info->minGroups};
   return std::nullopt;
 }
 

@@ -5,6 +5,8 @@
 #include <QtGlobal>
 #include <algorithm>
 
+#include "EngineInfo.h"
+
 namespace tsk {
 
 bool isSeedTime(const QString& text) {
@@ -24,12 +26,8 @@ QString seedTimeDisplay(const QString& hhmmss) {
 }
 
 bool usesRandomNumbers(const QString& engine) {
-  static const QStringList random{QStringLiteral("gsmeanci"), QStringLiteral("gsmeanc9"),
-                                  QStringLiteral("gscrowci"), QStringLiteral("gscrowc9"),
-                                  QStringLiteral("gsmean2s"), QStringLiteral("gsmean29"),
-                                  QStringLiteral("gscrow2s"), QStringLiteral("gscrow29"),
-                                  QStringLiteral("gsstoceq"), QStringLiteral("gsstoce9")};
-  return random.contains(engine.trimmed());
+  const EngineInfo* info = engineInfo(engine);
+  return info && info->random;
 }
 
 QString shellWord(const QString& word) {
@@ -42,8 +40,10 @@ QString shellWord(const QString& word) {
   return u'\'' + quoted + u'\'';
 }
 
-QString repeatCommand(const QString& hhmmss, const QString& engine, const QStringList& files) {
+QString repeatCommand(const QString& hhmmss, const QString& engine, const QStringList& files,
+                      const QStringList& options) {
   QStringList words{QStringLiteral("tskrun"), QStringLiteral("--seed-time"), hhmmss};
+  for (const QString& option : options) words << shellWord(option);
   QStringList operands{engine.trimmed()};
   operands += files;
   // tskrun would take an operand that begins with a dash for an option.

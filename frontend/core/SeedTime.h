@@ -32,7 +32,9 @@ QString shellWord(const QString& word);
 
 // The command that repeats a run, with the files named as given:
 // "tskrun --seed-time 140327 gsmeanci gulls.dat".
-QString repeatCommand(const QString& hhmmss, const QString& engine, const QStringList& files);
+// `options` (such as --each) come before the engine.
+QString repeatCommand(const QString& hhmmss, const QString& engine, const QStringList& files,
+                      const QStringList& options = {});
 
 // The line the results window shows below a resampling report:
 // "Random numbers: seed time 14:03:27 (tskrun --seed-time 140327 gsmeanci

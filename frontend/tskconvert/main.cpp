@@ -10,6 +10,7 @@
 
 #include "SampleFile.h"
 #include "SampleTable.h"
+#include "TskVersion.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ const char* const kHelp =
     "  --layout samples  one sample per column, named by the first row\n"
     "  --layout pairs    each row a group size and its number of groups\n"
     "  --help            show this text\n"
+    "  --version         print the version\n"
     "\n"
     "Exit status:\n"
     "  0  every sample file was written; each is listed on standard output\n"
@@ -95,6 +97,10 @@ int main(int argc, char* argv[]) {
     const QString& arg = args[i];
     if (options && (arg == u"--help" || arg == u"-h")) {
       std::fputs(kHelp, stdout);
+      return kOk;
+    }
+    if (options && arg == u"--version") {
+      std::printf("tskconvert %s\n", tsk::kVersion);
       return kOk;
     }
     if (options && arg == u"--") {

@@ -4,15 +4,21 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QThread>
 #include <cstdio>
+#include <optional>
 
+#include "AnalysisTable.h"
+#include "EngineInfo.h"
 #include "EngineLauncher.h"
 #include "ExchangeWriter.h"
 #include "FolderLock.h"
 #include "Interrupt.h"
 #include "SeedTime.h"
+#include "TskVersion.h"
 
 namespace {
 
@@ -30,14 +36,20 @@ enum Exit {
 
 const char* const kHelp =
     "Usage: tskrun [OPTION]... ENGINE FILE.dat...\n"
+    "       tskrun [OPTION]... --each ENGINE FILE...\n"
+    "       tskrun [OPTION]... --pairs ENGINE FILE...\n"
     "\n"
     "Runs the analysis engine ENGINE on the sample files FILE.dat, in the\n"
     "current working directory, exactly as the analysis window does: writes\n"
     "the samples, in the order given, to tskdat.tmp, starts ENGINE with the\n"
     "status handshake of tskstat.tmp, waits until it reports \"finished\" and\n"
-    "prints its report (tskres.tmp) unchanged to standard output. The engine's\n"
-    "own console lines, if any, go to standard error (at most the last 64 KiB;\n"
-    "how much was left out is said).\n"
+    "prints the list of samples (\"Data selected for analysis\", each named\n"
+    "by its file or column) and the report (tskres.tmp) unchanged to standard\n"
+    "output. The engine's own console lines, if any, go to standard error (at\n"
+    "most the last 64 KiB; how much was left out is said).\n"
+    "\n"
+    "A report that carries an ERROR line is printed too, but tskrun then says\n"
+    "so in one line on standard error and exits with status 1.\n"
     "\n"
     "A FILE ending in .csv, .tsv or .txt is read as a table exported from a\n"
     "spreadsheet and gives one sample per column, in column order (see\n"
@@ -46,7 +58,10 @@ const char* const kHelp =
     "ENGINE is a program name without folder, for example gssummar. It is\n"
     "looked for in the working directory, then beside tskrun, then on the\n"
     "search path (PATH). Engines that need a parameter file (gsmeanci.par,\n"
-    "crowreps.par, ...) read it from the working directory.\n"
+    "crowreps.par, ...) read it from the working directory; where the folder\n"
+    "lacks it, the engine reads the delivered one (share/toskarn beside the\n"
+    "programs) and tskrun names it on standard error. Nothing is copied into\n"
+    "the folder.\n"
     "\n"
     "Only one analysis runs at a time in a folder: tskrun and the desktop\n"
     "program hold the lock file tsklock.tmp there while they run. When another\n"
@@ -66,14 +81,27 @@ const char* const kHelp =
     "                     running in this folder, instead of waiting\n"
     "  --timeout SECONDS  give up when the run, the wait for the folder\n"
     "                     included, has not finished after SECONDS seconds;\n"
-    "                     a running engine is stopped (status 5)\n"
+    "                     a running engine is stopped (status 5); a batch\n"
+    "                     counts as one run\n"
     "  --layout samples|pairs  how a table of two columns of numbers without\n"
     "                     headings is read: one sample per column named by\n"
     "                     the first row, or sizes and their numbers of groups\n"
     "  --seed-time HHMMSS the second of the day the resampling engines seed\n"
     "                     their random numbers from, six digits from 000000\n"
     "                     to 235959; the same second gives the same report\n"
+    "  --table FORMAT     print the numbers as one table instead of the text,\n"
+    "                     FORMAT csv, tsv or json: one row per sample and\n"
+    "                     statistic, or per test, with the columns engine,\n"
+    "                     method, sample, statistic, value (full precision,\n"
+    "                     NA where none exists), level, replications and\n"
+    "                     seed_time\n"
+    "  --report-only      print the report without the list of samples\n"
+    "  --each             run ENGINE, which takes one sample, on each sample in\n"
+    "                     turn: each .dat file, each column of a table\n"
+    "  --pairs            run ENGINE, which takes two samples, on every pair\n"
+    "                     of the samples, in order (1-2, 1-3, ..., 2-3, ...)\n"
     "  -h, --help         print this help and exit\n"
+    "  --version          print the version and exit\n"
     "\n"
     "Interrupted (Ctrl+C, SIGTERM, SIGHUP), whether the signal reaches tskrun\n"
     "alone or its whole process group, tskrun asks the engine to end, kills\n"
@@ -89,11 +117,17 @@ const char* const kHelp =
     "prints on standard error the second used and the command that repeats\n"
     "the run.\n"
     "\n"
+    "With --each and --pairs the folder is locked once for the whole batch,\n"
+    "every run uses the same seed second, and a failure names the samples it\n"
+    "came from; the other runs still go ahead. With --table the runs' rows\n"
+    "make one table.\n"
+    "\n"
     "Exit status:\n"
     "  0  the engine finished; its report is on standard output\n"
     "  1  the engine was not found or is not executable, could not be\n"
     "     started, ended without finishing its report, reported a failure,\n"
-    "     or left a report that is cut short or cannot be read\n"
+    "     left a report that is cut short or cannot be read, or wrote an\n"
+    "     ERROR line into its report\n"
     "  2  bad arguments\n"
     "  3  a sample file cannot be read, is too large or is not a table of\n"
     "     group sizes, or tskdat.tmp cannot be written\n"
@@ -107,7 +141,8 @@ const char* const kHelp =
     "\n"
     "Examples: tskrun gssummar gulls.dat terns.dat > report.txt\n"
     "          tskrun gsstoceq survey.csv\n"
-    "          tskrun --seed-time 101500 gsmeanci gulls.dat\n";
+    "          tskrun --seed-time 101500 gsmeanci gulls.dat\n"
+    "          tskrun --table csv --each gscrowci *.dat > crowding.csv\n";
 
 // How often a waiting run looks for the lock and for an interrupt.
 constexpr unsigned long kLockPollMs = 100;
@@ -126,6 +161,42 @@ int interrupted() {
   return kInterrupted + tsk::interruptSignal();
 }
 
+// The first ERROR line of a report, trimmed; empty when there is none.
+QString errorLine(const QByteArray& report) {
+  static const QRegularExpression error(QStringLiteral("^\\s*(ERROR:.*?)\\s*$"),
+                                        QRegularExpression::MultilineOption);
+  const QRegularExpressionMatch match = error.match(QString::fromLatin1(report));
+  return match.hasMatch() ? match.captured(1) : QString();
+}
+
+enum class Batch { One, Each, Pairs };
+
+// The samples of each run of the batch.
+QList<QList<tsk::SampleSource>> runsOf(const QList<tsk::SampleSource>& samples, Batch batch) {
+  QList<QList<tsk::SampleSource>> runs;
+  if (batch == Batch::One) return {samples};
+  for (qsizetype i = 0; i < samples.size(); ++i) {
+    if (batch == Batch::Each) {
+      runs.append({samples[i]});
+      continue;
+    }
+    for (qsizetype j = i + 1; j < samples.size(); ++j) runs.append({samples[i], samples[j]});
+  }
+  return runs;
+}
+
+// The delivered parameter file that the engine reads where the folder lacks
+// its own; empty when the folder has it or nothing was delivered.
+QString deliveredParameters(const QString& engine, const QString& workDir) {
+  const tsk::EngineInfo* info = tsk::engineInfo(engine);
+  if (!info || info->parameterFile.isEmpty() ||
+      QFileInfo::exists(QDir(workDir).filePath(info->parameterFile)))
+    return {};
+  const QString dir = tsk::deliveredDataDir(QCoreApplication::applicationDirPath());
+  const QString delivered = QDir(dir).filePath(info->parameterFile);
+  return QFileInfo(delivered).isFile() ? delivered : QString();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -138,39 +209,62 @@ int main(int argc, char* argv[]) {
   bool options = true;
   bool noWait = false;
   tsk::TableLayout layout = tsk::TableLayout::Undecided;
+  bool reportOnly = false;
+  std::optional<tsk::TableFormat> tableFormat;
+  // The options that shape the samples or the output, for the repeat command.
+  QStringList modeWords;
+  Batch batch = Batch::One;
   int timeoutMs = 0;
+  // The value of the option at i, given as "--name VALUE" (i moves on to
+  // it) or "--name=VALUE"; nullopt when there is none.
+  const auto valueOf = [&args](qsizetype& i) -> std::optional<QString> {
+    if (args[i].contains(u'=')) return args[i].section(u'=', 1);
+    if (i + 1 < args.size()) return args[++i];
+    return std::nullopt;
+  };
   for (qsizetype i = 0; i < args.size(); ++i) {
     const QString& arg = args[i];
     if (options && (arg == u"--help" || arg == u"-h")) {
       std::fputs(kHelp, stdout);
       return kOk;
     }
+    if (options && arg == u"--version") {
+      std::printf("tskrun %s\n", tsk::kVersion);
+      return kOk;
+    }
     if (options && (arg == u"--seed-time" || arg.startsWith(u"--seed-time="))) {
-      if (arg == u"--seed-time") {
-        if (++i == args.size()) return usageError("--seed-time needs a time HHMMSS");
-        seedTime = args[i];
-      } else {
-        seedTime = arg.mid(arg.indexOf(u'=') + 1);
-      }
+      const std::optional<QString> value = valueOf(i);
+      if (!value) return usageError("--seed-time needs a time HHMMSS");
+      seedTime = *value;
       if (!tsk::isSeedTime(seedTime))
         return usageError("--seed-time needs six digits HHMMSS, from 000000 to 235959");
+    } else if (options && (arg == u"--table" || arg.startsWith(u"--table="))) {
+      const std::optional<QString> value = valueOf(i);
+      if (!value) return usageError("--table needs a format: csv, tsv or json");
+      tableFormat = tsk::tableFormatNamed(*value);
+      if (!tableFormat)
+        return usageError("invalid --table " + value->toLocal8Bit() + " (give csv, tsv or json)");
+      modeWords << QStringLiteral("--table") << *value;
+    } else if (options && arg == u"--report-only") {
+      reportOnly = true;
+      modeWords << arg;
+    } else if (options && (arg == u"--each" || arg == u"--pairs")) {
+      if (batch != Batch::One) return usageError("give --each or --pairs once");
+      batch = arg == u"--each" ? Batch::Each : Batch::Pairs;
+      modeWords << arg;
     } else if (options && arg == u"--") {
       options = false;
     } else if (options && arg == u"--layout") {
       const auto chosen = tsk::tableLayoutNamed(i + 1 < args.size() ? args[++i] : QString());
       if (!chosen) return usageError("--layout takes samples or pairs");
       layout = *chosen;
+      modeWords << arg << args[i];
     } else if (options && arg == u"--no-wait") {
       noWait = true;
     } else if (options && (arg == u"--timeout" || arg.startsWith(u"--timeout="))) {
-      QString value;
-      if (arg.contains(u'=')) {
-        value = arg.section(u'=', 1);
-      } else if (i + 1 < args.size()) {
-        value = args[++i];
-      } else {
-        return usageError("--timeout needs a number of seconds");
-      }
+      const std::optional<QString> given = valueOf(i);
+      if (!given) return usageError("--timeout needs a number of seconds");
+      const QString& value = *given;
       bool ok = false;
       const double seconds = value.toDouble(&ok);
       // At least a millisecond, and no more than fits the launcher's clock.
@@ -190,6 +284,13 @@ int main(int argc, char* argv[]) {
   const QString engine = operands.takeFirst();
   const QStringList files = operands;
   const QString workDir = QDir::currentPath();
+  const tsk::EngineInfo* info = tsk::engineInfo(engine);
+  if (batch == Batch::Each && info && info->minSamples > 1)
+    return usageError("--each needs an engine that takes one sample; " + engine.toLocal8Bit() +
+                      " takes two or more");
+  if (batch == Batch::Pairs && info && info->maxSamples == 1)
+    return usageError("--pairs needs an engine that takes two samples; " + engine.toLocal8Bit() +
+                      " takes one");
 
   // Tables are read before the lock is taken: a large one takes a while,
   // and another run in this folder need not wait for that.
@@ -198,9 +299,25 @@ int main(int argc, char* argv[]) {
     printError(tables.error);
     return kSampleUnreadable;
   }
+  const QList<QList<tsk::SampleSource>> runs = runsOf(tsk::listSamples(files, tables), batch);
+  if (runs.isEmpty()) return usageError("--pairs needs two samples or more");
 
-  // Held until the report has been read: another run in this folder would
-  // overwrite the samples and the report of this one. --timeout counts
+  tsk::EngineRunOptions runOptions;
+  runOptions.workDir = workDir;
+  runOptions.timeoutMs = timeoutMs;
+  runOptions.stopRequested = [] { return tsk::interruptSignal() != 0; };
+  // The second is chosen here and handed down, never guessed afterwards
+  // from the clock, so that the command printed below repeats the run; a
+  // batch uses one second for all its runs.
+  runOptions.seedTime = seedTime.isEmpty() ? tsk::chooseSeedTime() : seedTime;
+  if (const QString delivered = deliveredParameters(engine, workDir); !delivered.isEmpty()) {
+    runOptions.defaultsDir = QFileInfo(delivered).absolutePath();
+    printError(QStringLiteral("%1 is not in this folder; using the delivered %2")
+                   .arg(QFileInfo(delivered).fileName(), QDir::toNativeSeparators(delivered)));
+  }
+
+  // Held until the last report has been read: another run in this folder
+  // would overwrite the samples and the report of this one. --timeout counts
   // from here: the wait for the folder is part of the run.
   QElapsedTimer clock;
   clock.start();
@@ -236,56 +353,85 @@ int main(int argc, char* argv[]) {
       return kFolderBusy;
   }
 
-  tsk::ExchangeWrite written = tsk::writeExchangeData(workDir, operands, &tables);
-  if (!written) {
-    printError(written.error);
-    return kSampleUnreadable;
-  }
-
-  tsk::EngineRunOptions runOptions;
-  runOptions.workDir = workDir;
-  runOptions.timeoutMs = timeoutMs;
-  runOptions.timeoutSpentMs = static_cast<int>(clock.elapsed());
-  runOptions.stopRequested = [] { return tsk::interruptSignal() != 0; };
-  // The second is chosen here and handed down, never guessed afterwards
-  // from the clock, so that the command printed below repeats the run.
-  runOptions.seedTime = seedTime.isEmpty() ? tsk::chooseSeedTime() : seedTime;
-  tsk::EngineRunResult run = tsk::RunEngine(engine, runOptions);
-  lock.unlock();
-  if (run.consoleDropped > 0)
-    printError(QStringLiteral("the engine wrote %1 bytes to its console; the first %2 are left "
-                              "out")
-                   .arg(run.consoleDropped + run.console.size())
-                   .arg(run.consoleDropped));
-  if (!run.console.isEmpty()) std::fwrite(run.console.constData(), 1, run.console.size(), stderr);
-  // However the signal came (to tskrun alone, or to its whole process group
-  // and so to the engine as well), the run was interrupted, not failed.
-  if (tsk::interruptSignal()) {
-    if (run.outcome == tsk::EngineOutcome::Stopped) printError(run.message);
-    return interrupted();
-  }
-  if (!run.ok()) {
-    printError(run.message);
-    switch (run.outcome) {
-      case tsk::EngineOutcome::BadName:
-        return kBadArguments;
-      case tsk::EngineOutcome::TimedOut:
-        return kTimedOut;
-      default:
-        return kEngineFailed;
+  QList<tsk::NamedTable> results;
+  int failures = 0;
+  for (const QList<tsk::SampleSource>& run : runs) {
+    QStringList names;
+    for (const tsk::SampleSource& sample : run) names << sample.name;
+    // In a batch every message says which samples it is about.
+    const QString about = batch == Batch::One
+                              ? QString()
+                              : QStringLiteral(" (%1)").arg(names.join(QStringLiteral(" vs ")));
+    tsk::ExchangeWrite written = tsk::writeExchangeSamples(workDir, run, &tables);
+    if (!written) {
+      printError(written.error + about);
+      return kSampleUnreadable;
     }
+    runOptions.timeoutSpentMs = static_cast<int>(clock.elapsed());
+    tsk::EngineRunResult result = tsk::RunEngine(engine, runOptions);
+    if (result.consoleDropped > 0)
+      printError(QStringLiteral("the engine wrote %1 bytes to its console; the first %2 are left "
+                                "out")
+                     .arg(result.consoleDropped + result.console.size())
+                     .arg(result.consoleDropped));
+    if (!result.console.isEmpty())
+      std::fwrite(result.console.constData(), 1, result.console.size(), stderr);
+    // However the signal came (to tskrun alone, or to its whole process
+    // group and so to the engine as well), the run was interrupted, not failed.
+    if (tsk::interruptSignal()) {
+      if (result.outcome == tsk::EngineOutcome::Stopped) printError(result.message + about);
+      return interrupted();
+    }
+    if (!result.ok()) {
+      printError(result.message + about);
+      switch (result.outcome) {
+        case tsk::EngineOutcome::BadName:
+          return kBadArguments;
+        case tsk::EngineOutcome::TimedOut:
+          return kTimedOut;
+        default:
+          return kEngineFailed;
+      }
+    }
+    const QString error = errorLine(result.report);
+    if (!error.isEmpty()) {
+      printError(QStringLiteral("%1 reported an error%2: %3").arg(engine, about, error));
+      ++failures;
+    }
+    QByteArray out;
+    if (tableFormat) {
+      QString why;
+      std::optional<tsk::AnalysisTable> table = tsk::readAnalysisTable(workDir, engine, &why);
+      if (!table) {
+        printError(why + about);
+        return kEngineFailed;
+      }
+      // The second was chosen here; the engine's table may leave it out.
+      if (table->seedTime.isEmpty() && tsk::usesRandomNumbers(engine))
+        table->seedTime = runOptions.seedTime;
+      results.append({*table, names});
+    } else {
+      if (!reportOnly) out = tsk::resultsHeader(names).toLocal8Bit();
+      out += result.report;
+    }
+    std::fwrite(out.constData(), 1, out.size(), stdout);
   }
-  std::fwrite(run.report.constData(), 1, run.report.size(), stdout);
+  lock.unlock();
+  if (tableFormat) {
+    const QByteArray table = tsk::tableText(results, *tableFormat);
+    std::fwrite(table.constData(), 1, table.size(), stdout);
+  }
   if (std::fflush(stdout) != 0) {
     printError(QStringLiteral("cannot write the report to standard output"));
     return kEngineFailed;
   }
+  if (failures > 0) return kEngineFailed;
   // A malformed TSK_SEED_TIME from the environment was reported by the
   // engine itself; there is no second to name then.
   if (tsk::usesRandomNumbers(engine) && tsk::isSeedTime(runOptions.seedTime)) {
     printError(QStringLiteral("seed time %1; repeat with: %2")
                    .arg(tsk::seedTimeDisplay(runOptions.seedTime),
-                        tsk::repeatCommand(runOptions.seedTime, engine, files)));
+                        tsk::repeatCommand(runOptions.seedTime, engine, files, modeWords)));
   }
   return kOk;
 }

@@ -302,17 +302,6 @@ void Form3::onStartAnalysis() {
   }
   const QStringList files = usableSamples(selectedFileNames(), kTitle, limits);
   if (files.isEmpty()) return;
-  QString text = QStringLiteral("     Toskarn - version 1.0") + kCrLf + kCrLf +
-                 QStringLiteral("Data selected for analysis");
-  // Numbers right-aligned as the engines print them, so that the names
-  // stay in one column from Sample 10 on.
-  const int numberWidth = static_cast<int>(QString::number(files.size()).size());
-  for (qsizetype s = 0; s < files.size(); ++s) {
-    text += kCrLf + QStringLiteral("   Sample ") + QStringLiteral("%1").arg(s + 1, numberWidth) +
-            QStringLiteral(":  ") + files[s].left(files[s].size() - 4);
-  }
-  text += kCrLf + kClosingLine + kCrLf;
-
   // Tables are read before the folder lock is taken: a large one takes a
   // while, and another analysis in this folder need not wait for that.
   const TableBlocks tables = readTableFiles(m_dir, files);
@@ -320,6 +309,10 @@ void Form3::onStartAnalysis() {
     messageBoxes().inform(this, kTitle, tables.error);
     return;
   }
+  // A table file gives one sample per column, each named by its heading.
+  QStringList sampleNames;
+  for (const SampleSource& sample : listSamples(files, tables)) sampleNames << sample.name;
+  const QString text = resultsHeader(sampleNames);
 
   // One analysis at a time in a folder: another one (tskrun, or a second
   // copy of this program) would overwrite these samples and reports.
@@ -378,6 +371,11 @@ void Form3::onStartAnalysis() {
     if (!m_results) break;  // the program is closing
     if (result.ok()) {
       m_results->appendResultsText(QString::fromLatin1(result.report));
+      if (std::optional<AnalysisTable> table = readAnalysisTable(m_dir, engine, nullptr)) {
+        if (table->seedTime.isEmpty() && usesRandomNumbers(engine))
+          table->seedTime = options.seedTime;
+        m_results->addTable({*table, sampleNames});
+      }
       // Below the report, never inside it: the second this run was given
       // and the command that makes the same run again.
       if (usesRandomNumbers(engine) && isSeedTime(options.seedTime))

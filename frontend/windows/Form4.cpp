@@ -1,6 +1,7 @@
 #include "Form4.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -100,6 +101,17 @@ Form4::Form4(QWidget* opener, const QString& saveDirectory)
       placeButton(this, "Command2", QStringLiteral("Save"),
                   QStringLiteral("Save the results as a text file"), 1455, 5985, 1215, 420);
 
+  // Both work from the numbers the engines wrote beside their reports.
+  m_command4 = placeButton(this, "Command4", QStringLiteral("Save table..."),
+                           QStringLiteral("Save the numbers as a CSV table, one row per sample "
+                                          "and statistic"),
+                           2790, 5985, 1455, 420);
+  m_command5 = placeButton(this, "Command5", QStringLiteral("Copy methods text"),
+                           QStringLiteral("Copy a paragraph for the Methods section of a paper"),
+                           4365, 5985, 1935, 420);
+  m_command4->setEnabled(false);
+  m_command5->setEnabled(false);
+
   m_text2 = new QLineEdit(QStringLiteral("       Printing ..."), this);
   m_text2->setObjectName(QStringLiteral("Text2"));
   m_text2->setReadOnly(true);
@@ -117,12 +129,15 @@ Form4::Form4(QWidget* opener, const QString& saveDirectory)
   connect(m_command1, &QPushButton::clicked, this, &Form4::onPrint);
   connect(m_command2, &QPushButton::clicked, this, &Form4::onSave);
   connect(m_command3, &QPushButton::clicked, this, &Form4::close);
+  connect(m_command4, &QPushButton::clicked, this, &Form4::onSaveTable);
+  connect(m_command5, &QPushButton::clicked, this, &Form4::onCopyMethods);
   closeOnEscape(this);
 
   // The text takes all the room the window gains; Close keeps to the right.
   auto* growing = new GrowingLayout(this);
   growing->follow(m_text1, GrowingLayout::kWider | GrowingLayout::kTaller);
-  for (QWidget* bottomLeft : std::initializer_list<QWidget*>{m_command1, m_command2, m_text2})
+  for (QWidget* bottomLeft :
+       std::initializer_list<QWidget*>{m_command1, m_command2, m_command4, m_command5, m_text2})
     growing->follow(bottomLeft, GrowingLayout::kDownward);
   growing->follow(m_command3, GrowingLayout::kDownward | GrowingLayout::kRightward);
 
@@ -140,6 +155,12 @@ void Form4::setResultsText(const QString& text) {
 void Form4::appendResultsText(const QString& text) {
   m_text += text;
   m_text1->setPlainText(displayText(m_text));
+}
+
+void Form4::addTable(const NamedTable& table) {
+  m_tables.append(table);
+  m_command4->setEnabled(true);
+  m_command5->setEnabled(true);
 }
 
 void Form4::closeEvent(QCloseEvent* event) {
@@ -176,6 +197,20 @@ void Form4::onSave() {
     reportUnwritable(this, QStringLiteral("TK 1.0 - Save results"), path);
   }
 }
+
+void Form4::onSaveTable() {
+  const QString suggested = QDir(m_saveDir).filePath(QStringLiteral("results.csv"));
+  const QString path = chooseSavePath(this, QStringLiteral("Save table"), suggested,
+                                      QStringLiteral("CSV tables (*.csv)"), QStringLiteral("csv"));
+  if (path.isEmpty()) return;
+  QSaveFile file(path);
+  const QByteArray bytes = tableText(m_tables, TableFormat::Csv);
+  const bool written =
+      file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+  if (!written) reportUnwritable(this, QStringLiteral("TK 1.0 - Save table"), path);
+}
+
+void Form4::onCopyMethods() { QApplication::clipboard()->setText(methodsText(m_tables)); }
 
 bool Form4::writeTextFile(const QString& path) {
   // The text is written as assembled, CR LF lines and 8-bit characters, so the

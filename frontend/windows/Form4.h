@@ -10,6 +10,8 @@
 #include <functional>
 #include <memory>
 
+#include "AnalysisTable.h"
+
 class QCloseEvent;
 class QLineEdit;
 class QPlainTextEdit;
@@ -40,6 +42,9 @@ class Form4 : public QWidget {
   QString resultsText() const { return m_text; }
   void setResultsText(const QString& text);
   void appendResultsText(const QString& text);
+  // The numbers of one engine run, for Save table and Copy methods text.
+  void addTable(const NamedTable& table);
+  const QList<NamedTable>& tables() const { return m_tables; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -47,6 +52,8 @@ class Form4 : public QWidget {
  private slots:
   void onPrint();
   void onSave();
+  void onSaveTable();
+  void onCopyMethods();
 
  private:
   bool writeTextFile(const QString& path);
@@ -54,12 +61,15 @@ class Form4 : public QWidget {
   QPointer<QWidget> m_opener;
   QString m_saveDir;
   QString m_text;
+  QList<NamedTable> m_tables;
 
   QPlainTextEdit* m_text1;
   QLineEdit* m_text2;
   QPushButton* m_command1;
   QPushButton* m_command2;
   QPushButton* m_command3;
+  QPushButton* m_command4;
+  QPushButton* m_command5;
 };
 
 }  // namespace tsk::ui

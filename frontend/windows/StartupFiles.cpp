@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QFile>
 
+#include "EngineInfo.h"
+
 namespace tsk::ui {
 
-QString deliveredDataDir(const QString& programDir) {
-  return QDir::cleanPath(programDir + QStringLiteral("/../share/toskarn"));
-}
+QString deliveredDataDir(const QString& programDir) { return tsk::deliveredDataDir(programDir); }
 
 DeliveredCopy copyDeliveredFiles(const QString& dataDir, const QString& workDir,
                                  const QStringList& patterns) {

@@ -48,7 +48,13 @@ int main(int argc, char* argv[]) {
       std::printf("toskarn %s\n", tsk::kVersion);
       return 0;
     }
-    if (std::strcmp(argv[i], "--show-and-quit") == 0) showAndQuit = true;
+    if (std::strcmp(argv[i], "--show-and-quit") == 0) {
+      showAndQuit = true;
+    } else if (argv[i][0] == '-') {
+      // Refused here, before Qt would need a display to take it.
+      std::fprintf(stderr, "toskarn: unknown option %s\nTry 'toskarn --help'.\n", argv[i]);
+      return 2;
+    }
   }
 
   QApplication app(argc, argv);

@@ -31,6 +31,46 @@ TEST(EngineFrame, StatusEndsHoldingExactlyTheFinishedLine) {
   EXPECT_EQ(readFile(dir / kStatusFile), " finished: gsabcdef\r\n");
 }
 
+// The rows go to tsktab.tmp before "finished", replacing an older run's
+// rows; values keep the precision of their type, and no more digits.
+TEST(EngineFrame, TableOfResultsIsWrittenWithTheReport) {
+  test::TempDir dir;
+  writeFile(dir / kTableFile, std::string(3000, 'o'));
+  EngineContext ctx{dir.path()};
+  {
+    EngineRun run(ctx, "gsabcdef");
+    run.startStatus();
+    run.openReport();
+    run.table().setSeed(93000);
+    run.table().add({"1", "BCa bootstrap", "lower_limit", tableNumber(8.9f), "0.95", 20000});
+    run.table().add({sampleList(1, 3), "test", "p_value", tableNumber(0.1 + 0.2)});
+    run.table().add({"1,2", "test", "p_value", tableNumber(std::optional<double>())});
+  }
+  EXPECT_EQ(readFile(dir / kTableFile),
+            "engine\tgsabcdef\r\nseed\t093000\r\n"
+            "samples\tmethod\tstatistic\tvalue\tlevel\treplications\r\n"
+            "1\tBCa bootstrap\tlower_limit\t8.9\t0.95\t20000\r\n"
+            "1,2,3\ttest\tp_value\t0.30000000000000004\t\t\r\n"
+            "1,2\ttest\tp_value\tNA\t\t\r\n");
+}
+
+// A parameter file missing from the folder comes from the defaults folder;
+// the folder's own file wins, and exchange files never come from there.
+TEST(EngineFrame, ParameterFilesFallBackToTheDefaults) {
+  test::TempDir dir, defaults;
+  writeFile(defaults / "a.par", "x");
+  writeFile(defaults / "b.par", "x");
+  writeFile(dir / "b.par", "x");
+  writeFile(defaults / kDataFile, "x");
+  EngineContext ctx{dir.path()};
+  ctx.defaultsDir = defaults.path();
+  EngineRun run(ctx, "gsabcdef");
+  EXPECT_EQ(run.file("a.par"), defaults / "a.par");
+  EXPECT_EQ(run.file("b.par"), dir / "b.par");
+  EXPECT_EQ(run.file("c.par"), dir / "c.par");
+  EXPECT_EQ(run.file(kDataFile), dir / kDataFile);
+}
+
 TEST(EngineFrame, ShorterReportLeavesNoTraceOfALongerOne) {
   test::TempDir dir;
   writeFile(dir / kReportFile, std::string(5000, 'o') + "\r\n");
@@ -141,7 +181,8 @@ TEST(EngineFrame, EveryFailedOutputCallFailsTheRun) {
     fullReport = readFile(dir / kReportFile);
     EXPECT_EQ(readFile(dir / kStatusFile), " finished: gsabcdef\r\n");
   }
-  ASSERT_GE(calls, 8);  // report pieces, status write, cut and close, report cut and close
+  // report pieces, status write, cut and close, report and table cut and close
+  ASSERT_GE(calls, 8);
   for (long n = 1; n <= calls; ++n) {
     SCOPED_TRACE("output call " + std::to_string(n) + " of " + std::to_string(calls));
     test::TempDir dir;
@@ -153,6 +194,8 @@ TEST(EngineFrame, EveryFailedOutputCallFailsTheRun) {
     const std::string status = readFile(dir / kStatusFile);
     if (ctx.failure == "cannot write TSKRES.TMP") {
       EXPECT_EQ(status, kReportFailed);
+    } else if (ctx.failure == "cannot write TSKTAB.TMP") {
+      EXPECT_EQ(status, " failed: gsabcdef (cannot write TSKTAB.TMP)\r\n");
     } else {
       EXPECT_EQ(ctx.failure, "cannot write TSKSTAT.TMP");
       if (status.find("finished") != std::string::npos) {

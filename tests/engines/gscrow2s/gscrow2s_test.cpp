@@ -106,7 +106,7 @@ TEST(Gscrow2s, ReadingAndParameterMessages) {
   const std::vector<float> x = herd(20, 29);
   std::vector<std::string> warned = splitLines(expectedReport(x, x, 2000));
   warned.insert(warned.begin() + 2,
-                {"   WARNING: Error reading file CROWREPS.PAR, check data and format. Number of",
+                {"   WARNING: Error reading file crowreps.par, check data and format. Number of",
                  "            bootstrap replications is set to 2000.", " "});
   const struct {
     const char* name;
@@ -142,7 +142,7 @@ TEST(Gscrow2s, ReadingAndParameterMessages) {
       {"zero size", block(x) + block({1, 0, 2}), parameters("10"), 5000,
        titleAnd({"    ERROR: group sizes must be positive"})},
       {"missing parameter file", block(x) + block(x), std::nullopt, 5000,
-       titleAnd({"     ERROR: cannot open file CROWREPS.PAR"})},
+       titleAnd({"     ERROR: cannot open file crowreps.par"})},
       {"unreadable parameter file", block(x) + block(x), parameters("lots"), 5000, crlf(warned)},
       {"negative replications", block(x) + block(x), parameters("-1"), 5000, crlf(warned)},
   };
@@ -180,7 +180,7 @@ TEST(Gscrow2s, SampleWithoutLimitsKeepsTheOthersDraws) {
                                    "    Number of groups in the sample =   45",
                                    "  ",
                                    "    Number of bootstrap replications =   300",
-                                   "     (to change edit the file CROWREPS.PAR)",
+                                   "     (to change edit the file crowreps.par)",
                                    "",
                                    limitsLine};
   if (l.warn) {

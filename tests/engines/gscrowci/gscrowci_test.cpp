@@ -55,7 +55,7 @@ TEST(Gscrowci, ParameterFileAndMessages) {
   };
   std::vector<std::string> warned = splitLines(expectedReport(x, 2000));
   warned.insert(warned.begin() + 3,
-                {"   WARNING: Error reading file CROWREPS.PAR, check data and format. Number of",
+                {"   WARNING: Error reading file crowreps.par, check data and format. Number of",
                  "            bootstrap replications is set to 2000.", " "});
   const struct {
     const char* name;
@@ -68,7 +68,7 @@ TEST(Gscrowci, ParameterFileAndMessages) {
       {"unreadable", block(x), "only one line\r\n", 5000, crlf(warned)},
       {"zero", block(x), parameters("0"), 5000, crlf(warned)},
       {"missing", block(x), std::nullopt, 5000,
-       titleAnd({"     ERROR: cannot open file CROWREPS.PAR"})},
+       titleAnd({"     ERROR: cannot open file crowreps.par"})},
       {"small build, 1000 values", block(herd(1000, 15)), parameters("10"), 999,
        titleAnd({"    ERROR: max. sample size is 999"})},
       {"small build, 999 values", block(herd(999, 15)), parameters("10"), 999,

@@ -23,7 +23,7 @@ const std::string kClose(tsk::kClosingLine);
 const Lines kTitle = {"", "Bootstrap 2-sample t-test for comparing mean group size", ""};
 const Lines kWarning = {
     "",
-    "   WARNING: Error reading file MEAN2REPS.PAR, check data\" and format. Number",
+    "   WARNING: Error reading file mean2reps.par, check data\" and format. Number",
     "            of bootstrap replications is set to 2000.",
 };
 const std::string kPar = "replications of the bootstrap\r\nthird line:\r\n";
@@ -64,7 +64,7 @@ Lines results(const Lines& statistics, const Lines& warning, const std::string& 
   body.insert(body.end(), statistics.begin(), statistics.end());
   body.insert(body.end(), warning.begin(), warning.end());
   body.insert(body.end(), {"  ", "   Number of bootstrap replications =" + b,
-                           "   (to change edit the file MEAN2REPS.PAR)", "  ",
+                           "   (to change edit the file mean2reps.par)", "  ",
                            "   Bootstrap p-value (two-sided) =" + p});
   return withTitle(body);
 }
@@ -146,7 +146,7 @@ TEST(Gsmean2s, WholeReports) {
       {"missing parameter file",
        worked,
        std::nullopt,
-       {" " + tsk::missingFileMessage("MEAN2REPS.PAR"), kClose}},
+       {" " + tsk::missingFileMessage("mean2reps.par"), kClose}},
   };
   for (const Case& c : cases) {
     tsk::test::TempDir dir;
@@ -158,7 +158,7 @@ TEST(Gsmean2s, WholeReports) {
 TEST(Gsmean2s, ReplicationCountIsCapped) {
   const Lines capped = {
       "",
-      "   WARNING: Number of bootstrap replications in MEAN2REPS.PAR must be 1 to",
+      "   WARNING: Number of bootstrap replications in mean2reps.par must be 1 to",
       "            20000; it is set to 20000.",
   };
   const struct {
@@ -279,12 +279,14 @@ TEST(Gsmean2s, EndToEnd) {
   }
   tsk::test::TempDir dir;
   std::filesystem::copy_file(tsk::test::dataDir() / "mean2reps.par", dir / "mean2reps.par");
-  auto run = [&](const std::string& engine, const std::string& a, const std::string& b) {
+  // `exit`: tskrun's status, 1 for a report with an ERROR line.
+  auto run = [&](const std::string& engine, const std::string& a, const std::string& b,
+                 int exit = 0) {
     writeFile(dir / "a.dat", a);
     writeFile(dir / "b.dat", b);
-    const std::string command = "cd '" + dir.path().string() + "' && '" + tskrun.string() + "' " +
-                                engine + " a.dat b.dat > out.txt";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    const std::string command = "cd '" + dir.path().string() + "' && '" + tskrun.string() +
+                                "' --report-only " + engine + " a.dat b.dat > out.txt";
+    EXPECT_EQ(std::system(command.c_str()), exit << 8) << command;
     return readFile(dir / "out.txt");
   };
   // Constant samples: the report does not depend on the second of the run.
@@ -300,7 +302,7 @@ TEST(Gsmean2s, EndToEnd) {
   std::string big = "2000\r\n2000\r\n";
   for (int i = 0; i < 2000; ++i) big += "1\r\n";
   EXPECT_TRUE(sameText(crlf(withTitle({"    ERROR: sample 1 too large (max=1999)"})),
-                       run("gsmean29", big, "2\r\n3\r\n1\r\n2\r\n")));
+                       run("gsmean29", big, "2\r\n3\r\n1\r\n2\r\n", 1)));
   EXPECT_EQ(readFile(dir / tsk::kStatusFile), " finished: gsmean2s\r\n");
 }
 

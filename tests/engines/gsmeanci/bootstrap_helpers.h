@@ -122,8 +122,8 @@ inline std::optional<std::string> tskrun(const TempDir& dir, const std::string& 
     localtime_r(&t, &tm);
     return tsk::TimeOfDay{tm.tm_hour, tm.tm_min, tm.tm_sec};
   };
-  const std::string command = "cd '" + dir.path().string() + "' && '" + program.string() + "' " +
-                              arguments + " > out.txt 2> err.txt";
+  const std::string command = "cd '" + dir.path().string() + "' && '" + program.string() +
+                              "' --report-only " + arguments + " > out.txt 2> err.txt";
   before = now();
   int status = std::system(command.c_str());
   after = now();

@@ -85,7 +85,7 @@ TEST(Gsmeanci, IndicesAndWarningsOfACentredSample) {
 TEST(Gsmeanci, ParameterFile) {
   const std::vector<float> x = herd(30, 5);
   const std::string warning[] = {
-      "   WARNING: Error reading file GSMEANCI.PAR, check data and format. Number of",
+      "   WARNING: Error reading file gsmeanci.par, check data and format. Number of",
       "            bootstrap replications is set to 2000.", " "};
   const struct {
     const char* name;
@@ -153,7 +153,7 @@ TEST(Gsmeanci, MessagesEndTheReport) {
        block(ten),
        std::nullopt,
        5000,
-       {"     ERROR: cannot open file GSMEANCI.PAR"}},
+       {"     ERROR: cannot open file gsmeanci.par"}},
       {"one group",
        block({7}),
        parameters("100"),

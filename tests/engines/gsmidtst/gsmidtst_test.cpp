@@ -191,8 +191,8 @@ Lines refusal(const std::string& minutes) {
           "   ERROR: Now Fisher's exact test is to be applied to the above table.",
           "          The estimated running time of the procedure (assuming a 366MHz",
           "          Pentium PC) is " + minutes + " minutes. This exceeds the limit specified",
-          "          in the GSMIDTST.PAR file. To increase the time limit, edit the",
-          "          file GSMIDTST.PAR (e.g. by NOTEPAD)."};
+          "          in the gsmidtst.par file. To increase the time limit, edit the",
+          "          file gsmidtst.par (e.g. by NOTEPAD)."};
 }
 
 Lines equalSamples(int k, int n, int size) {
@@ -238,7 +238,7 @@ TEST(Gsmidtst, RefusesWhenTheEstimateExceedsTheLimit) {
 
 TEST(Gsmidtst, ParameterFile) {
   const Lines warning = {"",
-                         "   WARNING: Error reading file GSMIDTST.PAR, check data and format. Time",
+                         "   WARNING: Error reading file gsmidtst.par, check data and format. Time",
                          "            limit is set to 1 minute."};
   for (const std::string par :
        {"only\r\ntwo lines\r\n", "a\r\nb\r\nsixty\r\n", "", "a\r\nb\r\n1.5\r\n",
@@ -268,7 +268,7 @@ TEST(Gsmidtst, ParameterFile) {
   // A missing file is reported, and the run still finishes.
   Outcome r = runOn(kTwoSamples, nullptr);
   EXPECT_TRUE(sameText(
-      crlf(report(join(kTwoSampleTable, {"", "     ERROR: cannot open file GSMIDTST.PAR"}))),
+      crlf(report(join(kTwoSampleTable, {"", "     ERROR: cannot open file gsmidtst.par"}))),
       r.report));
   EXPECT_EQ(r.status, " finished: gsmidtst\r\n");
 }
@@ -361,7 +361,7 @@ TEST(Gsmidtst, RunsThroughTskrun) {
   writeFile(dir / "first.dat", "5\r\n12\r\n1\r\n1\r\n2\r\n3\r\n5\r\n");
   writeFile(dir / "second.dat", "6\r\n32\r\n2\r\n4\r\n4\r\n6\r\n7\r\n9\r\n");
   const std::string command = "cd '" + dir.path().string() + "' && '" + tskrun.string() +
-                              "' gsmidtst first.dat second.dat > out.txt 2> err.txt";
+                              "' --report-only gsmidtst first.dat second.dat > out.txt 2> err.txt";
   ASSERT_EQ(std::system(command.c_str()), 0) << readFile(dir / "err.txt");
   EXPECT_TRUE(
       sameText(crlf(report(join(kTwoSampleTable, kTwoSampleResult))), readFile(dir / "out.txt")));

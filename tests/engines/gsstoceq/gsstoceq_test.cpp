@@ -103,7 +103,7 @@ Lines probabilities(double u, double pairs) {
 Lines replications(int b) {
   char buf[80];
   std::snprintf(buf, sizeof buf, "       Number of bootstrap replications =%6d", b);
-  return {"  ", buf, "       (to change edit the file STEQREPS.PAR)", "  "};
+  return {"  ", buf, "       (to change edit the file steqreps.par)", "  "};
 }
 
 Lines pvalues(double pw, double pbm, double pb) {
@@ -349,13 +349,13 @@ TEST(Gsstoceq, SingleReplication) {
 TEST(Gsstoceq, ParameterFile) {
   const Vec x1 = {1, 2, 3, 4}, x2 = {2, 3, 4, 5};
   const Lines readError = {
-      "", "   WARNING: Error reading file STEQREPS.PAR, check data and format. Number",
+      "", "   WARNING: Error reading file steqreps.par, check data and format. Number",
       "            of bootstrap replications is set to 2000."};
   const Lines tooFew = {"",
-                        "   WARNING: Number of bootstrap replications in STEQREPS.PAR must be 1 to",
+                        "   WARNING: Number of bootstrap replications in steqreps.par must be 1 to",
                         "            20000; it is set to 2000."};
   const Lines tooMany = {
-      "", "   WARNING: Number of bootstrap replications in STEQREPS.PAR must be 1 to",
+      "", "   WARNING: Number of bootstrap replications in steqreps.par must be 1 to",
       "            20000; it is set to 20000."};
   const struct {
     std::string param;
@@ -423,7 +423,7 @@ TEST(Gsstoceq, Messages) {
   TempDir dir;
   writeFile(dir / "tskdat.tmp", one + two);
   gsstoceq::run({dir.path(), tsk::fixedClock(1, 2, 3), nullptr});
-  EXPECT_TRUE(sameText(crlf({"     ERROR: cannot open file STEQREPS.PAR", kClose}),
+  EXPECT_TRUE(sameText(crlf({"     ERROR: cannot open file steqreps.par", kClose}),
                        readFile(dir / "tskres.tmp")));
   EXPECT_EQ(readFile(dir / "tskstat.tmp"), " finished: gsstoceq\r\n");
   TempDir empty;

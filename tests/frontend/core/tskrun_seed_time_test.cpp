@@ -97,7 +97,7 @@ TEST(TskrunSeedTime, LauncherHandsTheSecondDown) {
   deliveredFiles(dir);
   qunsetenv("TSK_SEED_TIME");
   const std::string atThreeFourFive =
-      tskrun(dir, {"--seed-time", "030405", "gsmeanci", "gulls.dat"}).out;
+      tskrun(dir, {"--report-only", "--seed-time", "030405", "gsmeanci", "gulls.dat"}).out;
   tsk::EngineRunOptions options;
   options.workDir = qpath(dir.path());
   options.programDir = qpath(tsk::test::binDir());
@@ -165,13 +165,16 @@ TEST(TskrunSeedTime, BadSecondsAndEnginesWithoutRandomNumbers) {
 }
 
 // A malformed TSK_SEED_TIME reaches the engine unchanged: its report says
-// so after the title and ends as usual; tskrun names no second.
+// so after the title and ends as usual; tskrun fails the run on that ERROR
+// line and names no second.
 TEST(TskrunSeedTime, MalformedEnvironmentIsReportedByTheEngine) {
   TempDir dir;
   deliveredFiles(dir);
-  const Outcome o = tskrun(dir, {"gsmeanci", "gulls.dat"}, "25h");
-  EXPECT_EQ(o.exitCode, 0) << o.err;
-  EXPECT_EQ(o.err, "");
+  const Outcome o = tskrun(dir, {"--report-only", "gsmeanci", "gulls.dat"}, "25h");
+  EXPECT_EQ(o.exitCode, 1) << o.err;
+  EXPECT_EQ(o.err,
+            "tskrun: gsmeanci reported an error: ERROR: TSK_SEED_TIME must be six digits "
+            "hhmmss, 000000 to 235959\n");
   EXPECT_TRUE(tsk::test::sameText(
       tsk::test::crlf({"", "Bootstrap (BCa) confidence limits for the mean group size", " ",
                        "     ERROR: TSK_SEED_TIME must be six digits hhmmss, 000000 to 235959",

@@ -80,7 +80,12 @@ TEST(Tskrun, PrintsTheWholeReport) {
   Outcome o = tskrun(dir, {"gssummar", "a.dat", "b.dat"});
   EXPECT_EQ(o.exitCode, 0) << o.err;
   EXPECT_EQ(o.err, "");
-  EXPECT_TRUE(tsk::test::sameText(tsk::test::kTwoSampleReport, o.out));
+  // The results window's list of samples, named by their files, heads it.
+  EXPECT_TRUE(
+      tsk::test::sameText(crlf({"     Toskarn - version 1.0", "", "Data selected for analysis",
+                                "   Sample 1:  a", "   Sample 2:  b", std::string(79, '_')}) +
+                              tsk::test::kTwoSampleReport,
+                          o.out));
   // The samples were handed over in the order given.
   EXPECT_EQ(tsk::test::readFile(dir / "tskdat.tmp"),
             crlf({"5", "11", "1", "1", "1", "4", "4", " ", "2", "6", "2", "4", " "}));
@@ -158,6 +163,22 @@ TEST(Tskrun, Failures) {
        nullptr,
        2,
        "tskrun: --timeout needs a number of seconds\nTry 'tskrun --help'.\n"},
+      {"pairs of one sample",
+       {"--pairs", "gsstoceq", "a.dat"},
+       nullptr,
+       2,
+       "tskrun: --pairs needs two samples or more\nTry 'tskrun --help'.\n"},
+      {"each with a two-sample engine",
+       {"--each", "gsmean2s", "a.dat", "b.dat"},
+       nullptr,
+       2,
+       "tskrun: --each needs an engine that takes one sample; gsmean2s takes two or more\n"
+       "Try 'tskrun --help'.\n"},
+      {"table format unknown",
+       {"--table", "xls", "gssummar", "a.dat"},
+       nullptr,
+       2,
+       "tskrun: invalid --table xls (give csv, tsv or json)\nTry 'tskrun --help'.\n"},
       {"timeout of no time",
        {"--timeout=0", "gssummar", "a.dat"},
        nullptr,
@@ -190,14 +211,14 @@ TEST(Tskrun, Failures) {
 TEST(Tskrun, EngineConsoleGoesToStandardError) {
   TempDir dir;
   samples(dir);
-  Outcome o = tskrun(dir, {"--", "tskfake", "a.dat"});
+  Outcome o = tskrun(dir, {"--report-only", "--", "tskfake", "a.dat"});
   EXPECT_EQ(o.exitCode, 0);
   EXPECT_EQ(o.out, " fake report\r\n" + kClosing);
   EXPECT_EQ(o.err, " guard text\n");
 
   // A flood: only the tail is kept, and how much was left out is said.
   writeFile(dir / "tskfake.mode", "console 200000");
-  o = tskrun(dir, {"tskfake", "a.dat"});
+  o = tskrun(dir, {"--report-only", "tskfake", "a.dat"});
   EXPECT_EQ(o.exitCode, 0);
   const std::string note =
       "tskrun: the engine wrote 200012 bytes to its console; the first 134476 are left out\n";
@@ -259,7 +280,7 @@ TEST(Tskrun, EndedWhileItsEngineRuns) {
           << row;
     }
     EXPECT_TRUE(processGone(dir / "tskfake.pid")) << row;
-    o = tskrun(dir, {"gssummar", "a.dat"});
+    o = tskrun(dir, {"--report-only", "gssummar", "a.dat"});
     EXPECT_EQ(o.exitCode, 0) << row << o.err;
     EXPECT_EQ(o.out.substr(0, 28), "  \r\nDescriptive statistics\r\n") << row;
     EXPECT_FALSE(fs::exists(dir / "tsklock.tmp")) << row;
@@ -273,7 +294,7 @@ TEST(Tskrun, OneRunAtATimePerFolder) {
   samples(dir);
   writeFile(dir / "tskfake.mode", "echo");  // reports its samples once "tskfake.go" exists
   QProcess first, second;
-  start(first, dir, {"tskfake", "a.dat"});
+  start(first, dir, {"--report-only", "tskfake", "a.dat"});
   // The first run's engine is running ...
   QElapsedTimer clock;
   clock.start();
@@ -281,7 +302,7 @@ TEST(Tskrun, OneRunAtATimePerFolder) {
          clock.elapsed() < 20000)
     QThread::msleep(10);
   // ... when the second run starts: it waits, and says so.
-  start(second, dir, {"tskfake", "b.dat"});
+  start(second, dir, {"--report-only", "tskfake", "b.dat"});
   second.setReadChannel(QProcess::StandardError);
   ASSERT_TRUE(second.waitForReadyRead(20000));
   EXPECT_EQ(second.readAllStandardError().toStdString(),
@@ -321,7 +342,7 @@ TEST(Tskrun, NoWait) {
   EXPECT_EQ(tskrun(dir, {"--no-wait", "gssummar", "bad.csv"}).exitCode, 3);
 
   QProcess waiting;
-  start(waiting, dir, {"gssummar", "a.dat"});
+  start(waiting, dir, {"--report-only", "gssummar", "a.dat"});
   waiting.setReadChannel(QProcess::StandardError);
   ASSERT_TRUE(waiting.waitForReadyRead(20000));
   EXPECT_EQ(waiting.readAllStandardError().toStdString(),

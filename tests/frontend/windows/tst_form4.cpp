@@ -1,6 +1,7 @@
 // The results window: the text as shown and saved, the printout's lines, and
 // printing with a printer, without one and with a failing job.
 
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -218,6 +219,28 @@ class TestForm4 : public QObject {
                                              m_wd->filePath(written) + QStringLiteral(" !")});
     }
     QCOMPARE(QDir(m_wd->path()).entryList(QDir::Files).size(), written.isEmpty() || !ok ? 0 : 1);
+  }
+
+  // Save table and Copy methods text wait for an engine's numbers, then
+  // write the CSV table and put the methods paragraph on the clipboard.
+  void tableButtons() {
+    auto* saveTable = control<QPushButton>(m_form, "Command4");
+    auto* copyMethods = control<QPushButton>(m_form, "Command5");
+    QVERIFY(!saveTable->isEnabled() && !copyMethods->isEnabled());
+    m_form->addTable({*tsk::parseAnalysisTable("engine\tgsmidlim\r\nseed\t\r\n"
+                                               "samples\tmethod\tstatistic\tvalue\tlevel\t"
+                                               "replications\r\n"
+                                               "1\texact\tlower_limit\t5\t0.95\t\r\n",
+                                               nullptr),
+                      {QStringLiteral("flock")}});
+    tsk::ui::setSavePathChooser([&](QWidget*, const QString&, const QString& suggested,
+                                    const QString&) { return suggested; });
+    QTest::mouseClick(saveTable, Qt::LeftButton);
+    QCOMPARE(m_wd->read(QStringLiteral("results.csv")),
+             QByteArray("engine,method,sample,statistic,value,level,replications,seed_time\n"
+                        "gsmidlim,exact,flock,lower_limit,5,0.95,,\n"));
+    QTest::mouseClick(copyMethods, Qt::LeftButton);
+    QVERIFY(QApplication::clipboard()->text().contains(QStringLiteral("(Thompson 1936)")));
   }
 
  private:
