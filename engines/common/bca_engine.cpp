@@ -13,18 +13,17 @@ constexpr const char* kInvalid = "   ERROR: invalid data";
 
 }  // namespace
 
-bool readReplications(EngineRun& run, const std::string& fileName, const std::string& upperName,
-                      int& B) {
+bool readReplications(EngineRun& run, const std::string& fileName, int& B) {
   int32_t value = 0;
   ParamStatus status = readParameterFile(run.file(fileName), value);
   if (status == ParamStatus::Missing) {
-    run.report().message(missingFileMessage(upperName));
+    run.report().message(missingFileMessage(fileName));
     return false;
   }
   // A count of 0 or below would leave the bias correction undefined: it is
   // treated as the unreadable count it is.
   if (status == ParamStatus::Unreadable || value <= 0) {
-    run.report().format("(\"   WARNING: Error reading file " + upperName +
+    run.report().format("(\"   WARNING: Error reading file " + fileName +
                         ", check data and format. Number of\")");
     run.report().format("(\"            bootstrap replications is set to 2000.\")");
     run.report().format("(\" \")");
@@ -73,7 +72,7 @@ void runOneSample(const EngineContext& context, int capacity, const OneSampleEng
   if (auto failure = analyses::checkSizes(x, kind)) return report.message(failure->message);
 
   int B = 0;
-  if (!readReplications(run, engine.parameterFile, engine.parameterName, B)) return;
+  if (!readReplications(run, engine.parameterFile, B)) return;
 
   static constexpr double kLevels[] = {0.90, 0.95, 0.99};
   const auto result = analyses::bcaLimits(x, kind, B, kLevels, hhmmss(start.time));
@@ -94,7 +93,7 @@ void runOneSample(const EngineContext& context, int capacity, const OneSampleEng
 
   report.message(" ");
   report.format("(\"    Number of bootstrap replications =\",I6)", {B});
-  report.format("(\"     (to change edit the file " + engine.parameterName + ")\")");
+  report.format("(\"     (to change edit the file " + engine.parameterFile + ")\")");
   for (const analyses::BcaLevel& l : r.levels) {
     const int level = static_cast<int>(100.0 * l.level + 0.1);
     report.format(

@@ -14,20 +14,18 @@ namespace tsk::bca {
 inline constexpr int kMaxReplications = 20000;
 inline constexpr int kDefaultReplications = 2000;
 
-// Reads the replication count from line 3 of the parameter file `fileName`
-// (named `upperName` in the report). A missing file writes the ERROR line
-// and returns false. An unreadable file, or a count of 0 or below, writes
-// the three warning lines and gives the default; counts above the store are
-// lowered to it.
-bool readReplications(EngineRun& run, const std::string& fileName, const std::string& upperName,
-                      int& B);
+// Reads the replication count from line 3 of the parameter file `fileName`,
+// which the report names as it is on disk. A missing file writes the ERROR
+// line and returns false. An unreadable file, or a count of 0 or below,
+// writes the three warning lines and gives the default; counts above the
+// store are lowered to it.
+bool readReplications(EngineRun& run, const std::string& fileName, int& B);
 
 // The one-sample engine of mean group size or mean crowding.
 struct OneSampleEngine {
   std::string name;           // status name: gsmeanci, gscrowci
   std::string title;          // report title
-  std::string parameterFile;  // on disk, lower case
-  std::string parameterName;  // as the report names it
+  std::string parameterFile;  // as on disk and in the report
   Statistic statistic;
 };
 void runOneSample(const EngineContext& context, int capacity, const OneSampleEngine& engine);

@@ -45,7 +45,7 @@ void run(const tsk::EngineContext& context, int capacity) {
   }
 
   int B = 0;
-  if (!bca::readReplications(run, "crowreps.par", "crowreps.par", B)) return;
+  if (!bca::readReplications(run, "crowreps.par", B)) return;
 
   const auto result =
       tsk::analyses::crowdingComparison(samples[0], samples[1], B, kLevel, tsk::hhmmss(start.time));

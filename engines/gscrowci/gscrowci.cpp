@@ -7,7 +7,7 @@ namespace gscrowci {
 void run(const tsk::EngineContext& context, int capacity) {
   static const tsk::bca::OneSampleEngine engine{
       "gscrowci", "Bootstrap (BCa) confidence limits for the mean crowding", "crowreps.par",
-      "crowreps.par", tsk::bca::Statistic::Crowding};
+      tsk::bca::Statistic::Crowding};
   tsk::bca::runOneSample(context, capacity, engine);
 }
 

@@ -7,7 +7,7 @@ namespace gsmeanci {
 void run(const tsk::EngineContext& context, int capacity) {
   static const tsk::bca::OneSampleEngine engine{
       "gsmeanci", "Bootstrap (BCa) confidence limits for the mean group size", "gsmeanci.par",
-      "gsmeanci.par", tsk::bca::Statistic::Mean};
+      tsk::bca::Statistic::Mean};
   tsk::bca::runOneSample(context, capacity, engine);
 }
 
