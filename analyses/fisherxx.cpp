@@ -124,10 +124,16 @@ struct Side {
   std::vector<std::vector<double>> maxRun;
   std::vector<double> minAll;  // smallest log weight of all the side's rows with sum x
   std::vector<int> restOf;     // restOf[q]: totals of rows from+q..to-1
+  // Rows of equal totals: a partial table and its rearrangements among them
+  // weigh the same, and are listed once, with counts descending, where the
+  // codes leave room for the number of rearrangements.
+  bool equalRows = false;
+  int copyBits = 0;  // low bits of a code that hold that number less one
 };
 
-// A partial table kept for the sweep: its log weight and its free counts
-// (every row of the side but the last) in mixed radix n(j) + 1.
+// A partial table kept for the sweep: its log weight and its code, the free
+// counts (every row of the side but the last) in mixed radix n(j) + 1,
+// shifted left by the side's copyBits.
 struct Entry {
   double key;
   uint64_t code;
@@ -249,6 +255,22 @@ class Sweep {
       mn = std::move(nmn);
     }
     side.minAll = std::move(mn);
+    // At most (run length)! rearrangements for each run of equal totals.
+    uint64_t most = 1;
+    int bits = 0;
+    for (int j = from, run = 0; j < to; ++j) {
+      run = j > from && tb_.n[j] == tb_.n[j - 1] ? run + 1 : 1;
+      most *= static_cast<uint64_t>(run);
+      if (j < to - 1) bits += std::bit_width(static_cast<uint64_t>(tb_.n[j]) + 1);
+    }
+    side.copyBits = std::bit_width(most - 1);
+    side.equalRows = most > 1 && bits + side.copyBits <= 64;
+    if (!side.equalRows) side.copyBits = 0;
+  }
+
+  // The number of rearrangements a listed partial table stands for.
+  static uint32_t copiesOf(const Side& side, uint64_t code) {
+    return static_cast<uint32_t>(code & ((uint64_t{1} << side.copyBits) - 1)) + 1;
   }
 
   // Log of the summed weight of every partial table of the side with sum x
@@ -268,13 +290,59 @@ class Sweep {
       if (x == 0 && 0.0 >= theta) out.push_back({static_cast<double>(-ref), 0});
       return;
     }
-    listFrom(side, 0, x, 0.0, -ref, 0, 1, theta, out);
+    std::array<int, kMaxRows> t{};
+    listFrom(side, 0, x, 0.0, -ref, 0, 1, theta, t, out);
+  }
+
+  // The distinct rearrangements of the side's counts among its rows of equal
+  // totals, the counts descending within each run of such rows: the
+  // multinomial coefficient of each run, built up row by row.
+  uint32_t arrangements(const Side& side, const std::array<int, kMaxRows>& t) const {
+    uint32_t copies = 1, rows = 1, equal = 1;
+    for (int j = side.from + 1; j < side.to; ++j) {
+      if (tb_.n[j] != tb_.n[j - 1]) {
+        rows = equal = 1;
+        continue;
+      }
+      ++rows;
+      equal = t[j] == t[j - 1] ? equal + 1 : 1;
+      copies = copies * rows / equal;
+    }
+    return copies;
+  }
+
+  // Calls f for the side's counts in t and, where the side's partial tables
+  // stand for their rearrangements, for each of the other distinct ones
+  // among rows of equal totals; leaves t as it was.
+  template <typename F>
+  void forEachArrangement(const Side& side, std::array<int, kMaxRows>& t, F f) const {
+    if (!side.equalRows) return f();
+    for (;;) {
+      f();
+      // The next arrangement, odometer-like: the last run of equal totals
+      // moves on, and a run past its last arrangement starts again (counts
+      // descending) while the one before it moves on.
+      int end = side.to;
+      bool moved = false;
+      while (end > side.from && !moved) {
+        int begin = end - 1;
+        while (begin > side.from && tb_.n[begin - 1] == tb_.n[end - 1]) --begin;
+        moved = std::prev_permutation(t.begin() + begin, t.begin() + end);
+        end = begin;
+      }
+      if (!moved) return;
+    }
   }
 
   // acc is the log weight of the rows before from+q, in double for the
   // bounds; accRel the same less ref, in extended precision for the keys.
+  // t holds the counts of the rows before from+q. Below a row of the same
+  // total as the one before it the count is at most that row's, and the last
+  // row's count at most the one before it: the maxRun bounds then still hold,
+  // if less tightly.
   void listFrom(const Side& side, int q, int x, double acc, Log accRel, uint64_t code,
-                uint64_t radix, double theta, std::vector<Entry>& out) const {
+                uint64_t radix, double theta, std::array<int, kMaxRows>& t,
+                std::vector<Entry>& out) const {
     const int j = side.from + q;
     const std::vector<double>& row = logRowD_[j];
     if (j == side.to - 1) {
@@ -282,10 +350,15 @@ class Sweep {
       return;
     }
     const std::vector<double>& below = side.maxRun[q + 1];
-    const int lo = std::max(0, x - side.restOf[q + 1]);
-    const int hi = std::min(tb_.n[j], x);
+    // Before the side's last row, whose count the sum fixes, a run of counts
+    // is a run of entries.
+    const bool lastButOne = j + 2 == side.to;
+    int lo = std::max(0, x - side.restOf[q + 1]);
+    int hi = std::min(tb_.n[j], x);
+    if (side.equalRows && q > 0 && tb_.n[j] == tb_.n[j - 1]) hi = std::min(hi, t[j - 1]);
+    if (side.equalRows && lastButOne && tb_.n[j + 1] == tb_.n[j]) lo = std::max(lo, x - x / 2);
     if (lo > hi) return;
-    auto best = [&](int t) { return row[t] + below[x - t]; };
+    auto best = [&](int c) { return row[c] + below[x - c]; };
     int a = lo, b = hi;
     while (a < b) {
       const int mid = a + (b - a) / 2;
@@ -296,24 +369,25 @@ class Sweep {
       }
     }
     const uint64_t next = radix * static_cast<uint64_t>(tb_.n[j] + 1);
-    // Before the side's last row, whose count the sum fixes, a run of counts
-    // is a run of entries.
-    const bool lastButOne = j + 2 == side.to;
-    auto take = [&](int t) {
+    auto take = [&](int c) {
+      t[j] = c;
       if (lastButOne) {
-        out.push_back({static_cast<double>(accRel + logRow_[j][t] + logRow_[j + 1][x - t]),
-                       code + radix * static_cast<uint64_t>(t)});
+        t[j + 1] = x - c;
+        uint64_t full = code + radix * static_cast<uint64_t>(c);
+        if (side.equalRows) full = full << side.copyBits | (arrangements(side, t) - 1);
+        out.push_back({static_cast<double>(accRel + logRow_[j][c] + logRow_[j + 1][x - c]), full});
         return;
       }
-      listFrom(side, q + 1, x - t, acc + row[t], accRel + logRow_[j][t],
-               code + radix * static_cast<uint64_t>(t), next, theta, out);
+      listFrom(side, q + 1, x - c, acc + row[c], accRel + logRow_[j][c],
+               code + radix * static_cast<uint64_t>(c), next, theta, t, out);
     };
-    for (int t = a; t >= lo && acc + best(t) >= theta; --t) take(t);
-    for (int t = a + 1; t <= hi && acc + best(t) >= theta; ++t) take(t);
+    for (int c = a; c >= lo && acc + best(c) >= theta; --c) take(c);
+    for (int c = a + 1; c <= hi && acc + best(c) >= theta; ++c) take(c);
   }
 
   // The counts of the side's rows from a partial table's code and sum.
   void decode(const Side& side, uint64_t code, int x, std::array<int, kMaxRows>& t) const {
+    code >>= side.copyBits;
     for (int j = side.from; j < side.to - 1; ++j) {
       const uint64_t base = static_cast<uint64_t>(tb_.n[j] + 1);
       t[j] = static_cast<int>(code % base);
@@ -382,7 +456,7 @@ class Sweep {
     prefix[0] = 0.0;
     Log listedTails = 0.0;
     for (size_t e = 0; e < tails.size(); ++e) {
-      listedTails += std::exp(tails[e].key);
+      listedTails += copiesOf(tail_, tails[e].code) * std::exp(tails[e].key);
       prefix[e + 1] = static_cast<double>(listedTails);
     }
     const double unlistedTails = static_cast<double>(std::max<Log>(0.0, 1.0 - listedTails));
@@ -395,7 +469,7 @@ class Sweep {
     size_t sure = 0, maybe = 0;
     std::array<int, kMaxRows> t{};
     for (size_t h = heads.size(); h-- > 0;) {
-      const double hw = std::exp(heads[h].key);
+      const double hw = copiesOf(head_, heads[h].code) * std::exp(heads[h].key);
       listedHeads += hw;
       const double room = relLimit - heads[h].key;
       while (sure < tails.size() && tails[sure].key < room - kBand) ++sure;
@@ -406,7 +480,10 @@ class Sweep {
       decode(head_, heads[h].code, s, t);
       for (size_t e = sure; e < maybe; ++e) {
         decode(tail_, tails[e].code, r, t);
-        inBand += counted(t);
+        // Each rearrangement is a table of its own, decided on its own.
+        forEachArrangement(head_, t, [&] {
+          forEachArrangement(tail_, t, [&] { inBand += counted(t); });
+        });
       }
     }
     fraction += std::max<Log>(0.0, 1.0 - listedHeads);
@@ -487,6 +564,9 @@ class PowerBound {
     }
     logTotal_ = logChooseExact(tb.N, tb.A);
     logC_ = logCutOf(tb) + logTotal_;
+    const int half = tb.k / 2;
+    sameSides_ = 2 * half == tb.k && std::equal(tb.n.begin(), tb.n.begin() + half,
+                                                tb.n.begin() + half);
   }
 
   // Terms that underflow are each below 1e-308 of the largest: 1e-290
@@ -495,7 +575,9 @@ class PowerBound {
     const int half = tb_.k / 2;
     double scaleL = 0.0, scaleR = 0.0;
     const std::vector<double> left = powered(0, half, lambda, scaleL);
-    const std::vector<double> right = powered(half, tb_.k, lambda, scaleR);
+    // Halves of the same row totals give the same sums, to the last bit.
+    const std::vector<double> right = sameSides_ ? left : powered(half, tb_.k, lambda, scaleR);
+    if (sameSides_) scaleR = scaleL;
     double sum = 0.0;
     for (int s = 0; s < static_cast<int>(left.size()); ++s) {
       const int r = tb_.A - s;
@@ -507,12 +589,16 @@ class PowerBound {
   }
 
   // The best of those bounds over lambda (the log bound is convex in
-  // lambda), by golden-section search.
-  double logBest() const {
+  // lambda), by golden-section search. Once the values tried prove every
+  // bound the search could find to lie above `enough`, it stops and returns
+  // a value above `enough`.
+  double logBest(double enough = std::numeric_limits<double>::infinity()) const {
     const double g = (std::sqrt(5.0) - 1.0) / 2.0;
-    double a = 1e-3, b = 0.7;
+    const double from = 1e-3, to = 0.7;
+    double a = from, b = to;
     double c = b - g * (b - a), d = a + g * (b - a);
     double fc = logAt(c), fd = logAt(d);
+    std::vector<std::pair<double, double>> tried{{c, fc}, {d, fd}};
     for (int step = 0; step < 10; ++step) {
       if (fc < fd) {
         b = d;
@@ -520,13 +606,18 @@ class PowerBound {
         fd = fc;
         c = b - g * (b - a);
         fc = logAt(c);
+        tried.emplace_back(c, fc);
       } else {
         a = c;
         c = d;
         fc = fd;
         d = a + g * (b - a);
         fd = logAt(d);
+        tried.emplace_back(d, fd);
       }
+      // The margin covers the rounding of the values, far below it.
+      const double floor = convexFloor(tried, from, to);
+      if (floor > enough + 1e-6) return floor;
     }
     return std::min(fc, fd);
   }
@@ -558,10 +649,44 @@ class PowerBound {
     return v;
   }
 
+  // A lower bound over [from, to] of a convex function known at the points
+  // p (three or more): beyond each chord the function lies above the chord's
+  // line, so on each interval between points above the lines of the chords
+  // on either side.
+  static double convexFloor(std::vector<std::pair<double, double>> p, double from, double to) {
+    std::sort(p.begin(), p.end());
+    const size_t m = p.size();
+    auto slope = [&](size_t i) {
+      return (p[i + 1].second - p[i].second) / (p[i + 1].first - p[i].first);
+    };
+    double floor = std::min(p[0].second - slope(0) * (p[0].first - from),
+                            p[m - 1].second + slope(m - 2) * (to - p[m - 1].first));
+    for (size_t i = 0; i + 1 < m; ++i) {
+      const double x0 = p[i].first, x1 = p[i + 1].first;
+      auto line = [&](double x) {
+        double y = -std::numeric_limits<double>::infinity();
+        if (i > 0) y = std::max(y, p[i].second + slope(i - 1) * (x - x0));
+        if (i + 2 < m) y = std::max(y, p[i + 1].second + slope(i + 1) * (x - x1));
+        return y;
+      };
+      // The larger of two lines is lowest at an end or where they cross.
+      double low = std::min(line(x0), line(x1));
+      if (i > 0 && i + 2 < m && slope(i - 1) != slope(i + 1)) {
+        const double cross = (p[i + 1].second - p[i].second + slope(i - 1) * x0 -
+                              slope(i + 1) * x1) /
+                             (slope(i - 1) - slope(i + 1));
+        if (cross > x0 && cross < x1) low = std::min(low, line(cross));
+      }
+      floor = std::min(floor, low);
+    }
+    return floor;
+  }
+
   const FisherTable& tb_;
   std::vector<std::vector<double>> rows_;  // log C(n(j), t) less the row's largest
   std::vector<double> top_;                // each row's largest
   long double logTotal_ = 0.0L, logC_ = 0.0L;
+  bool sameSides_ = false;  // the two halves' rows have the same totals
 };
 
 // Tables with more than this many first columns are bounded before they are
@@ -580,7 +705,7 @@ double exactPValue(const FisherTable& table, int headRows, double tolerance) {
   for (int i = 0; i < table.k - 1; ++i) tables *= table.n[i] + 1.0;
   // The bound can only succeed when P0 itself lies below the limit.
   if (tables > kLargeTable && logCutOf(table) < logBelow) {
-    const double logBound = PowerBound(table).logBest();
+    const double logBound = PowerBound(table).logBest(logBelow);
     if (logBound <= logBelow) return std::exp(logBound);
   }
   return Sweep(table, std::clamp(headRows, 0, table.k), tolerance).run();
