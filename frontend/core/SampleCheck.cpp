@@ -74,6 +74,12 @@ QString blockProblem(const QByteArray& block, const QString& what,
 QString sampleProblem(const QDir& dir, const QString& name, const QList<MethodLimit>& methods) {
   if (isSampleTableName(name)) {
     const SampleTableRead table = ReadSampleTable(dir.filePath(name));
+    // The analysis window has no --layout: the entry and edit windows ask.
+    if (!table.bothReadings.isEmpty())
+      return table.bothReadings +
+             QStringLiteral(" Import it with Import... in the entry or edit window to choose "
+                            "one, or ") +
+             kHeadColumnsHint;
     if (!table.ok) return table.message;
     for (const NamedSample& named : table.samples) {
       QString problem =

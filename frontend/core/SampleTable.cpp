@@ -60,14 +60,14 @@ struct Source {
 
 class TableFault {
  public:
-  TableFault(QString message, bool bothLayouts = false)
-      : message_(std::move(message)), bothLayouts_(bothLayouts) {}
+  TableFault(QString message, QString bothReadings = {})
+      : message_(std::move(message)), bothReadings_(std::move(bothReadings)) {}
   const QString& message() const { return message_; }
-  bool bothLayouts() const { return bothLayouts_; }
+  const QString& bothReadings() const { return bothReadings_; }
 
  private:
   QString message_;
-  bool bothLayouts_;
+  QString bothReadings_;
 };
 
 TableFault cellFault(const Source& source, int line, int column, const QString& what) {
@@ -481,14 +481,16 @@ std::vector<NamedSample> readTable(QString text, const Source& source) {
       const auto column = columnCells(c);
       return column.front()->row == 0 ? quoted(table.at(*column.front())) : QStringLiteral("\"\"");
     };
-    throw TableFault(
+    const QString readings =
         QStringLiteral("%1, line %2: the two columns read both as two samples named %3 and %4 "
                        "and as one sample of group sizes (column %5) with their numbers of "
-                       "groups (column %6). Choose one: --layout samples or --layout pairs, or "
-                       "head the columns with names (such as y2006) or with size and count.")
+                       "groups (column %6).")
             .arg(source.prefix, QString::number(table.firstRowLine), name(used[0]), name(used[1]),
-                 QString::number(used[0] + 1), QString::number(used[1] + 1)),
-        true);
+                 QString::number(used[0] + 1), QString::number(used[1] + 1));
+    throw TableFault(readings + QStringLiteral(" Choose one: --layout samples or --layout pairs, "
+                                               "or ") +
+                         kHeadColumnsHint,
+                     readings);
   }
   const bool sizeAndCount =
       used.size() == 2 && (source.layout == TableLayout::Pairs || !header ||
@@ -558,7 +560,7 @@ SampleTableRead readText(const QString& text, const Source& source) {
   } catch (const TableFault& fault) {
     result.samples.clear();
     result.message = fault.message();
-    result.bothLayouts = fault.bothLayouts();
+    result.bothReadings = fault.bothReadings();
   }
   return result;
 }

@@ -58,6 +58,11 @@ inline constexpr qint64 kSampleTableMaxBytes = qint64(32) << 20;
 // row as the samples' names, Pairs each row as a size and its count.
 enum class TableLayout { Undecided, Samples, Pairs };
 
+// The other way to settle a table that reads both ways, ending the messages
+// that say how to choose.
+inline const QString kHeadColumnsHint = QStringLiteral(
+    "head the columns with names (such as y2006) or with size and count.");
+
 // The layout a word names, as --layout takes it: "samples" or "pairs".
 std::optional<TableLayout> tableLayoutNamed(const QString& word);
 
@@ -70,7 +75,10 @@ struct SampleTableRead {
   bool ok = false;
   std::vector<NamedSample> samples;  // in column order; empty when !ok
   QString message;                   // why nothing was read, when !ok
-  bool bothLayouts = false;          // refused as readable both as samples and as pairs
+  // Refused as readable both as samples and as sizes with their numbers of
+  // groups: the sentence that names both readings, which `message` follows
+  // with how to choose one on the command line.
+  QString bothReadings;
   explicit operator bool() const { return ok; }
 };
 

@@ -171,6 +171,16 @@ QString chooseTableFile(QWidget* parent, const QString& directory) {
       QStringLiteral("Spreadsheet tables (*.csv *.tsv *.txt);;All files (*)"));
 }
 
+std::optional<SampleTableRead> readTableAsChosen(QWidget* window, const QString& path) {
+  const SampleTableRead table = ReadSampleTable(path);
+  if (table.bothReadings.isEmpty()) return table;
+  const int choice = messageBoxes().choose(
+      window, kProgramTitle, table.bothReadings + QStringLiteral("\n\nWhich reading is meant?"),
+      {QStringLiteral("Two samples"), QStringLiteral("Sizes and numbers of groups")});
+  if (choice < 0) return std::nullopt;
+  return ReadSampleTable(path, choice == 0 ? TableLayout::Samples : TableLayout::Pairs);
+}
+
 QString droppedTableFile(const QMimeData* data) {
   if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
   const QUrl url = data->urls().front();

@@ -109,6 +109,11 @@ using TableFileChooser = std::function<QString(QWidget* parent, const QString& d
 void setTableFileChooser(TableFileChooser chooser);
 QString chooseTableFile(QWidget* parent, const QString& directory);
 
+// Reads the table file at `path` for an import. A table that reads both as
+// samples and as sizes with their numbers of groups is read as the user
+// chooses; none when the user cancels.
+std::optional<SampleTableRead> readTableAsChosen(QWidget* window, const QString& path);
+
 // The table file of a drag, when it carries exactly one local .csv, .tsv or
 // .txt file; else empty.
 QString droppedTableFile(const QMimeData* data);

@@ -156,7 +156,9 @@ void Form2::onImport() {
   if (!path.isEmpty()) importFile(path);
 }
 
-void Form2::importFile(const QString& path) { takeTable(ReadSampleTable(path)); }
+void Form2::importFile(const QString& path) {
+  if (const auto table = readTableAsChosen(this, path)) takeTable(*table);
+}
 
 void Form2::onTablePasted(const QString& text) { takeTable(parsePastedTable(text, QString())); }
 

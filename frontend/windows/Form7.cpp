@@ -259,7 +259,9 @@ void Form7::onImport() {
   if (!path.isEmpty()) importFile(path);
 }
 
-void Form7::importFile(const QString& path) { takeTable(ReadSampleTable(path)); }
+void Form7::importFile(const QString& path) {
+  if (const auto table = readTableAsChosen(this, path)) takeTable(*table);
+}
 
 void Form7::onTablePasted(const QString& text) {
   takeTable(parsePastedTable(text, QStringLiteral("pasted")));

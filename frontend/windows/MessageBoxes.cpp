@@ -1,5 +1,6 @@
 #include "MessageBoxes.h"
 
+#include <QPushButton>
 #include <QApplication>
 #include <QMessageBox>
 
@@ -39,6 +40,16 @@ class QtMessageBoxes : public MessageBoxes {
       default:
         return SaveChoice::Cancel;
     }
+  }
+  int choose(QWidget* parent, const QString& title, const QString& text,
+             const QStringList& choices) override {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Cancel, owner(parent));
+    QList<QAbstractButton*> buttons;
+    for (const QString& choice : choices)
+      buttons.append(box.addButton(choice, QMessageBox::AcceptRole));
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.exec();
+    return static_cast<int>(buttons.indexOf(box.clickedButton()));
   }
 };
 

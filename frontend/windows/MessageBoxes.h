@@ -3,6 +3,7 @@
 // that tests can read each message and answer each question.
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -18,6 +19,10 @@ class MessageBoxes {
   enum class SaveChoice { Save, Discard, Cancel };
   // A question with Save, Discard and Cancel buttons, for unsaved work.
   virtual SaveChoice askToSave(QWidget* parent, const QString& title, const QString& text) = 0;
+  // A question with a button for each of `choices` and Cancel; the index of
+  // the choice taken, or -1 for Cancel.
+  virtual int choose(QWidget* parent, const QString& title, const QString& text,
+                     const QStringList& choices) = 0;
 };
 
 // The boxes in use: QMessageBox unless a test has installed its own.

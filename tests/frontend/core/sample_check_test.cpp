@@ -21,23 +21,31 @@ TEST(SampleCheck, DamagedFilesAreNamedAndLeftOut) {
   writeFile(dir / "word.dat", crlf({"2", "6", "2", "four"}));
   writeFile(dir / "count.dat", crlf({"3", "6", "2", "4"}));     // says 3 groups, holds 2
   writeFile(dir / "wrongsum.dat", crlf({"2", "7", "2", "4"}));  // the engines would refuse it
+  writeFile(dir / "years.csv", "2006;2007\n3;4\n");  // reads both as samples and as pairs
   std::string big = crlf({"1000", "1000"});
   for (int i = 0; i < 1000; ++i) big += " 1 \r\n";
   writeFile(dir / "big.dat", big);
 
   const tsk::SampleCheck check = tsk::checkSampleFiles(
-      qpath(dir.path()), {"word.dat", "good.dat", "gone.dat", "count.dat", "wrongsum.dat"});
+      qpath(dir.path()),
+      {"word.dat", "good.dat", "gone.dat", "count.dat", "wrongsum.dat", "years.csv"});
   EXPECT_EQ(check.usable, QStringList({"good.dat"}));
-  EXPECT_EQ(check.damaged, QStringList({"word.dat", "gone.dat", "count.dat", "wrongsum.dat"}));
+  EXPECT_EQ(check.damaged,
+            QStringList({"word.dat", "gone.dat", "count.dat", "wrongsum.dat", "years.csv"}));
   const QStringList blocks = check.message.split(QStringLiteral("\r\n\r\n"));
-  ASSERT_EQ(blocks.size(), 4) << check.message.toStdString();
-  for (int i = 0; i < 4; ++i) {
+  ASSERT_EQ(blocks.size(), 5) << check.message.toStdString();
+  for (int i = 0; i < 5; ++i) {
     EXPECT_TRUE(blocks[i].contains(check.damaged[i])) << blocks[i].toStdString();
     EXPECT_TRUE(blocks[i].endsWith(tsk::kLeftOutMessage)) << blocks[i].toStdString();
   }
   EXPECT_TRUE(blocks[0].contains(QStringLiteral("\"four\", which is not a group size")));
   EXPECT_TRUE(blocks[2].contains(tsk::kInvalidTotalMessage));
   EXPECT_TRUE(blocks[3].contains(QStringLiteral("add up to 6 animals, not the 7")));
+  // The window has no --layout option; its import asks instead.
+  EXPECT_TRUE(blocks[4].startsWith(QStringLiteral("File years.csv, line 1: the two columns read "
+                                                  "both as two samples named \"2006\"")));
+  EXPECT_TRUE(blocks[4].contains(QStringLiteral(". Import it with Import... in the entry or edit "
+                                                "window to choose one, or head the columns")));
 
   EXPECT_TRUE(tsk::checkSampleFiles(qpath(dir.path()), {"good.dat"}).message.isEmpty());
 

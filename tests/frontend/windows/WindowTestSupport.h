@@ -85,6 +85,22 @@ class RecordingBoxes : public tsk::ui::MessageBoxes {
     return answer;
   }
 
+  // Questions with several choices take the index of theirs from a queue of
+  // their own; one asked with an empty queue is answered Cancel (-1) and
+  // counted as unexpected.
+  void answerChoiceNext(int choice) { choiceAnswers_.push_back(choice); }
+  int choose(QWidget*, const QString& title, const QString& text, const QStringList&) override {
+    int answer = -1;
+    if (choiceAnswers_.empty()) {
+      ++unexpected_;
+    } else {
+      answer = choiceAnswers_.front();
+      choiceAnswers_.pop_front();
+    }
+    boxes_.append({title, text, true, answer >= 0});
+    return answer;
+  }
+
   const QList<RecordedBox>& boxes() const { return boxes_; }
   QStringList texts() const {
     QStringList result;
@@ -97,6 +113,7 @@ class RecordingBoxes : public tsk::ui::MessageBoxes {
     boxes_.clear();
     answers_.clear();
     saveAnswers_.clear();
+    choiceAnswers_.clear();
     unexpected_ = 0;
   }
 
@@ -104,6 +121,7 @@ class RecordingBoxes : public tsk::ui::MessageBoxes {
   QList<RecordedBox> boxes_;
   std::deque<bool> answers_;
   std::deque<SaveChoice> saveAnswers_;
+  std::deque<int> choiceAnswers_;
   int unexpected_ = 0;
 };
 

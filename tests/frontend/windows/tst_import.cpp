@@ -67,6 +67,7 @@ class TestImport : public QObject {
   void editWindowAddsToLoadedSample();
   void droppedFileIsImported();
   void pastedColumnsWithHeadingsAreOffered();
+  void tableThatReadsTwoWaysIsReadAsChosen();
 };
 
 void TestImport::importFillsEntryWindowUntilSaved() {
@@ -310,6 +311,40 @@ void TestImport::pastedColumnsWithHeadingsAreOffered() {
   QCOMPARE(texts(control<QListWidget>(edit, "File1")),
            (QStringList{QStringLiteral("north.dat"), QStringLiteral("south.dat")}));
   delete edit.data();
+}
+
+void TestImport::tableThatReadsTwoWaysIsReadAsChosen() {
+  tsk::test::WorkingDir dir;
+  tsk::test::RecordingBoxes boxes;
+  dir.write(QStringLiteral("years.csv"), "2006;2007\r\n3;4\r\n5;6\r\n");
+  Chooser chooser(dir.filePath(QStringLiteral("years.csv")));
+  const QString question = QStringLiteral(
+      "File years.csv, line 1: the two columns read both as two samples named \"2006\" and "
+      "\"2007\" and as one sample of group sizes (column 1) with their numbers of groups "
+      "(column 2).\n\nWhich reading is meant?");
+  const struct {
+    int choice;              // -1: Cancel
+    QStringList offers;      // the samples then offered for saving
+  } cases[] = {
+      {-1, {}},
+      {0,
+       {QStringLiteral("   Save sample 2006 (groups: 2, animals: 8) as 2006.dat?"),
+        QStringLiteral("   Save sample 2007 (groups: 2, animals: 10) as 2007.dat?")}},
+      // 2006 x 2007 + 3 x 4 + 5 x 6 animals.
+      {1, {QStringLiteral("   Save sample years (groups: 2017, animals: 4026084) as years.dat?")}},
+  };
+  for (const auto& c : cases) {
+    boxes.clear();
+    QWidget opener;
+    QPointer<tsk::ui::Form7> edit = new tsk::ui::Form7(&opener, dir.path());
+    edit->show();
+    boxes.answerChoiceNext(c.choice);
+    for (qsizetype i = 0; i < c.offers.size(); ++i) boxes.answerNext(false);
+    click(edit, "Command5");
+    QCOMPARE(boxes.texts(), QStringList{question} + c.offers);
+    QCOMPARE(boxes.unexpectedQuestions(), 0);
+    delete edit.data();
+  }
 }
 
 QTEST_MAIN(TestImport)
