@@ -77,8 +77,9 @@ QString sampleProblem(const QDir& dir, const QString& name, const QList<MethodLi
     // The analysis window has no --layout: the entry and edit windows ask.
     if (!table.bothReadings.isEmpty())
       return table.bothReadings +
-             QStringLiteral(" Import it with Import... in the entry or edit window to choose "
-                            "one, or ") +
+             QStringLiteral(
+                 " Import it with Import... in the entry or edit window to choose "
+                 "one, or ") +
              kHeadColumnsHint;
     if (!table.ok) return table.message;
     for (const NamedSample& named : table.samples) {

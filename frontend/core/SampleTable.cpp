@@ -95,10 +95,8 @@ std::optional<QStringConverter::Encoding> utf16WithoutMark(const QByteArray& con
     zeroFirst += content[2 * i] == '\0';
     zeroSecond += content[2 * i + 1] == '\0';
   }
-  if (zeroSecond * 10 >= pairs * 9 && zeroFirst * 10 <= pairs)
-    return QStringConverter::Utf16LE;
-  if (zeroFirst * 10 >= pairs * 9 && zeroSecond * 10 <= pairs)
-    return QStringConverter::Utf16BE;
+  if (zeroSecond * 10 >= pairs * 9 && zeroFirst * 10 <= pairs) return QStringConverter::Utf16LE;
+  if (zeroFirst * 10 >= pairs * 9 && zeroSecond * 10 <= pairs) return QStringConverter::Utf16BE;
   return std::nullopt;
 }
 
@@ -397,7 +395,8 @@ std::vector<NamedSample> readTable(QString text, const Source& source) {
     throw TableFault(QStringLiteral("%1, line %2: the last row stands below a blank row, as a "
                                     "total would; delete it if it is not groups, or the blank "
                                     "row above it if it is.")
-                         .arg(source.prefix, QString::number(table.rowLines[static_cast<std::size_t>(lastRow)])));
+                         .arg(source.prefix,
+                              QString::number(table.rowLines[static_cast<std::size_t>(lastRow)])));
 
   int columns = 0;
   for (const Cell& c : cells) columns = std::max(columns, c.column + 1);
@@ -425,9 +424,8 @@ std::vector<NamedSample> readTable(QString text, const Source& source) {
     while (columnEnd[c] > columnStart[c] && isMissingValue(table.at(*byColumn[columnEnd[c] - 1])))
       --columnEnd[c];
   const auto columnCells = [&](int c) {
-    return std::span<const Cell* const>(
-        byColumn.data() + columnStart[static_cast<std::size_t>(c)],
-        byColumn.data() + columnEnd[static_cast<std::size_t>(c)]);
+    return std::span<const Cell* const>(byColumn.data() + columnStart[static_cast<std::size_t>(c)],
+                                        byColumn.data() + columnEnd[static_cast<std::size_t>(c)]);
   };
 
   // A first column without a heading that numbers the rows 1, 2, 3, ... (R's
@@ -482,13 +480,15 @@ std::vector<NamedSample> readTable(QString text, const Source& source) {
       return column.front()->row == 0 ? quoted(table.at(*column.front())) : QStringLiteral("\"\"");
     };
     const QString readings =
-        QStringLiteral("%1, line %2: the two columns read both as two samples named %3 and %4 "
-                       "and as one sample of group sizes (column %5) with their numbers of "
-                       "groups (column %6).")
+        QStringLiteral(
+            "%1, line %2: the two columns read both as two samples named %3 and %4 "
+            "and as one sample of group sizes (column %5) with their numbers of "
+            "groups (column %6).")
             .arg(source.prefix, QString::number(table.firstRowLine), name(used[0]), name(used[1]),
                  QString::number(used[0] + 1), QString::number(used[1] + 1));
-    throw TableFault(readings + QStringLiteral(" Choose one: --layout samples or --layout pairs, "
-                                               "or ") +
+    throw TableFault(readings +
+                         QStringLiteral(" Choose one: --layout samples or --layout pairs, "
+                                        "or ") +
                          kHeadColumnsHint,
                      readings);
   }
@@ -593,8 +593,7 @@ SampleTableRead parseSampleTable(const QByteArray& content, const QString& fileN
 }
 
 SampleTableRead parsePastedTable(const QString& text, const QString& defaultName) {
-  return readText(text,
-                  {QStringLiteral("Pasted text"), defaultName, TableLayout::Undecided, true});
+  return readText(text, {QStringLiteral("Pasted text"), defaultName, TableLayout::Undecided, true});
 }
 
 SampleTableRead ReadSampleTable(const QString& path, TableLayout layout) {

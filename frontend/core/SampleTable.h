@@ -60,8 +60,8 @@ enum class TableLayout { Undecided, Samples, Pairs };
 
 // The other way to settle a table that reads both ways, ending the messages
 // that say how to choose.
-inline const QString kHeadColumnsHint = QStringLiteral(
-    "head the columns with names (such as y2006) or with size and count.");
+inline const QString kHeadColumnsHint =
+    QStringLiteral("head the columns with names (such as y2006) or with size and count.");
 
 // The layout a word names, as --layout takes it: "samples" or "pairs".
 std::optional<TableLayout> tableLayoutNamed(const QString& word);
@@ -87,8 +87,7 @@ bool isSampleTableName(const QString& path);
 
 // Reads the regular file at `path` as a table; messages name the file by
 // its name without folder.
-SampleTableRead ReadSampleTable(const QString& path,
-                                TableLayout layout = TableLayout::Undecided);
+SampleTableRead ReadSampleTable(const QString& path, TableLayout layout = TableLayout::Undecided);
 
 // The same from a file's bytes.
 SampleTableRead parseSampleTable(const QByteArray& content, const QString& fileName,

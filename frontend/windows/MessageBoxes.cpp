@@ -1,8 +1,8 @@
 #include "MessageBoxes.h"
 
-#include <QPushButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace tsk::ui {
 

@@ -42,10 +42,12 @@ TEST(SampleCheck, DamagedFilesAreNamedAndLeftOut) {
   EXPECT_TRUE(blocks[2].contains(tsk::kInvalidTotalMessage));
   EXPECT_TRUE(blocks[3].contains(QStringLiteral("add up to 6 animals, not the 7")));
   // The window has no --layout option; its import asks instead.
-  EXPECT_TRUE(blocks[4].startsWith(QStringLiteral("File years.csv, line 1: the two columns read "
-                                                  "both as two samples named \"2006\"")));
-  EXPECT_TRUE(blocks[4].contains(QStringLiteral(". Import it with Import... in the entry or edit "
-                                                "window to choose one, or head the columns")));
+  EXPECT_TRUE(
+      blocks[4].startsWith(QStringLiteral("File years.csv, line 1: the two columns read "
+                                          "both as two samples named \"2006\"")));
+  EXPECT_TRUE(
+      blocks[4].contains(QStringLiteral(". Import it with Import... in the entry or edit "
+                                        "window to choose one, or head the columns")));
 
   EXPECT_TRUE(tsk::checkSampleFiles(qpath(dir.path()), {"good.dat"}).message.isEmpty());
 

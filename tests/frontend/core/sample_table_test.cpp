@@ -198,12 +198,21 @@ TEST(SampleTable, RealWorldShapes) {
 
       // Tables that could be read more than one way are refused, naming the
       // line; tables whose makers' habits are plain are read.
-      {"a total below a blank row", "north;south\n1;2\n3;4\n\n4;6\n", {}, "File t.csv, line 5: the last row stands below a blank row, as a total would; delete it if it is not groups, or the blank row above it if it is."},
-      {"a lone number below blank rows, CR line ends", "5\r\r7\r\r", {}, "File t.csv, line 3: the last row stands below a blank row, as a total would; delete it if it is not groups, or the blank row above it if it is."},
+      {"a total below a blank row",
+       "north;south\n1;2\n3;4\n\n4;6\n",
+       {},
+       "File t.csv, line 5: the last row stands below a blank row, as a total would; delete it if "
+       "it is not groups, or the blank row above it if it is."},
+      {"a lone number below blank rows, CR line ends",
+       "5\r\r7\r\r",
+       {},
+       "File t.csv, line 3: the last row stands below a blank row, as a total would; delete it if "
+       "it is not groups, or the blank row above it if it is."},
       {"a labelled total below a blank row",
        "north;south\r\n1;2\r\n\r\nTotal;2\r\n",
        {},
-       "File t.csv, line 4: the last row stands below a blank row, as a total would; delete it if it is not groups, or the blank row above it if it is."},
+       "File t.csv, line 4: the last row stands below a blank row, as a total would; delete it if "
+       "it is not groups, or the blank row above it if it is."},
       {"years as headings read both ways",
        "2006;2007\n3;4\n5;6\n",
        {},
@@ -244,7 +253,10 @@ TEST(SampleTable, RealWorldShapes) {
        {},
        "File t.csv, line 3, column 1: \"Total\" stands in a column without a sample name in the "
        "header row."},
-      {"NA above numbers is a missing value", "a\nNA\n3\n", {}, "File t.csv, line 2, column 1: \"NA\" is not a number."},
+      {"NA above numbers is a missing value",
+       "a\nNA\n3\n",
+       {},
+       "File t.csv, line 2, column 1: \"NA\" is not a number."},
       {"a workbook renamed .csv",
        std::string("PK\x03\x04\x14\x00\x06\x00", 8),
        {},
@@ -258,18 +270,24 @@ TEST(SampleTable, RealWorldShapes) {
        "another binary file does (export the sheet as CSV or text; text in UTF-16 or UTF-8 is "
        "read)."},
       {"UTF-16 little-endian without a byte-order mark",
-       std::string("a\0;\0b\0\n\0" "1\0;\0" "2\0\n\0", 16),
+       std::string("a\0;\0b\0\n\0"
+                   "1\0;\0"
+                   "2\0\n\0",
+                   16),
        {{"a", {{1, 1}}}, {"b", {{2, 1}}}},
        ""},
       {"UTF-16 big-endian without a byte-order mark",
-       std::string("\0a\0;\0b\0\n\0" "1\0;\0" "2\0\n", 16),
+       std::string("\0a\0;\0b\0\n\0"
+                   "1\0;\0"
+                   "2\0\n",
+                   16),
        {{"a", {{1, 1}}}, {"b", {{2, 1}}}},
        ""},
       {"only blank rows", "\r\n;;\r\n  \r\n", {}, "File t.csv holds no group sizes."},
   };
   for (const auto& c : cases) {
-    const tsk::SampleTableRead read =
-        tsk::parseSampleTable(QByteArray::fromStdString(c.content), QStringLiteral("t.csv"), c.layout);
+    const tsk::SampleTableRead read = tsk::parseSampleTable(QByteArray::fromStdString(c.content),
+                                                            QStringLiteral("t.csv"), c.layout);
     std::string expected = c.samples.empty() ? "refused: " + c.message : "ok:";
     for (const Expected& s : c.samples) {
       expected += " [" + s.name;
@@ -572,7 +590,8 @@ TEST(SampleTable, Tskconvert) {
 
   o = run(dir, "tskconvert", {"--help"});
   EXPECT_EQ(o.exitCode, 0);
-  EXPECT_EQ(o.out.rfind("Usage: tskconvert [--force] [--layout samples|pairs] FILE [OUTDIR]\n", 0), 0u);
+  EXPECT_EQ(o.out.rfind("Usage: tskconvert [--force] [--layout samples|pairs] FILE [OUTDIR]\n", 0),
+            0u);
 }
 
 // A set of samples missing one would pass for a whole: tskconvert writes

@@ -163,8 +163,9 @@ class TestHelp : public QObject {
   void findsTheGuideBesideTheProgram() {
     tsk::ui::setGuideCandidates({});
     const QStringList places = tsk::ui::guideCandidates(QCoreApplication::applicationDirPath());
-    QCOMPARE(places, QStringList{QDir::cleanPath(QCoreApplication::applicationDirPath() +
-                                                 QStringLiteral("/../share/toskarn/guide/guide.md"))});
+    QCOMPARE(places,
+             QStringList{QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                         QStringLiteral("/../share/toskarn/guide/guide.md"))});
     QFile copy(places[0]);
     QFile source(sourceGuide());
     QVERIFY(copy.open(QIODevice::ReadOnly));

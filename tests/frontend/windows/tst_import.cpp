@@ -323,8 +323,8 @@ void TestImport::tableThatReadsTwoWaysIsReadAsChosen() {
       "\"2007\" and as one sample of group sizes (column 1) with their numbers of groups "
       "(column 2).\n\nWhich reading is meant?");
   const struct {
-    int choice;              // -1: Cancel
-    QStringList offers;      // the samples then offered for saving
+    int choice;          // -1: Cancel
+    QStringList offers;  // the samples then offered for saving
   } cases[] = {
       {-1, {}},
       {0,
