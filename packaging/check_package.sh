@@ -48,6 +48,10 @@ trap 'rm -rf "$work"' EXIT
 dpkg -x "$deb" "$work"
 appstreamcli validate --no-net --pedantic "$work"/usr/share/metainfo/*.metainfo.xml ||
   fail "appstreamcli validate failed"
+# The screenshot is served from this repository's main branch: the file
+# must be in the tree.
+shot=$(sed -n 's|.*<image>.*/raw/main/\(.*\)</image>.*|\1|p' "$work"/usr/share/metainfo/*.metainfo.xml)
+[ -n "$shot" ] && [ -f "$top/$shot" ] || fail "the metainfo's screenshot ${shot:-(none)} is not in the repository"
 said=$(desktop-file-validate "$work"/usr/share/applications/*.desktop 2>&1) || true
 [ -z "$said" ] || fail "desktop-file-validate: $said"
 echo "make package: $(basename "$deb") passes lintian, appstreamcli and desktop-file-validate"

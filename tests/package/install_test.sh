@@ -32,7 +32,7 @@ usr="$work/root/usr"
 for f in bin/toskarn bin/tskrun bin/gssummar bin/gsstoce9 \
          share/toskarn/gulls.dat share/toskarn/modsz1.sys share/toskarn/gsmeanci.par \
          share/toskarn/guide/guide.md share/applications/toskarn.desktop \
-         share/icons/hicolor/scalable/apps/toskarn.svg share/metainfo/io.github.toskarn.Toskarn.metainfo.xml \
+         share/icons/hicolor/scalable/apps/toskarn.svg share/metainfo/io.github.toskarn.toskarn.metainfo.xml \
          share/man/man1/toskarn.1.gz share/man/man1/tskrun.1.gz share/man/man1/gssummar.1.gz \
          bin/tskconvert share/man/man1/tskconvert.1.gz share/toskarn/shorebirds.csv \
          share/doc/toskarn/copyright share/doc/toskarn/changelog.gz; do
