@@ -40,6 +40,10 @@ const Table kSixByTwoThousand[] = {
     {{1140, 1000, 1000, 1000, 1000, 860}, kTwoThousands},
     {{1150, 1000, 1000, 1000, 1000, 850}, kTwoThousands},
 };
+// The worst table again with six slightly different sizes: no two rows of
+// equal totals, so every partial table is listed on its own.
+const Table kNearlyEqualSizes = {{1140, 1000, 1000, 1000, 1000, 860},
+                                 {2000, 1999, 1998, 1997, 1996, 1995}};
 // Small enough for the full enumeration.
 const Table kSmall[] = {
     {{9, 3, 6, 5, 8, 4}, {12, 12, 12, 12, 12, 12}},
@@ -71,6 +75,12 @@ void BM_FastSixByTwoThousand(benchmark::State& state) {
 // The search runs on several threads: CPU time is the whole process's.
 BENCHMARK(BM_FastSixByTwoThousand)
     ->DenseRange(0, 5)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+void BM_FastNearlyEqualSizes(benchmark::State& state) { fast(state, kNearlyEqualSizes); }
+BENCHMARK(BM_FastNearlyEqualSizes)
     ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
