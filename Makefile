@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Set-up and everyday commands; see README.md. Run as root on Debian 12:
 # the first target installs whatever Debian packages are missing.
 

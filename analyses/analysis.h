@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The conventions of the analysis library, which computes what the engines
 // report and what other front ends (the R package) return.

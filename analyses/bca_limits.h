@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Bias-corrected and accelerated (BCa) bootstrap confidence limits of the
 // mean group size and of the mean crowding (B. Efron 1987, JASA 82:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Brunner-Munzel test of H0: P(X1 < X2) + 1/2 P(X1 = X2) = 1/2 without
 // equal variances (E. Brunner and U. Munzel 2000, Biometrical Journal 42:

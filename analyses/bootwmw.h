@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The bootstrap test of stochastic equality: sample 2 shifted to the null by
 // the median of all pairwise differences, both samples resampled, and the

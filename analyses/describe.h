@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Descriptive statistics of one sample: counts, mean and median group size
 // (the group as the unit) and mean and median crowding (the animal as the

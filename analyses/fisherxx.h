@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fisher's exact test on a k x 2 table (the Freeman-Halton extension for
 // k > 2): the hypergeometric routines and the exact two-sided p-value.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The bootstrap two-sample t-test of the mean group size (B. Efron and
 // R. J. Tibshirani 1993, An Introduction to the Bootstrap, section 16.2):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Distribution-free confidence limits for the median group size: order
 // statistics whose coverage of the median is exact, from the binomial

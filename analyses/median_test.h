@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Mood's median test (A. M. Mood 1950, Introduction to the Theory of
 // Statistics) for two to six samples: the counts of each sample at or below

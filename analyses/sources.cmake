@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The analysis library's own files and the runtime's pure numerical routines
 # it builds on, named from the repository's root. Nothing here reads a file,
 # the clock or the environment, so the same list builds the library for the

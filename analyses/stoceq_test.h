@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Two-sample tests of stochastic equality of group sizes, H0: P(X1 < X2) =
 // P(X1 > X2): the Wilcoxon-Mann-Whitney test (H. B. Mann and D. R. Whitney

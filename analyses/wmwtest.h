@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Wilcoxon-Mann-Whitney test by the normal approximation, with the tie
 // term of the variance of U and the continuity correction.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // MT19937 as M. Matsumoto and T. Nishimura wrote it in 1998 (ACM Trans. on
 // Modeling and Computer Simulation 8: 3-30), one word at a time: seeding by

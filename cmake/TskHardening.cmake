@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Programs hardened as Debian builds them: the preprocessor, compiler and
 # linker flags that dpkg-buildflags gives with every hardening feature on
 # (fortified functions, stack protector, format checks, full RELRO with

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # add_engine(NAME <engine> SOURCES <library sources...> BUILDS <program>:<capacity>...
 #            [MIN_GROUPS <n>] [SAMPLES <least> <most>] [PARAMETERS <file>] [RANDOM])
 # Declares the engine library tsk_engine_<engine> and one program per capacity

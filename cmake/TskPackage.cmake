@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package (cpack -G DEB, or `make package` at the top): the
 # programs in /usr/bin, the delivered data and the guide in /usr/share/toskarn,
 # with dependencies worked out from the shared libraries the programs link.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # tsk_add_subdirectories(): adds every direct subdirectory that holds a
 # CMakeLists.txt, so that a new engine, test or benchmark folder needs no
 # edit of a shared list.

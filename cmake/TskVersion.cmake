@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The release's version (project()) and date (TSK_RELEASE_DATE) reach every
 # place that shows them from here: the header TskVersion.h for --version
 # (target tsk::version), the manual pages, the Debian changelog, the

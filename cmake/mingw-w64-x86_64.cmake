@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross build for 64-bit Windows with Debian's MinGW-w64, the variant with
 # POSIX threads (std::thread needs it). The programs are linked statically,
 # so they need no DLLs beside them, and CTest runs them under Wine, in a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Takes the guide's pictures: opens each window of the desktop program from
 // the main window, as a user would, fills it with one of the example samples
 // and saves what the window shows. Runs in the current directory, which must

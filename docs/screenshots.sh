@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the pictures of the user's guide again (docs/screenshots/*.png) from
 # the real windows under a virtual X display. Run from anywhere in a checkout:
 #   docs/screenshots.sh [BUILD_DIR]

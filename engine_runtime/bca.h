@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Bias-corrected and accelerated (BCa) bootstrap confidence limits, as the
 // one- and two-sample engines of mean group size and mean crowding compute

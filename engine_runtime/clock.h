@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The time of day that seeds the generators. Engines read it only through
 // EngineContext::clock, so tests run them at a fixed second.

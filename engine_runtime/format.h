@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Report lines: message lines and formatted lines built from format item
 // lists written as in the engines' source texts, for example

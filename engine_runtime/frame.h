@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The frame of every engine run: the status handshake in tskstat.tmp, the
 // report in tskres.tmp and the samples in tskdat.tmp, all in the working

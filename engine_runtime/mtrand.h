@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Mersenne Twister MT19937 in its first published (1998) form: seeding
 // by the multiplier 69069 and output y / (2^32 - 1), so both 0 and 1 can

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Numerical routines shared by the resampling engines: the standard normal
 // distribution function and its inverse, and ascending sorts of

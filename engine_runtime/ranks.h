@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Midranks of two samples and the mean and standard deviation routine of
 // the rank statistics. A midrank is 1 + (number of values below) + 1/2 x

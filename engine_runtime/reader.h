@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Numeric item reads of the exchange and parameter files. Each read takes the
 // first item of the next line that holds one (lines empty or blank are passed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Bootstrap replications shared out over the processor's cores. Replication
 // r of a run uses draws r * d ... (r + 1) * d - 1 of the one stream, so a

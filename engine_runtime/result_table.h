@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The numbers of a report as rows of a table, written beside the report as
 // tsktab.tmp, so that a front end can hand them on at full precision

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One sample block of the exchange file (group count, animal count, the
 // group sizes) as the engines read it, and what no engine can compute

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Student's t distribution for real-valued degrees of freedom, as the
 // Brunner-Munzel test needs it (its f is a ratio of variance estimates).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sample reads of the two-sample engines, which stop on the same faults
 // with the same lines.

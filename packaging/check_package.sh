@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # make package: builds the Debian package from the build tree BUILD and
 # checks it as a Debian maintainer would. lintian -I --pedantic may show no
 # tag beyond the package's own overrides; the AppStream metainfo must pass

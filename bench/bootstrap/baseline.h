@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Plain transcription of the bootstrap confidence-limit loops: the
 // generator one word at a time, one draw at a time, and the exchange sort.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole computation of gsmeanci, gscrowci (n = 5000, B = 20000) and
 // gscrow2s (5000 + 5000 groups, B = 20000): the engines' routines against
 // the plain transcription (the generator one word at a time, one draw at a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A plain transcription of the two-sample bootstrap t-test loops: the
 // generator one word at a time, resamples stored in full and

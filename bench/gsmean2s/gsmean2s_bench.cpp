@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timing of the bootstrap t-test at 5000 + 5000 groups and 20000
 // replications: the plain loops against the engine's computation, and a
 // whole engine run with its files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exact test of the median test engine: the fast search against the
 // plain enumeration of every table, and whole runs of the engine.
 

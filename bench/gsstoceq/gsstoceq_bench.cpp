@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gsstoceq at its largest sizes (n1 = 2000, n2 = 1000, the product limit):
 // the routines against the plain all-pairs and gap-sort transcription, and
 // the whole run with B = 20000 in a scratch directory.

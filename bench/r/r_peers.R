@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The R package against R's own tools on the same work:
 #   mean_ci (n = 5000, R = 20000) against boot::boot followed by
 #   boot::boot.ci(type = "bca");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table reader on texts that must take time in proportion to their
 // size: a cell that begins with a blank and holds many quotes, a row of
 // empty columns, and a column of numbers near the 32 MB limit.

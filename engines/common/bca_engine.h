@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The report side of the BCa engines: the replication count read from a
 // parameter file, and the one-sample engine that the mean and the crowding

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Mood's median test for two to six samples: the counts of each sample at or
 // below and above the pooled median, tested by Fisher's exact test under a

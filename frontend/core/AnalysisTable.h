@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The numbers of an analysis as a tidy table: the engines write their rows
 // to tsktab.tmp beside the report; this reads them, names the samples, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the front end knows about each engine program, from the engines'
 // build declarations (add_engine in CMake): the engine it is a build of, its

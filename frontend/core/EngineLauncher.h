@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs one engine with the status handshake of the exchange files: writes
 // "before start" to tskstat.tmp, starts the engine by its bare name with no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Hands samples to the engines and histogram windows: tskdat.tmp holds one
 // block per sample file, each item of the file on a line of its own followed

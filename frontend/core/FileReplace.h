@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writing a file of the working folder without ever writing through what
 // lies at its name: the text goes to a new file beside it, which then takes

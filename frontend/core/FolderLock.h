@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One analysis at a time per working folder. The exchange files have fixed
 // names, so two runs in one folder would read each other's samples and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The group-size sample as the entry and edit windows hold it: one row per
 // group size with its number of groups, and the two totals shown to the user.

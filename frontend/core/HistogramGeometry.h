@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture of a stacked histogram of group size or of crowding, computed
 // without any widget: every bar, axis line, label and marker in twips from

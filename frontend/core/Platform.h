@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The front end's calls into the operating system that Qt does not make:
 // tying an engine's life to the program that starts it, and the folder

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sample files are read before they go to an engine or a histogram, with the
 // sample reader and then with the engines' own reads of the block they would

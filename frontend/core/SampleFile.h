@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sample data file (.dat): line 1 the number of groups, line 2 the number
 // of animals, then one line per group with its size, in the order of the

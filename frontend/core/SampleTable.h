@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Samples from delimited text as spreadsheets and editors write it: CSV with
 // commas or semicolons, tab-separated text, or plain columns separated by

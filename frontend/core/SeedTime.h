@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Repeatable runs. The random engines seed from one second of the day; the
 // front end chooses that second itself and hands it to the engine as

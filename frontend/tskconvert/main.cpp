@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tskconvert: turns a table of group sizes exported from a spreadsheet into
 // sample files (.dat) that the desktop program and tskrun read.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Noticing that tskrun is asked to end (Ctrl+C, kill), so that it can end
 // its engine first instead of leaving it running.

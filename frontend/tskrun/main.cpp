@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tskrun: runs one engine on sample files from the command line, as the
 // analysis window would, and prints the engine's report.
 

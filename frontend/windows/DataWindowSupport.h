@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the entry window (Form2) and the edit window (Form7) share: reading
 // typed numbers, checking a new file name, and the row editing of a sample

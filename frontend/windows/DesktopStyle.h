@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The look that the program puts over the platform's style: a focus ring
 // that can be seen on every control, whether the focus came by keyboard or

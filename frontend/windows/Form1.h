@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: names the program, shows the terms of use, the citation
 // request and the acknowledgements, and opens the entry, edit and analysis

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The entry window: a new sample typed in row by row and saved under a new
 // name in the working directory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The analysis window: picks sample files and methods, runs the methods' engines
 // one after another and hands their reports to a new results window (Form4).

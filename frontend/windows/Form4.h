@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The results window: shows, prints and saves the text that one analysis run
 // assembled (the sample list followed by every engine report, CR LF lines).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The edit window: an existing sample file picked from the working
 // directory, changed, saved in place, saved under another name (through the

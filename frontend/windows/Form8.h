@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The save-as dialog of the edit window: asks a new file name and writes the
 // edit window's sample under it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Controls placed by twips and named as the windows' texts name them, for
 // every window of the program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Lets a window whose controls are placed in twips grow beyond the size they
 // were placed for: chosen controls keep some of their edges at a fixed

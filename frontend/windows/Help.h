@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Help from the program: F1 in any window, and the main window's Help link,
 // open the user's guide (guide.md) at that window's section in a window of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two histogram windows: Form5 draws group size, Form6 crowding. Both
 // read tskdat.tmp at every drawing, paint the layout that drawHistogram()

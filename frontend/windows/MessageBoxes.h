@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every message box of the desktop program goes through this interface, so
 // that tests can read each message and answer each question.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the windows' print jobs and saved files go: the default printer and a
 // file dialog, unless a test installs its own source and chooser.

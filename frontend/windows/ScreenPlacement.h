@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keeps the program's windows on the screen: every window opens fully inside
 // the available area of the screen it opens on, and the windows whose place

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Start-up of the desktop program: a working directory of sample files gets
 // the delivered method lists and parameter files it lacks, so that any folder

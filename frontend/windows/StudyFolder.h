@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Study folders: each study keeps its samples, method lists and parameter
 // files in a folder of its own, and the program works in one of them. The

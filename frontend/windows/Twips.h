@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Window layouts are given in twips (1440 to the inch). They map to Qt's
 // logical pixels at 96 per inch, so Qt scales them on high-DPI screens.

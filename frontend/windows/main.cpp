@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // toskarn: the desktop program. It works in a study folder, which holds the
 // sample files, the method lists, the parameter files and the exchange
 // files.

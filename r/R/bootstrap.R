@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 mean_ci <- function(x, conf = c(0.90, 0.95, 0.99), R = 2000, seed_time = NULL) {
   bca_limits(x, conf, R, seed_time, deparse1(substitute(x)), crowding = FALSE)
 }

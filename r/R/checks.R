@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Argument checks. Every failure stops with a message that names the
 # argument, before anything reaches the compiled library.
 

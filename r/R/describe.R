@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 describe <- function(...) {
   samples <- sample_list(list(...), as.list(substitute(list(...)))[-1L])
   as.data.frame(.describe(unname(samples)), row.names = names(samples))

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sample files (.dat) as the desktop program reads and writes them: line 1
 # the number of groups, line 2 the number of animals, then one line per group
 # with its size, ascending; every line ends CR LF. Readers take the text item

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The samples handed to describe(): numeric vectors, or one
 # list or data frame whose elements or columns are the samples. Names come
 # from the arguments (or the list's names), else from the expressions, as

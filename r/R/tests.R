@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 crowding_test <- function(x, y, R = 2000, seed_time = NULL) {
   data.name <- paste(deparse1(substitute(x)), "and", deparse1(substitute(y)))
   x <- sort(check_spread(check_sizes(x, "'x'", min_groups = 2L), "'x'"))

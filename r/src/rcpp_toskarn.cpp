@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The R interface: each function hands R's vectors to one analysis of the
 // library as views, without copies, and turns its result into a plain list
 // that the R functions shape. The R side has checked every argument, so a

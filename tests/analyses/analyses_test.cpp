@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The analysis library's own behaviour; the engines' reports test its numbers.
 #include <gtest/gtest.h>
 

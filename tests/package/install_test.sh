@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the .deb from the build tree BUILD, unpacks it into a temporary root
 # and runs the unpacked programs: tskrun on an installed example sample, and
 # toskarn far enough to show its main window. With lintian installed the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Midranks by their definition, every pair of values compared once: the
 // reference that the fast ranking is checked against. Quadratic by design.

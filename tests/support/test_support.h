@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers shared by the tests: a temporary working directory, whole-file
 // reads and writes, and a comparison of texts that names the first

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Every bad argument stops with an error that names it, before any
 # computation; none moves R's random stream.
 

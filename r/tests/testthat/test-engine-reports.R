@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # With seed_time = "hhmmss" each analysis gives the numbers that the desktop
 # engine's report prints when it runs at that second. Expected values are
 # copied from the engines' reports: tskrun with TSK_SEED_TIME set, the

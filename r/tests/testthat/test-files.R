@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sample files as the desktop program writes and reads them.
 
 example_file <- function(name) system.file("extdata", paste0(name, ".dat"), package = "toskarn")

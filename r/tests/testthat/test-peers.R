@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Where R has a peer of an analysis, the two agree: wilcox.test (normal
 # approximation, continuity correction), fisher.test, and boot's BCa limits
 # within Monte Carlo error.

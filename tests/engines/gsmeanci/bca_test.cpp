@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The BCa steps shared by the bootstrap engines, against the plain
 // transcription of the loops and hand calculations.
 #include "bca.h"

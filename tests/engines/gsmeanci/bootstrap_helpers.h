@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers of the bootstrap engine tests: sample blocks and parameter files,
 // an in-process run at a fixed time of day, and a run of the built program

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The exact test by full enumeration, transcribed step by step: every first
 // column of the canonical table visited by six nested loops. The reference

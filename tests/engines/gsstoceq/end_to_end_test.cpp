@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built program run through tskrun, as a user runs it, with the
 // delivered parameter file. The clock is real here, so the bootstrap column
 // is checked against the plain transcription for each second the run spans.

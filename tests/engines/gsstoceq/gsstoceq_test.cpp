@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole reports of gsstoceq at a fixed time of day. Fixed texts are written
 // out; numbers come from hand calculations where stated, otherwise from the
 // plain transcription in plain_stoceq.h, printed here with printf.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A plain transcription of the stochastic-equality computations, kept apart
 // from the engine as the reference for its tests and the baseline of its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's routines against worked examples and against the plain
 // transcription on randomised samples with heavy ties.
 

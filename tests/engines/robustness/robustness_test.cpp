@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every engine fed damaged and random exchange and parameter files: each run
 // must end with a complete report (closing line, CR LF line ends, no NaN or
 // infinity text) and the finished status, never a crash. Files planted in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TSK_SEED_TIME in the engines: every random engine seeds from the second it
 // names instead of the clock, reports a malformed one after its title and
 // still finishes; the engines without random numbers never look at it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tsktab.tmp read back, and the tables and methods text made from it.
 
 #include <gtest/gtest.h>

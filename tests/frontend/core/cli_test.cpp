@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line as a new user meets it: a folder holding nothing but
 // sample files, every program asked for help, batches of samples.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Bridges between the std::filesystem helpers of the tests and Qt paths.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in engine for the launcher tests. Like a real engine it takes no
 // arguments; what it does is read from the file "tskfake.mode" in the
 // working directory:

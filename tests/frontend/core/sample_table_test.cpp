@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tables of group sizes as spreadsheets and editors write them, read into
 // samples, and the programs that take them: tskrun and tskconvert.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Repeatable runs through tskrun: the second it hands to a resampling engine,
 // the line on standard error that names it, and the command printed there,
 // which must give the same report again.

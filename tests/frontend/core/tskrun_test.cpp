@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tskrun run as a user runs it: a subprocess in a working directory.
 
 #include <gtest/gtest.h>

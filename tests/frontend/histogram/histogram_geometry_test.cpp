@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The histogram layout in twips, checked without drawing. Expected numbers
 // are hand calculations from the layout rules (axis at 2500, 5500 twips of
 // axis, panels sharing 5000 twips below a 200-twip margin) unless named

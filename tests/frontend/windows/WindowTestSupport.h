@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers for the window tests: message boxes that record every message and
 // answer questions from a queue, a temporary working directory, and access to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fixed font of reports, lists and totals on whatever fonts the machine
 // has: columns line up, and a proportional font is never taken for one.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: its texts, the three windows it opens and gets back from,
 // Exit, and the start-up copy of the delivered files into the working
 // directory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entry window driven through its controls: typing rows, the Add rules,
 // editing rows, and Save and close.
 

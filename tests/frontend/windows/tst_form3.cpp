@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The analysis window driven through its controls: method lists chosen by the
 // number of selected files, the method list layout and its failures, and whole
 // analyses run through real engine programs in a temporary directory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The results window: the text as shown and saved, the printout's lines, and
 // printing with a printer, without one and with a failing job.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The edit window driven through its controls: its three states, the load
 // messages, Save, Save As through the dialog, and Delete.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save-as dialog on its own: which names it writes under, what it
 // refuses, and what it tells the edit window when it closes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // F1 and the main window's Help link: the guide opens at the section of the
 // window in front, its contents links lead to their headings, and a missing
 // guide is reported.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The histogram windows and the analysis window's histogram buttons, driven
 // through their controls.
 

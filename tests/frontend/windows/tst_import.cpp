@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Samples from spreadsheet tables in the entry and edit windows: Import...,
 // Ctrl+V and dropping a file, up to the analysis window listing the saved
 // samples.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program with the keyboard alone: Enter presses the focused button and
 // does a box's obvious action, Escape closes the secondary windows as their
 // Close does, the focus ring is seen, and Tab passes read-only boxes by.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Repeatable runs in the desktop program: the analysis window hands each
 // resampling engine the second it chose, the results window shows that
 // second and the command that repeats the run below the report, and tskrun

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The analysis and edit windows grow: their file lists show a usable number
 // of names at first, take the room the window gains, and the size is kept
 // for the next time the window opens. Below them, the layout helper that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows on the screen: every window opens fully on the available area of
 // the screen it opens on (a fake pair of screens stands in for the real
 // ones), and the main window comes back where it was, within a run and from

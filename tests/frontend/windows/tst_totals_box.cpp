@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The totals boxes of the entry and edit windows show a 10-digit total
 // whole, beside their labels and inside the window.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The windows under a real window manager, which frames them and moves them
 // when it likes: the main window comes back where it was closed, from one
 // start of the program to the next, the windows opened from it stay fully on

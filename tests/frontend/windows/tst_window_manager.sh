@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a window test program under a real window manager: a virtual X
 # display of its own (Xvfb, on a free display number) with openbox, both
 # ended when the test ends, and a temporary home so that no settings of the

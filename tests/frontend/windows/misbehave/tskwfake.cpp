@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stand-in engine for the analysis window tests; see CMakeLists.txt.
 #include <chrono>
 #include <cstdlib>
