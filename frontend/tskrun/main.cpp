@@ -255,11 +255,12 @@ int main(int argc, char* argv[]) {
       modeWords << arg;
     } else if (options && arg == u"--") {
       options = false;
-    } else if (options && arg == u"--layout") {
-      const auto chosen = tsk::tableLayoutNamed(i + 1 < args.size() ? args[++i] : QString());
+    } else if (options && (arg == u"--layout" || arg.startsWith(u"--layout="))) {
+      const std::optional<QString> value = valueOf(i);
+      const auto chosen = tsk::tableLayoutNamed(value.value_or(QString()));
       if (!chosen) return usageError("--layout takes samples or pairs");
       layout = *chosen;
-      modeWords << arg << args[i];
+      modeWords << QStringLiteral("--layout") << *value;
     } else if (options && arg == u"--no-wait") {
       noWait = true;
     } else if (options && (arg == u"--timeout" || arg.startsWith(u"--timeout="))) {
